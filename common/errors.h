@@ -1,0 +1,21 @@
+// How an import run ends early. Inside a run a failure is an exception that
+// carries the description a clerk reads; the run shape catches it once.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace ModMain {
+
+// A failure with a Korean UTF-8 description (a conversion, a bad record). The
+// run shape adds the record's 1-based line number and takes the error path.
+class ImportFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The run ends at this record without the error path's message: its own
+// message (a missing table) has already been shown, or the user stopped it.
+struct RunEnded {};
+
+}  // namespace ModMain

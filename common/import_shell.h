@@ -1,0 +1,64 @@
+// The program-run state: one object created by the front end at start
+// (OpenTargetDatabase) and destroyed at exit (CloseTargetDatabase).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/customer_code_map.h"
+#include "common/import_view.h"
+#include "dbf/dbf.h"
+
+namespace ModMain {
+
+enum class RunOutcome {
+  kNone,       // no run yet
+  kCompleted,  // the loop ended normally
+  kEndedEarly  // missing table, error, or stopped by the user
+};
+
+struct ImportShell {
+  explicit ImportShell(ImportView& view) : view(view) {}
+  ImportShell(const ImportShell&) = delete;
+  ImportShell& operator=(const ImportShell&) = delete;
+  ~ImportShell();
+
+  ImportView& view;
+
+  // The loaded export file, one CP949 record per line, without line ends.
+  std::vector<std::string> RecordLines;
+
+  std::string tableDirectory;  // as given to OpenTargetDatabase (UTF-8 path)
+  std::unique_ptr<dbf::Connection> SharedConnection;  // null when the open failed
+  std::unique_ptr<dbf::Recordset> SharedRecordset;
+  std::unique_ptr<dbf::Recordset> SiteRecordset;
+  std::unique_ptr<dbf::Recordset> LookupRecordset;  // the customer lookup's handle
+
+  CustomerCodeMap customerCodeMap;
+
+  // Customer codes held from record to record (and run to run) by the
+  // ready-mix daily sales (kind 8), collections (9) and invoices (10).
+  std::string heldCustomerCodeSales;
+  std::string heldCustomerCodeCollections;
+  std::string heldCustomerCodeInvoices;
+
+  // How the last import run ended and how many message boxes it showed; the
+  // command line's exit status is built from these.
+  RunOutcome lastOutcome = RunOutcome::kNone;
+  int messagesShown = 0;
+
+  // Shows a message box and counts it.
+  void ShowMessage(const std::string& text);
+};
+
+// Opens SharedConnection on the table directory; a failure shows its message
+// and leaves SharedConnection null (later imports then end through their error
+// path naming the directory).
+void OpenTargetDatabase(ImportShell& shell, const std::string& tableDirectory);
+// Closes the connection and with it every recordset opened on it.
+void CloseTargetDatabase(ImportShell& shell);
+// The connection string of the table directory (for display and tests).
+std::string ConnectionString(const std::string& tableDirectory);
+
+}  // namespace ModMain

@@ -1,0 +1,171 @@
+// Table access layer: reads and appends dBASE / FoxPro / Visual FoxPro tables
+// (.dbf with .fpt or .dbt memo files) in a directory shared with the application
+// that owns them. No Qt. All texts handed in and out are CP949 bytes unless a
+// comment says UTF-8; error descriptions are Korean UTF-8 sentences.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace dbf {
+
+// A failure of the access layer. what() is a Korean UTF-8 sentence a clerk can
+// act on, naming the table, the column and the value where they are known.
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Column data type codes as the FoxPro ODBC driver reported them to ADO.
+namespace TypeCode {
+inline constexpr int kInteger = 3;          // I
+inline constexpr int kDouble = 5;           // B
+inline constexpr int kCurrency = 6;         // Y
+inline constexpr int kBoolean = 11;         // L
+inline constexpr int kBinary = 128;         // C with the binary flag
+inline constexpr int kChar = 129;           // C
+inline constexpr int kNumeric = 131;        // N, F
+inline constexpr int kDbDate = 133;         // D
+inline constexpr int kDbTimeStamp = 135;    // T
+inline constexpr int kVarChar = 200;        // V
+inline constexpr int kLongVarChar = 201;    // M
+inline constexpr int kVarBinary = 204;      // Q
+inline constexpr int kLongVarBinary = 205;  // G, P, W, M with the binary flag
+}  // namespace TypeCode
+
+// A calendar date (proleptic Gregorian) with an optional time of day.
+struct DateTime {
+  int year = 1899;
+  int month = 12;
+  int day = 30;
+  int millisecond = 0;  // since midnight
+  friend bool operator==(const DateTime&, const DateTime&) = default;
+};
+// 30 December 1899, 00:00:00: the blank value of date columns.
+inline constexpr DateTime kZeroDate{1899, 12, 30, 0};
+
+// A value handed to a column. Text is CP949 bytes.
+using Value = std::variant<std::string, std::int16_t, std::int32_t, double, DateTime>;
+
+// ADO-style states.
+inline constexpr int kStateClosed = 0;
+inline constexpr int kStateOpen = 1;
+inline constexpr int kCursorKeyset = 1;
+inline constexpr int kLockOptimistic = 3;
+inline constexpr int kCommandTable = 2;
+inline constexpr int kUnspecified = -1;
+
+class Recordset;
+struct ConnectionState;
+
+// The table directory. Never creates, renames or deletes a file in it.
+class Connection {
+ public:
+  Connection();
+  ~Connection();  // closes (and flushes) like Close()
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // "Driver=...;UID=;SourceType=DBF;SourceDB=<dir>;Exclusive=No". Driver and
+  // UID are ignored; SourceType must be DBF; Exclusive must be No (or absent).
+  void Open(std::string_view connectionString);
+  // Opens the table directory directly (a Linux directory may hold ';').
+  void OpenDirectory(const std::string& directory);
+  int State() const;
+  // Closes every recordset opened on this connection, then flushes (fdatasync)
+  // every table written since the last flush.
+  void Close();
+  const std::string& Directory() const;
+
+  // The table-existence check: true when <name>.dbf exists in the table
+  // directory (case-insensitive match). A name holding anything but ASCII
+  // letters, digits and '_' names no table: false. Two files differing only in
+  // case: throws Error naming both.
+  bool TableExists(std::string_view tableName) const;
+
+  // fdatasync every table (and memo file) written since the last flush.
+  void FlushWrittenTables();
+  // Names of the tables appended to since the last call whose header flags a
+  // structural index (.cdx) that this layer does not keep current; clears the
+  // list.
+  std::vector<std::string> TakeTablesNeedingReindex();
+
+ private:
+  friend class Recordset;
+  std::shared_ptr<ConnectionState> state_;
+};
+
+// A handle on one table: append rows one at a time, read rows, look up by name.
+class Recordset {
+ public:
+  Recordset();
+  ~Recordset();
+  Recordset(const Recordset&) = delete;
+  Recordset& operator=(const Recordset&) = delete;
+
+  void SetCursorType(int cursorType);
+  void SetLockType(int lockType);
+  int CursorType() const;
+  int LockType() const;
+
+  // Opens <tableName>.dbf of the connection's directory. Throws Error naming
+  // the table (and the directory) if it cannot be opened or is not a valid
+  // table of a supported version.
+  void Open(std::string_view tableName, Connection& connection, int cursorType = kUnspecified,
+            int lockType = kUnspecified, int commandType = kCommandTable);
+  int State() const;
+  void Close();  // no-op when closed
+  const std::string& TableName() const;
+
+  // Appending: AddNew makes an empty new row current (blank as the format's
+  // blank record: spaces, zero binaries, nullable columns null); Update saves it.
+  void AddNew();
+  void SetValue(std::string_view columnName, const Value& value);  // case-insensitive name
+  void Update();
+  void CancelUpdate();
+
+  // Columns by position, 0-based; the hidden _NullFlags column is not listed.
+  int ColumnCount() const;
+  const std::string& ColumnName(int position) const;
+  int ColumnTypeCode(int position) const;
+  void SetValueAt(int position, const Value& value);
+
+  // Reading (stored order, deleted rows skipped).
+  void MoveFirst();
+  bool Eof() const;
+  void MoveNext();
+  // The current row's value as text (CP949), trailing blanks removed.
+  std::string GetText(std::string_view columnName) const;
+
+  // Literal lookup: the value of returnColumn (trailing blanks removed) of the
+  // first non-deleted row, in stored order, whose matchColumn with trailing
+  // blanks removed equals `value` exactly. Sees rows appended after the open
+  // (by this program or another). Returns false when no row matches.
+  bool FindFirstEqual(std::string_view matchColumn, std::string_view value,
+                      std::string_view returnColumn, std::string& result);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  friend class Connection;
+};
+
+// Demo and test aid (never used by the importer): creates a new empty table.
+struct ColumnSpec {
+  std::string name;
+  char type = 'C';
+  int length = 0;
+  int decimals = 0;
+  bool nullable = false;
+};
+// version: 0x03, 0x83, 0xF5 or 0x30. Creates the memo file when a column needs
+// one. Fails if the table file already exists.
+void CreateTable(const std::string& path, std::uint8_t version, std::uint8_t codePageMark,
+                 const std::vector<ColumnSpec>& columns);
+
+}  // namespace dbf

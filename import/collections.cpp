@@ -1,0 +1,6 @@
+#include "import/imports.h"
+
+namespace mod수금 {
+void ImportGCollections(ModMain::ImportShell& shell) { shell.ShowMessage("이 가져오기는 아직 준비되지 않았습니다."); shell.lastOutcome = ModMain::RunOutcome::kEndedEarly; }
+void ImportReadyMixCollections(ModMain::ImportShell& shell) { shell.ShowMessage("이 가져오기는 아직 준비되지 않았습니다."); shell.lastOutcome = ModMain::RunOutcome::kEndedEarly; }
+}  // namespace mod수금
