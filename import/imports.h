@@ -18,6 +18,12 @@ void ImportReadyMixSites(ModMain::ImportShell& shell);
 // `code` only when a row was found; shows its own message when not found.
 bool FindCustomerCode(ModMain::ImportShell& shell, const std::string& name, std::string& code,
                       int lineNumber);
+// For the ready-mix sales, collections and invoices: looks `name` up and
+// updates the held customer code: found -> its code; a non-blank name that
+// yields no code (not found, table unreadable) -> empty, after the lookup's
+// message; a blank name -> unchanged.
+void UpdateHeldCustomerCode(ModMain::ImportShell& shell, const std::string& name,
+                            std::string& heldCode, int lineNumber);
 }  // namespace mod거래처
 
 namespace mod차량 {
