@@ -1,0 +1,123 @@
+// The one shape of every import run.
+#include "common/import_run.h"
+
+#include <exception>
+
+#include "common/encoding.h"
+#include "common/errors.h"
+#include "common/fields.h"
+
+namespace ModMain {
+namespace {
+
+const char* const kInsertCaption = "데이터 인서트";
+const char* const kSuccessStatus = "성공";
+
+// Closes and releases the run's recordset. A failing close is reported, not
+// swallowed.
+void CloseAndRelease(ImportShell& shell, std::unique_ptr<dbf::Recordset>& recordset) {
+  if (!recordset) return;
+  try {
+    if (recordset->State() == dbf::kStateOpen) recordset->Close();
+  } catch (const std::exception& error) {
+    shell.ShowMessage(error.what());
+  }
+  recordset.reset();
+}
+
+std::string WithLineNumber(int index, const std::string& description) {
+  if (index < 0) return description;
+  return "파일의 " + std::to_string(index + 1) + "번째 줄: " + description;
+}
+
+// Written rows reach the disk at the end of every run, and tables whose
+// structural index was not kept current are named once.
+void FinishWrites(ImportShell& shell) {
+  if (!shell.SharedConnection) return;
+  try {
+    shell.SharedConnection->FlushWrittenTables();
+  } catch (const std::exception& error) {
+    shell.lastOutcome = RunOutcome::kEndedEarly;
+    shell.ShowMessage(error.what());
+  }
+  std::vector<std::string> tables;
+  try {
+    tables = shell.SharedConnection->TakeTablesNeedingReindex();
+  } catch (const std::exception& error) {
+    shell.ShowMessage(error.what());
+  }
+  if (tables.empty()) return;
+  std::string names;
+  for (const std::string& table : tables) {
+    if (!names.empty()) names += ", ";
+    names += Cp949ToUtf8(table);
+  }
+  shell.ShowMessage("다음 테이블에 행을 추가했지만 색인 파일(.cdx)은 갱신하지 않았습니다: " + names +
+                    "\r\n사용하기 전에 응용 프로그램에서 이 테이블들의 색인을 다시 만드십시오.");
+}
+
+}  // namespace
+
+void RecordContext::AddRow() { AddRow(recordset); }
+
+void RecordContext::AddRow(dbf::Recordset& other) {
+  other.AddNew();
+  SetBlankDefaults(other, shell.view);
+}
+
+void RunImport(ImportShell& shell, const RunSpec& spec, const RecordStep& step) {
+  ImportView& view = shell.view;
+  std::unique_ptr<dbf::Recordset>& slot =
+      spec.useSiteRecordset ? shell.SiteRecordset : shell.SharedRecordset;
+  int current = -1;  // index of the record in progress, -1 before the loop
+  try {
+    slot = std::make_unique<dbf::Recordset>();
+    slot->SetCursorType(dbf::kCursorKeyset);
+    slot->SetLockType(dbf::kLockOptimistic);
+
+    if (!spec.fixedTable.empty()) {
+      if (!spec.missingTableLabel.empty() && !TableExists(shell, spec.fixedTable)) {
+        // Before the display is touched: list and progress keep the last run.
+        shell.ShowMessage(MissingTableMessage(spec.missingTableLabel));
+        throw RunEnded{};
+      }
+      OpenTable(shell, *slot, spec.fixedTable);
+    }
+
+    const int count = static_cast<int>(shell.RecordLines.size());
+    view.SetPhaseCaption(kInsertCaption);
+    view.SetProgressRange(0, count > 0 ? count - 1 : 0);
+    view.ClearRecordList();
+    if (spec.afterPrepare) spec.afterPrepare(shell);
+
+    // The last line of an export file is its trailer, except in the site file.
+    const int last = spec.includeLastLine ? count - 1 : count - 2;
+    for (int i = 0; i <= last; ++i) {
+      current = i;
+      const std::string& record = shell.RecordLines[static_cast<std::size_t>(i)];
+      RecordContext context{shell, *slot, i, record};
+      step(context);
+      view.AddRecordRow(i + 1, kSuccessStatus);
+      view.SetRecordRowData(i + 1, Cp949ToUtf8(record));
+      if (spec.yieldPerRecord) view.ProcessEvents();
+      view.SetProgressValue(i + 1);
+      if (view.StopRequested()) throw RunEnded{};
+    }
+    current = -1;
+
+    CloseAndRelease(shell, slot);
+    if (spec.freeRecordLines) shell.RecordLines.assign(1, std::string());
+    shell.lastOutcome = RunOutcome::kCompleted;
+  } catch (const RunEnded&) {
+    CloseAndRelease(shell, slot);
+    shell.lastOutcome = RunOutcome::kEndedEarly;
+  } catch (const std::exception& error) {
+    // ImportFailure, dbf::Error and whatever else a step raises.
+    CloseAndRelease(shell, slot);
+    shell.lastOutcome = RunOutcome::kEndedEarly;
+    shell.ShowMessage(WithLineNumber(current, error.what()));
+  }
+  FinishWrites(shell);
+}
+
+}  // namespace ModMain
