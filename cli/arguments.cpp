@@ -1,0 +1,82 @@
+#include "cli/arguments.h"
+
+#include <stdexcept>
+
+#include "common/dispatcher.h"
+
+namespace cli {
+namespace {
+
+int ParseKind(const std::string& text, const std::string& step) {
+  // Digits only, so "+1", " 1" and "1x" are refused rather than guessed at.
+  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) {
+    throw std::invalid_argument("가져오기 종류는 0에서 10 사이의 숫자입니다 / KIND must be 0 to 10: '" +
+                                step + "'");
+  }
+  int kind = std::stoi(text);
+  if (kind >= ModMain::kKindCount) {
+    throw std::invalid_argument("가져오기 종류는 0에서 10 사이의 숫자입니다 / KIND must be 0 to 10: '" +
+                                step + "'");
+  }
+  return kind;
+}
+
+}  // namespace
+
+ImportStep ParseStep(const std::string& step) {
+  std::size_t colon = step.find(':');
+  if (colon == std::string::npos) {
+    throw std::invalid_argument("단계는 KIND:FILE 모양입니다 / a step is KIND:FILE: '" + step + "'");
+  }
+  ImportStep parsed;
+  parsed.kind = ParseKind(step.substr(0, colon), step);
+  std::string file = step.substr(colon + 1);
+  if (file.empty() || file.back() == '/') {
+    throw std::invalid_argument("파일이 없습니다 / FILE is missing: '" + step + "'");
+  }
+  std::size_t slash = file.rfind('/');
+  if (slash == std::string::npos) {
+    parsed.directory.assign(1, '.');  // (a literal here trips a false g++ 12 warning)
+    parsed.fileName = file;
+  } else {
+    parsed.directory = slash == 0 ? std::string() : file.substr(0, slash);
+    parsed.fileName = file.substr(slash + 1);
+  }
+  return parsed;
+}
+
+Arguments ParseArguments(const std::vector<std::string>& arguments) {
+  Arguments parsed;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      parsed.help = true;
+    } else if (argument == "--db" || argument == "--make-sample-db") {
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+        throw std::invalid_argument(argument + " 뒤에 폴더가 필요합니다 / " + argument +
+                                    " needs a directory");
+      }
+      auto& target = argument == "--db" ? parsed.tableDirectory : parsed.sampleDatabase;
+      if (target) {
+        throw std::invalid_argument(argument + "은(는) 한 번만 씁니다 / " + argument +
+                                    " given twice");
+      }
+      target = arguments[++i];
+    } else if (argument.rfind("--", 0) == 0) {
+      throw std::invalid_argument("알 수 없는 옵션 / unknown option: " + argument);
+    } else {
+      parsed.steps.push_back(ParseStep(argument));
+    }
+  }
+  if (parsed.help) return parsed;
+  if (parsed.sampleDatabase && (!parsed.steps.empty() || parsed.tableDirectory)) {
+    throw std::invalid_argument(
+        "--make-sample-db는 혼자 씁니다 / --make-sample-db takes no other arguments");
+  }
+  if (!parsed.sampleDatabase && parsed.steps.empty()) {
+    throw std::invalid_argument("가져올 파일이 없습니다 / no KIND:FILE given");
+  }
+  return parsed;
+}
+
+}  // namespace cli

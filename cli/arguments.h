@@ -1,0 +1,28 @@
+// The command line: dbfimport-cli [--db DIR] KIND:FILE [KIND:FILE ...]
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct ImportStep {
+  int kind = 0;
+  std::string directory;  // of FILE; "." when FILE has none
+  std::string fileName;   // base name, raw bytes
+};
+
+struct Arguments {
+  bool help = false;
+  std::optional<std::string> tableDirectory;    // --db
+  std::optional<std::string> sampleDatabase;    // --make-sample-db
+  std::vector<ImportStep> steps;
+};
+
+// Throws std::invalid_argument (UTF-8 reason) on a usage error.
+Arguments ParseArguments(const std::vector<std::string>& arguments);
+// Splits a KIND:FILE step at its first ':'.
+ImportStep ParseStep(const std::string& step);
+
+}  // namespace cli

@@ -1,0 +1,50 @@
+// The command line's view of an import: the record list on stdout, message
+// boxes on stderr, a progress line on stderr when it is a terminal.
+#pragma once
+
+#include <string>
+
+#include "common/import_view.h"
+
+namespace cli {
+
+class CliView : public ModMain::ImportView {
+ public:
+  CliView();
+
+  void SetPhaseCaption(const std::string& caption) override;
+  void SetProgressRange(int minimum, int maximum) override;
+  void SetProgressValue(int value) override;
+  void ClearRecordList() override;
+  void AddRecordRow(int position, const std::string& status) override;
+  void SetRecordRowData(int position, const std::string& recordText) override;
+  void SetRecordCountPanel(const std::string& text) override;
+  void ClearCodeMap() override;
+  void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
+                     const std::string& name) override;
+  void ShowMessage(const std::string& text) override;
+  void ProcessEvents() override {}
+
+  // Writes a row still waiting for its text and ends the progress line.
+  void Finish();
+  // Every message box shown, whoever showed it.
+  int MessagesShown() const { return messagesShown_; }
+
+ private:
+  void FlushPendingRow();
+  void EndProgressLine();
+
+  bool progressOnTerminal_;
+  std::string caption_;
+  int progressMaximum_ = 0;
+  int lastPercentShown_ = -1;
+  bool progressLineOpen_ = false;
+  int pendingPosition_ = 0;  // 0: none
+  std::string pendingStatus_;
+  int messagesShown_ = 0;
+};
+
+// Record text for one stdout line: backslash, CR, LF and tab escaped.
+std::string EscapeRecordText(const std::string& text);
+
+}  // namespace cli
