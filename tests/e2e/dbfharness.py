@@ -85,12 +85,24 @@ def parse_tables(path=TABLES_FILE):
         line = raw.split('#', 1)[0].split()
         if not line:
             continue
+        if line[0] == 'make':
+            continue
         if line[0] == 'table':
             current = tables.setdefault(line[1], [])
         else:
             name, ftype, length, decimals = line[0], line[1], int(line[2]), int(line[3])
             current.append((name, ftype, length, decimals, line[4:] == ['null']))
     return tables
+
+
+def sample_database_tables(path=TABLES_FILE):
+    """The tables of the sample database: [(file name, 'vfp' or 'fox2')]."""
+    made = []
+    for raw in pathlib.Path(path).read_text(encoding='utf-8').splitlines():
+        line = raw.split('#', 1)[0].split()
+        if line and line[0] == 'make':
+            made.append((line[1], line[2]))
+    return made
 
 
 def pattern_of(name, tables=None):
