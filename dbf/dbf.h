@@ -155,6 +155,10 @@ class Recordset {
   friend class Connection;
 };
 
+// Makes a file size limit (SIGXFSZ) arrive as a write error instead of
+// killing the program. The front ends call it once at start.
+void IgnoreFileSizeSignal();
+
 // Demo and test aid (never used by the importer): creates a new empty table.
 struct ColumnSpec {
   std::string name;

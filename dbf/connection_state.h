@@ -1,0 +1,26 @@
+// What a connection shares with the recordsets opened on it.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "dbf/dbf.h"
+#include "dbf/table_names.h"
+
+namespace dbf {
+
+struct ConnectionState {
+  bool open = false;
+  std::string directory;
+  detail::DirectoryIndex index;
+  std::vector<Recordset*> recordsets;        // open on this connection
+  std::set<std::string> writtenFiles;        // paths to fdatasync
+  std::vector<std::string> needingReindex;   // table names, in order, once each
+
+  // The path of <name>.<extension> in the table directory (case-insensitive),
+  // "" when there is none. Throws on two files differing only in case.
+  std::string Resolve(const std::string& name, const std::string& extension);
+};
+
+}  // namespace dbf

@@ -1,0 +1,121 @@
+#include "dbf/file_handle.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <utility>
+
+namespace dbf::detail {
+
+FileHandle::~FileHandle() { Close(); }
+
+FileHandle::FileHandle(FileHandle&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), writable_(other.writable_) {}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    writable_ = other.writable_;
+  }
+  return *this;
+}
+
+int FileHandle::Open(const std::string& path) {
+  Close();
+  fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  writable_ = fd_ >= 0;
+  if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return errno;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    Close();
+    return EISDIR;
+  }
+  return 0;
+}
+
+void FileHandle::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  writable_ = false;
+}
+
+long FileHandle::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done, offset + done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += n;
+  }
+  return static_cast<long>(done);
+}
+
+int FileHandle::WriteAt(std::uint64_t offset, const void* data, std::size_t size) const {
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pwrite(fd_, static_cast<const char*>(data) + done, size - done, offset + done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return ENOSPC;
+    done += n;
+  }
+  return 0;
+}
+
+long long FileHandle::Size() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return -1;
+  return st.st_size;
+}
+
+int FileHandle::Truncate(std::uint64_t size) const {
+  return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 ? 0 : errno;
+}
+
+bool ByteLock::Acquire(const FileHandle& file, std::uint64_t offset) {
+  Release();
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = static_cast<off_t>(offset);
+  lock.l_len = 1;
+  // Back off from 1 ms doubling to 100 ms; give up after about five seconds.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  int waitMs = 1;
+  for (;;) {
+    if (::fcntl(file.Descriptor(), F_OFD_SETLK, &lock) == 0) {
+      fd_ = file.Descriptor();
+      offset_ = offset;
+      return true;
+    }
+    if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+    waitMs = waitMs * 2 > 100 ? 100 : waitMs * 2;
+  }
+}
+
+void ByteLock::Release() {
+  if (fd_ < 0) return;
+  struct flock lock {};
+  lock.l_type = F_UNLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = static_cast<off_t>(offset_);
+  lock.l_len = 1;
+  ::fcntl(fd_, F_OFD_SETLK, &lock);
+  fd_ = -1;
+}
+
+}  // namespace dbf::detail

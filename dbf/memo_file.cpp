@@ -1,0 +1,111 @@
+#include "dbf/memo_file.h"
+
+#include <vector>
+
+#include "dbf/messages.h"
+
+namespace dbf::detail {
+
+namespace {
+constexpr std::uint32_t kMemoHeaderSize = 512;
+constexpr std::uint32_t kDbtBlockSize = 512;
+}  // namespace
+
+void MemoFile::Open(const std::string& path, MemoKind kind, const std::string& table) {
+  path_ = path;
+  kind_ = kind;
+  table_ = table;
+  if (int error = file_.Open(path))
+    Fail("테이블 " + table + "의 메모 파일 " + path + "을(를) 열 수 없습니다: " + SystemErrorText(error) +
+         ".");
+  if (file_.Size() < static_cast<long long>(kMemoHeaderSize) || BlockSize() == 0) {
+    file_.Close();
+    Fail("테이블 " + table + "의 메모 파일 " + path + "이(가) 올바른 메모 파일이 아닙니다.");
+  }
+}
+
+std::uint32_t MemoFile::BlockSize() const {
+  if (kind_ == MemoKind::kDbt) return kDbtBlockSize;
+  std::uint8_t header[8];
+  if (file_.ReadAt(0, header, 8) != 8) return 0;
+  const std::uint32_t raw = (header[6] << 8) | header[7];
+  if (raw == 0) return 1;
+  return raw <= 32 ? raw * 512 : raw;
+}
+
+std::uint32_t MemoFile::Append(const std::string& data, bool text) {
+  if (!file_.Writable())
+    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "에 쓸 수 없습니다: 읽기 전용입니다.");
+  std::uint8_t header[8];
+  const std::uint32_t blockSize = BlockSize();
+  if (blockSize == 0 || file_.ReadAt(0, header, 8) != 8)
+    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "을(를) 읽을 수 없습니다.");
+  std::uint32_t next = kind_ == MemoKind::kFpt ? ReadBE32(header) : ReadLE32(header);
+  const std::uint32_t firstBlock = (kMemoHeaderSize + blockSize - 1) / blockSize;
+  if (next < firstBlock) next = firstBlock;
+
+  std::vector<std::uint8_t> blocks;
+  if (kind_ == MemoKind::kFpt) {
+    blocks.resize(8);
+    WriteBE32(blocks.data(), text ? 1 : 0);
+    WriteBE32(blocks.data() + 4, static_cast<std::uint32_t>(data.size()));
+    blocks.insert(blocks.end(), data.begin(), data.end());
+  } else {
+    blocks.assign(data.begin(), data.end());
+    blocks.push_back(0x1A);
+    blocks.push_back(0x1A);
+  }
+  const std::uint64_t used = (blocks.size() + blockSize - 1) / blockSize;
+  blocks.resize(used * blockSize, 0);
+  const std::uint64_t newNext = next + used;
+  if (newNext > 0xFFFFFFFFull || std::uint64_t(next) * blockSize + blocks.size() > 0x7FFFFFFFull)
+    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "이(가) 가득 찼습니다.");
+
+  const long long oldSize = file_.Size();
+  const std::uint64_t at = std::uint64_t(next) * blockSize;
+  int error = file_.WriteAt(at, blocks.data(), blocks.size());
+  if (error == 0) {
+    std::uint8_t pointer[4];
+    if (kind_ == MemoKind::kFpt) WriteBE32(pointer, static_cast<std::uint32_t>(newNext));
+    else WriteLE32(pointer, static_cast<std::uint32_t>(newNext));
+    error = file_.WriteAt(0, pointer, 4);
+  }
+  if (error != 0) {
+    if (oldSize >= 0 && static_cast<std::uint64_t>(oldSize) <= at + blocks.size())
+      file_.Truncate(oldSize);
+    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "에 쓰지 못했습니다: " + SystemErrorText(error) +
+         ".");
+  }
+  return next;
+}
+
+std::string MemoFile::Read(std::uint32_t block) const {
+  const std::uint32_t blockSize = BlockSize();
+  if (block == 0 || blockSize == 0) return "";
+  const long long size = file_.Size();
+  const std::uint64_t at = std::uint64_t(block) * blockSize;
+  if (size < 0 || at >= static_cast<std::uint64_t>(size)) return "";
+  if (kind_ == MemoKind::kFpt) {
+    std::uint8_t header[8];
+    if (file_.ReadAt(at, header, 8) != 8) return "";
+    std::uint64_t length = ReadBE32(header + 4);
+    if (at + 8 + length > static_cast<std::uint64_t>(size)) length = size - at - 8;
+    std::string data(length, '\0');
+    long n = file_.ReadAt(at + 8, data.data(), length);
+    data.resize(n < 0 ? 0 : n);
+    return data;
+  }
+  std::string data;
+  char buffer[512];
+  for (std::uint64_t pos = at; pos < static_cast<std::uint64_t>(size); pos += sizeof buffer) {
+    long n = file_.ReadAt(pos, buffer, sizeof buffer);
+    if (n <= 0) break;
+    for (long i = 0; i < n; ++i) {
+      if (buffer[i] == 0x1A) return data;
+      data.push_back(buffer[i]);
+    }
+  }
+  return data;
+}
+
+}  // namespace dbf::detail

@@ -1,0 +1,37 @@
+// Memo files: .fpt (FoxPro, big-endian header, typed blocks) and .dbt
+// (dBASE III, 512-byte blocks, text ended by 0x1A 0x1A).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "dbf/file_handle.h"
+#include "dbf/table_layout.h"
+
+namespace dbf::detail {
+
+class MemoFile {
+ public:
+  // Opens an existing memo file; throws Error naming the table when it cannot
+  // be opened or its header is not valid.
+  void Open(const std::string& path, MemoKind kind, const std::string& table);
+  void Close() { file_.Close(); }
+  bool IsOpen() const { return file_.IsOpen(); }
+  const std::string& Path() const { return path_; }
+
+  // Appends one memo after the last used block and returns its block number.
+  // The caller holds the table's header lock. Throws Error; a failed write is
+  // cut back so the file is as before.
+  std::uint32_t Append(const std::string& data, bool text);
+  // The memo stored at `block` (empty when the block is 0 or out of range).
+  std::string Read(std::uint32_t block) const;
+
+ private:
+  std::uint32_t BlockSize() const;
+  FileHandle file_;
+  MemoKind kind_ = MemoKind::kNone;
+  std::string path_;
+  std::string table_;
+};
+
+}  // namespace dbf::detail

@@ -1,0 +1,66 @@
+// The state behind a Recordset: the open table file, its layout, the row
+// being added, the reading position and the lookup's cache.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dbf/connection_state.h"
+#include "dbf/dbf.h"
+#include "dbf/file_handle.h"
+#include "dbf/memo_file.h"
+#include "dbf/table_layout.h"
+
+namespace dbf {
+
+struct Recordset::Impl {
+  std::shared_ptr<ConnectionState> connection;
+  std::string tableName;
+  std::string path;
+  detail::FileHandle file;
+  detail::MemoFile memo;
+  detail::TableLayout layout;
+  std::string codePage;  // "" when text is stored as CP949
+  int cursorType = kUnspecified;
+  int lockType = kUnspecified;
+  bool open = false;
+
+  // The row being added.
+  bool adding = false;
+  std::vector<std::uint8_t> row;
+  std::map<int, std::string> pendingMemos;  // column index -> content ("" = none)
+
+  // Reading.
+  std::uint32_t position = 0;  // 0-based record number
+  std::uint32_t count = 0;     // record count when reading started
+  std::vector<std::uint8_t> current;
+
+  // The lookup's cache: what was read of the table so far.
+  struct LookupEntry {
+    bool null = false;  // a null value never equals a name
+    std::string match;
+    std::string result;
+  };
+  int lookupMatchColumn = -1;
+  int lookupReturnColumn = -1;
+  std::vector<LookupEntry> lookupRows;
+
+  void OpenTable(const std::string& name, const std::shared_ptr<ConnectionState>& state);
+  void CloseTable();
+  void BlankRow();
+  void Store(int columnIndex, const Value& value);
+  void Save();
+  std::uint32_t ReadRecordCount() const;
+  bool ReadRecord(std::uint32_t index, std::vector<std::uint8_t>& out) const;
+  // A column's value as CP949 text with trailing blanks removed ("" if null).
+  std::string ColumnText(const std::uint8_t* record, int columnIndex,
+                         const std::map<int, std::string>* memos = nullptr) const;
+  bool IsNull(const std::uint8_t* record, const detail::Column& column) const;
+  bool FindFirstEqual(int matchColumn, std::string_view value, int returnColumn, std::string& result);
+  int RequireColumn(std::string_view name) const;
+};
+
+}  // namespace dbf

@@ -1,0 +1,157 @@
+// The row being added: its blank bytes, setting values, and the locked save.
+#include <algorithm>
+#include <ctime>
+#include <cstring>
+
+#include "dbf/conversions.h"
+#include "dbf/messages.h"
+#include "dbf/recordset_impl.h"
+
+namespace dbf {
+
+using detail::Fail;
+
+namespace {
+
+void SetBit(std::vector<std::uint8_t>& row, int base, int bit, bool on) {
+  if (bit < 0 || base < 0) return;
+  std::uint8_t& byte = row[base + (bit >> 3)];
+  const std::uint8_t mask = static_cast<std::uint8_t>(1u << (bit & 7));
+  byte = on ? (byte | mask) : (byte & ~mask);
+}
+
+}  // namespace
+
+// Blank as FoxPro appends a blank record: spaces, zero binaries, every
+// nullable column null and every V/Q column empty.
+void Recordset::Impl::BlankRow() {
+  row.assign(layout.recordLength, ' ');
+  pendingMemos.clear();
+  const bool vfp = layout.IsVisualFoxPro();
+  for (const detail::Column& c : layout.columns) {
+    const bool binaryBlank = c.type == 'T' || c.type == 'I' || c.type == 'B' || c.type == 'Y' ||
+                             c.type == 'V' || c.type == 'Q' || (vfp && c.IsMemo());
+    if (binaryBlank) std::memset(row.data() + c.offset, 0, c.length);
+  }
+  if (layout.nullFlagsOffset >= 0) {
+    std::memset(row.data() + layout.nullFlagsOffset, 0, layout.nullFlagsLength);
+    for (const detail::Column& c : layout.columns) {
+      SetBit(row, layout.nullFlagsOffset, c.nullBit, true);
+      SetBit(row, layout.nullFlagsOffset, c.varLengthBit, true);
+    }
+  }
+}
+
+void Recordset::Impl::Store(int columnIndex, const Value& value) {
+  const detail::Column& c = layout.columns[columnIndex];
+  detail::ConvertedValue converted = detail::ConvertValue(value, c, tableName, codePage);
+  std::uint8_t* field = row.data() + c.offset;
+  if (c.IsMemo()) {
+    pendingMemos[columnIndex] = std::move(converted.bytes);
+  } else if (c.type == 'V' || c.type == 'Q') {
+    const size_t length = converted.bytes.size();
+    std::memset(field, 0, c.length);
+    std::memcpy(field, converted.bytes.data(), length);
+    // A shorter value keeps its length in the field's last byte.
+    if (length < static_cast<size_t>(c.length)) field[c.length - 1] = static_cast<std::uint8_t>(length);
+    SetBit(row, layout.nullFlagsOffset, c.varLengthBit, length < static_cast<size_t>(c.length));
+  } else {
+    std::memcpy(field, converted.bytes.data(), c.length);
+  }
+  SetBit(row, layout.nullFlagsOffset, c.nullBit, false);
+}
+
+namespace {
+
+// Header bytes 1-3: the writer's year style is kept (year % 100 as FoxPro
+// writes it, or year - 1900 as dBASE writers do).
+void PutUpdateDate(std::uint8_t* bytes, std::uint8_t oldYear) {
+  std::time_t now = std::time(nullptr);
+  std::tm local {};
+  localtime_r(&now, &local);
+  const int year = local.tm_year + 1900;
+  bytes[0] = static_cast<std::uint8_t>(oldYear >= 100 ? year - 1900 : year % 100);
+  bytes[1] = static_cast<std::uint8_t>(local.tm_mon + 1);
+  bytes[2] = static_cast<std::uint8_t>(local.tm_mday);
+}
+
+}  // namespace
+
+void Recordset::Impl::Save() {
+  const std::string& t = tableName;
+  if (!file.Writable())
+    Fail("테이블 " + t + "에 행을 저장할 수 없습니다: 파일이 읽기 전용입니다.");
+  for (const detail::Column& c : layout.columns)
+    if (c.autoIncrement)
+      Fail("테이블 " + t + "의 열 " + c.name + "은(는) 자동 증가 열이어서 이 프로그램으로는 행을 추가할 수 없습니다.");
+
+  detail::ByteLock lock;
+  if (!lock.Acquire(file, detail::kHeaderLockOffset))
+    Fail("테이블 " + t + "을(를) 다른 프로그램이 잠그고 있어 행을 저장하지 못했습니다. 잠시 후 다시 시도하십시오.");
+
+  // The header is re-read under the lock: another program may have appended.
+  std::uint8_t header[detail::kHeaderPrefix];
+  if (file.ReadAt(0, header, sizeof header) != static_cast<long>(sizeof header))
+    Fail("테이블 " + t + "의 헤더를 읽을 수 없습니다.");
+  if (header[0] != layout.version || detail::ReadLE16(header + 8) != layout.headerLength ||
+      detail::ReadLE16(header + 10) != layout.recordLength)
+    Fail("테이블 " + t + "의 구조가 연 뒤에 바뀌었습니다. 테이블을 다시 여십시오.");
+  const std::uint32_t recordCount = detail::ReadLE32(header + 4);
+  const long long size = file.Size();
+  const std::uint64_t dataEnd = layout.headerLength + std::uint64_t(recordCount) * layout.recordLength;
+  if (size < 0 || dataEnd > static_cast<std::uint64_t>(size))
+    Fail("테이블 " + t + "의 레코드 수(" + std::to_string(recordCount) +
+         ")가 파일 크기와 맞지 않습니다. 테이블이 손상되었습니다.");
+  const std::uint64_t newEnd = dataEnd + layout.recordLength;
+  if (recordCount == 0xFFFFFFFFu || newEnd + 1 >= detail::kHeaderLockOffset)
+    Fail("테이블 " + t + "이(가) 최대 크기(2GB)에 이르러 행을 더 추가할 수 없습니다.");
+
+  // Memo blocks first: the record must never point at blocks not yet written.
+  for (const auto& [index, content] : pendingMemos) {
+    const detail::Column& c = layout.columns[index];
+    std::uint8_t* field = row.data() + c.offset;
+    if (content.empty()) continue;  // left as the blank pointer
+    const std::uint32_t block = memo.Append(content, c.type == 'M');
+    if (c.length == 4) {
+      detail::WriteLE32(field, block);
+    } else {
+      const std::string digits = std::to_string(block);
+      std::memset(field, ' ', c.length);
+      std::memcpy(field + c.length - digits.size(), digits.data(), digits.size());
+    }
+  }
+  if (!pendingMemos.empty()) connection->writtenFiles.insert(memo.Path());
+
+  // Record and end mark in one write, then the count: a kill in between leaves
+  // at most one uncounted whole record, which the next append overwrites.
+  std::vector<std::uint8_t> out(row);
+  out[0] = ' ';
+  out.push_back(0x1A);
+  auto undo = [&] {
+    file.Truncate(dataEnd);
+    if (static_cast<std::uint64_t>(size) > dataEnd) file.WriteAt(dataEnd, "\x1A", 1);
+  };
+  if (int error = file.WriteAt(dataEnd, out.data(), out.size())) {
+    undo();
+    Fail("테이블 " + t + "에 행을 저장하지 못했습니다: " + detail::SystemErrorText(error) + ".");
+  }
+  std::uint8_t update[7];
+  PutUpdateDate(update, header[1]);
+  detail::WriteLE32(update + 3, recordCount + 1);
+  if (int error = file.WriteAt(1, update, sizeof update)) {
+    undo();
+    Fail("테이블 " + t + "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(error) + ".");
+  }
+  // A tail left by an append that was killed before counting is cut back.
+  if (static_cast<std::uint64_t>(size) > newEnd + 1) file.Truncate(newEnd + 1);
+
+  connection->writtenFiles.insert(path);
+  if (layout.HasStructuralIndex()) {
+    auto& list = connection->needingReindex;
+    if (std::find(list.begin(), list.end(), tableName) == list.end()) list.push_back(tableName);
+  }
+  adding = false;
+  pendingMemos.clear();
+}
+
+}  // namespace dbf
