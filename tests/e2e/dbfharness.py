@@ -171,13 +171,14 @@ def _open(directory, name):
 
 
 def _visible(row):
-    # the hidden null-flag column of Visual FoxPro tables is no user column
-    return {k: v for k, v in row.items() if k.upper() != '_NULLFLAGS'}
+    # the hidden null-flag column of Visual FoxPro tables is no user column;
+    # names in upper case whatever case the writer stored them in
+    return {k.upper(): v for k, v in row.items() if k.upper() != '_NULLFLAGS'}
 
 
 def read_rows(directory, name):
     """Every non-deleted row as a dict (python3-dbfread, cp949), in order.
-    Column names are as the table stores them (upper case)."""
+    Column names in upper case."""
     return [_visible(row) for row in _open(directory, name)]
 
 
