@@ -84,14 +84,15 @@ void RunImport(ImportShell& shell, const RunSpec& spec, const RecordStep& step) 
       OpenTable(shell, *slot, spec.fixedTable);
     }
 
+    // The last line of an export file is its trailer, except in the site file.
     const int count = static_cast<int>(shell.RecordLines.size());
+    const int last = spec.includeLastLine ? count - 1 : count - 2;
     view.SetPhaseCaption(kInsertCaption);
-    view.SetProgressRange(0, count > 0 ? count - 1 : 0);
+    // The bar's maximum is the number of records visited, so it ends full.
+    view.SetProgressRange(0, last >= 0 ? last + 1 : 0);
     view.ClearRecordList();
     if (spec.afterPrepare) spec.afterPrepare(shell);
 
-    // The last line of an export file is its trailer, except in the site file.
-    const int last = spec.includeLastLine ? count - 1 : count - 2;
     for (int i = 0; i <= last; ++i) {
       current = i;
       const std::string& record = shell.RecordLines[static_cast<std::size_t>(i)];
