@@ -40,18 +40,16 @@ def _bytes(value):
 
 def record(width, fields):
     """One fixed-width record: {1-based start byte: text or bytes}, the rest
-    spaces. Raises ValueError when a field overlaps another or passes width."""
+    spaces. Fields are placed in order of their start, so a value longer than
+    its field runs into the next one and is overwritten by it (a way to build
+    malformed records on purpose). Raises ValueError past `width`."""
     line = bytearray(b' ' * width)
-    used = [False] * width
-    for start, value in fields.items():
+    for start, value in sorted(fields.items()):
         data = _bytes(value)
         end = start - 1 + len(data)
         if start < 1 or end > width:
             raise ValueError(f'field at {start} ({data!r}) does not fit in {width} bytes')
-        if any(used[start - 1:end]):
-            raise ValueError(f'field at {start} overlaps another field')
         line[start - 1:end] = data
-        used[start - 1:end] = [True] * len(data)
     return bytes(line)
 
 
@@ -116,8 +114,8 @@ def pattern_of(name, tables=None):
     return None
 
 
-def field_spec(columns, kind='vfp'):
-    """python3-dbf field specification of schema columns."""
+def field_string(columns, kind='vfp'):
+    """python3-dbf field string of schema columns."""
     parts = []
     for name, ftype, length, decimals, nullable in columns:
         if ftype in 'CNF':
@@ -129,13 +127,13 @@ def field_spec(columns, kind='vfp'):
     return '; '.join(parts)
 
 
-def make_table(directory, name, spec, kind='vfp', codepage=None):
+def make_table(directory, name, fields, kind='vfp', codepage=None):
     """Creates <directory>/<name>.dbf (name's case kept) with python3-dbf.
-    spec is python3-dbf's field string ('a C(10); b N(12,2); c D NULL')."""
+    fields is python3-dbf's field string ('a C(10); b N(12,2); c D NULL')."""
     if codepage is None:
         codepage = CP949_MARK_VFP if kind == 'vfp' else CP949_MARK_DOS
     path = pathlib.Path(directory) / f'{name}.dbf'
-    table = dbf.Table(str(path), spec, dbf_type=KINDS[kind], codepage=codepage)
+    table = dbf.Table(str(path), fields, dbf_type=KINDS[kind], codepage=codepage)
     table.open(dbf.READ_WRITE)
     table.close()
     return path
@@ -151,7 +149,7 @@ def make_standard_table(directory, name, kind='vfp'):
         raise KeyError(f'{name} is not a table of {TABLES_FILE}')
     allowed = {'vfp': 'CNFDLMTIBY', 'fox': 'CNFDLM', 'db3': 'CNDLM'}[kind]
     columns = [c for c in tables[pattern] if c[1] in allowed]
-    return make_table(directory, name, field_spec(columns, kind), kind)
+    return make_table(directory, name, field_string(columns, kind), kind)
 
 
 def find_table(directory, name):
