@@ -1,0 +1,205 @@
+// Finding table files: case-insensitive names, ambiguous names, invalid names,
+// missing memo files, refused versions, and the connection string.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "dbf/dbf.h"
+#include "tests/dbf_test_support.h"
+
+using dbftest::ReadBytes;
+using dbftest::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string OpenError(dbf::Connection& connection, const std::string& table) {
+  dbf::Recordset rs;
+  try {
+    rs.Open(table, connection);
+  } catch (const dbf::Error& e) {
+    EXPECT_EQ(rs.State(), dbf::kStateClosed);
+    return e.what();
+  }
+  return "";
+}
+
+std::vector<std::string> Listing(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(DbfFiles, NamesMatchWhateverTheCase) {
+  TempDir dir;
+  dbf::CreateTable(dir.File("K57_2401.DBF"), 0x03, 0x79, {{"D31_CODE", 'C', 6}});
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  EXPECT_TRUE(connection.TableExists("k57_2401"));
+  EXPECT_TRUE(connection.TableExists("K57_2401"));
+  EXPECT_FALSE(connection.TableExists("k57_2402"));
+  dbf::Recordset rs;
+  rs.Open("k57_2401", connection);
+  EXPECT_EQ(rs.State(), dbf::kStateOpen);
+  EXPECT_EQ(rs.ColumnName(0), "D31_CODE");
+}
+
+TEST(DbfFiles, ExistenceLooksInTheTableDirectoryNotTheWorkingDirectory) {
+  TempDir tables, elsewhere;
+  dbf::CreateTable(tables.File("carno.dbf"), 0x03, 0, {{"CNO", 'C', 6}});
+  dbf::CreateTable(elsewhere.File("vdrs110.dbf"), 0x03, 0, {{"CNO", 'C', 6}});
+  const fs::path previous = fs::current_path();
+  fs::current_path(elsewhere.Path());
+  dbf::Connection connection;
+  connection.OpenDirectory(tables.Path());
+  EXPECT_TRUE(connection.TableExists("carno"));
+  EXPECT_FALSE(connection.TableExists("vdrs110"));
+  fs::current_path(previous);
+}
+
+TEST(DbfFiles, TwoFilesDifferingInCaseAreAnErrorNamingBoth) {
+  TempDir dir;
+  dbf::CreateTable(dir.File("so040301.dbf"), 0x03, 0, {{"A", 'C', 1}});
+  dbf::CreateTable(dir.File("SO040301.DBF"), 0x03, 0, {{"A", 'C', 1}});
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  std::string message;
+  try {
+    connection.TableExists("so040301");
+  } catch (const dbf::Error& e) {
+    message = e.what();
+  }
+  EXPECT_NE(message.find("so040301.dbf"), std::string::npos) << message;
+  EXPECT_NE(message.find("SO040301.DBF"), std::string::npos) << message;
+  message = OpenError(connection, "So040301");
+  EXPECT_NE(message.find("so040301.dbf"), std::string::npos) << message;
+}
+
+TEST(DbfFiles, TwoMemoFilesDifferingInCaseAreAnError) {
+  TempDir dir;
+  dir.CopyFixture("fox2_cdx");
+  fs::copy_file(dir.File("fox2_cdx.fpt"), dir.File("FOX2_CDX.FPT"));
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  const std::string message = OpenError(connection, "fox2_cdx");
+  EXPECT_NE(message.find("FOX2_CDX.FPT"), std::string::npos) << message;
+}
+
+TEST(DbfFiles, InvalidNamesNameNoTable) {
+  TempDir dir;
+  fs::create_directory(dir.File("sub"));
+  dbf::CreateTable(dir.File("sub/inner.dbf"), 0x03, 0, {{"A", 'C', 1}});
+  dbf::CreateTable(dir.File("ok.dbf"), 0x03, 0, {{"A", 'C', 1}});
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.File("sub"));
+  for (const char* name : {"../ok", "sub/inner", "", "inner.dbf", "in ner", "inner*", "/etc/passwd", "k31_\xB0\xA1"}) {
+    EXPECT_FALSE(connection.TableExists(name)) << name;
+    const std::string message = OpenError(connection, name);
+    EXPECT_NE(message, "") << name;
+  }
+  EXPECT_NE(OpenError(connection, "../ok").find("../ok"), std::string::npos);
+  EXPECT_TRUE(connection.TableExists("inner"));
+}
+
+TEST(DbfFiles, MissingTableNamesTableAndDirectory) {
+  TempDir dir;
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  const std::string message = OpenError(connection, "k31_0403");
+  EXPECT_NE(message.find("k31_0403"), std::string::npos) << message;
+  EXPECT_NE(message.find(dir.Path()), std::string::npos) << message;
+}
+
+TEST(DbfFiles, MissingMemoFileIsAnErrorAndNoFileIsCreated) {
+  TempDir dir;
+  dir.CopyFixture("vfp_types");
+  fs::remove(dir.File("vfp_types.fpt"));
+  const auto before = Listing(dir.Path());
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  const std::string message = OpenError(connection, "vfp_types");
+  EXPECT_NE(message.find("vfp_types.fpt"), std::string::npos) << message;
+  connection.Close();
+  EXPECT_EQ(Listing(dir.Path()), before);
+}
+
+TEST(DbfFiles, UnknownVersionsAreRefusedAndTheFileIsUntouched) {
+  for (unsigned char version : {0x02, 0x04, 0x8B, 0x43, 0xFB, 0x00, 0xFF}) {
+    TempDir dir;
+    dir.CopyFixture("db3_memo");
+    auto bytes = ReadBytes(dir.File("db3_memo.dbf"));
+    bytes[0] = version;
+    dbftest::WriteBytes(dir.File("db3_memo.dbf"), bytes);
+    dbf::Connection connection;
+    connection.OpenDirectory(dir.Path());
+    const std::string message = OpenError(connection, "db3_memo");
+    EXPECT_NE(message.find("db3_memo"), std::string::npos) << message;
+    connection.Close();
+    EXPECT_EQ(ReadBytes(dir.File("db3_memo.dbf")), bytes) << int(version);
+  }
+}
+
+TEST(DbfFiles, CountBeyondTheFileIsRefused) {
+  TempDir dir;
+  dir.CopyFixture("db3_memo");
+  auto bytes = ReadBytes(dir.File("db3_memo.dbf"));
+  bytes[4] = 3;
+  dbftest::WriteBytes(dir.File("db3_memo.dbf"), bytes);
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  EXPECT_NE(OpenError(connection, "db3_memo"), "");
+  EXPECT_EQ(ReadBytes(dir.File("db3_memo.dbf")), bytes);
+}
+
+TEST(DbfFiles, ConnectionString) {
+  TempDir dir;
+  dbf::Connection connection;
+  connection.Open("Driver={Microsoft Visual Foxpro Driver};UID=;SourceType=DBF;SourceDB=" + dir.Path() +
+                  ";Exclusive=No");
+  EXPECT_EQ(connection.State(), dbf::kStateOpen);
+  EXPECT_EQ(connection.Directory(), dir.Path());
+  connection.Close();
+  EXPECT_EQ(connection.State(), dbf::kStateClosed);
+  connection.Open("sourcedb=" + dir.Path() + "/;SOURCETYPE=dbf");
+  EXPECT_EQ(connection.Directory(), dir.Path());
+  EXPECT_THROW(connection.Open("SourceType=DBC;SourceDB=" + dir.Path()), dbf::Error);
+  EXPECT_THROW(connection.Open("SourceType=DBF;SourceDB=" + dir.Path() + ";Exclusive=Yes"), dbf::Error);
+  EXPECT_THROW(connection.Open("SourceType=DBF"), dbf::Error);
+  std::string message;
+  try {
+    connection.OpenDirectory(dir.File("missing"));
+  } catch (const dbf::Error& e) {
+    message = e.what();
+  }
+  EXPECT_NE(message.find(dir.File("missing")), std::string::npos) << message;
+}
+
+TEST(DbfFiles, ClosingTheConnectionClosesItsRecordsets) {
+  TempDir dir;
+  dbf::CreateTable(dir.File("carno.dbf"), 0x03, 0, {{"CNO", 'C', 6}});
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  dbf::Recordset a, b;
+  a.Open("carno", connection);
+  b.Open("carno", connection);
+  b.Close();
+  connection.Close();
+  EXPECT_EQ(a.State(), dbf::kStateClosed);
+  EXPECT_EQ(b.State(), dbf::kStateClosed);
+  EXPECT_THROW(a.Open("carno", connection), dbf::Error);
+}
+
+TEST(DbfFiles, CreateTableRefusesAnExistingFile) {
+  TempDir dir;
+  dbf::CreateTable(dir.File("t.dbf"), 0x30, 0x79, {{"A", 'C', 2}, {"M", 'M'}, {"N", 'N', 4, 0, true}});
+  const auto bytes = ReadBytes(dir.File("t.dbf"));
+  EXPECT_EQ(bytes[28], 0x02);
+  EXPECT_EQ(bytes[29], 0x79);
+  EXPECT_EQ(bytes[8] | (bytes[9] << 8), 32 + 4 * 32 + 1 + 263);
+  EXPECT_EQ(bytes.back(), 0x1A);
+  EXPECT_THROW(dbf::CreateTable(dir.File("t.dbf"), 0x30, 0, {{"A", 'C', 2}}), dbf::Error);
+  EXPECT_EQ(ReadBytes(dir.File("t.dbf")), bytes);
+}
+
+}  // namespace
