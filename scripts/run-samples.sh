@@ -35,7 +35,7 @@ STEPS=(
 if [[ -n "${DBFIMPORT_BIN:-}" ]]; then
   BIN="$DBFIMPORT_BIN"
 else
-  "$ROOT/scripts/setup.sh"
+  bash "$ROOT/scripts/setup.sh"
   cmake -S "$ROOT" -B "$ROOT/build"
   cmake --build "$ROOT/build" -j2 --target dbfimport-cli
   if cmake --build "$ROOT/build" --target help | grep -qx '\.\.\. dbfimport'; then
