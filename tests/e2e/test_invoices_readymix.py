@@ -223,3 +223,17 @@ def test_prices_up_to_eight_digits_fit(tabledir):
     assert (code, err) == (0, '')
     row = read_rows(tabledir, 'K57_2403')[0]
     assert (row['D31_PRI'], row['D31_AMT'], row['D31_VAT']) == (99999999, 999999990, 99999999)
+
+
+def test_unreadable_customer_table_is_reported_per_record_and_rows_are_still_written(tabledir):
+    # no vdrs110: every lookup reports it; a named customer gets no code, and
+    # a blank name keeps the code held before it
+    make_month(tabledir, '2403')
+    records = [invoice('1', ('2024', '03', '05'), '삼일토건', [mix()]),
+               invoice('2', ('2024', '03', '06'), '', [mix()])]
+    code, out, err = run(tabledir, records)
+    assert code == 3
+    assert '1번째 줄' in err and '2번째 줄' in err
+    assert len(listed_rows(out)) == 2
+    assert codes(read_rows(tabledir, 'K57_2403')) == [(1, ''), (2, '')]
+    assert codes(read_rows(tabledir, 'k56_2403')) == [(1, ''), (2, '')]
