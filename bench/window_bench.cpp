@@ -1,0 +1,170 @@
+// A 32 767-line G vehicle import through the window (offscreen), timed, with
+// the longest gap in the window's event processing during the run measured by
+// a 10 ms timer; then the same file through dbfimport-cli for comparison.
+//   window_bench [--lines N] [--repeat R] [--out FILE.md]
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "common/encoding.h"
+#include "dbf/dbf.h"
+#include "window/form1.h"
+
+namespace {
+
+QByteArray Field(const std::string& utf8, int width) {
+  QByteArray bytes = QByteArray::fromStdString(ModMain::Utf8ToCp949(utf8));
+  bytes.truncate(width);
+  return bytes.leftJustified(width, ' ');
+}
+
+void WriteVehicleFile(const QString& path, int lines) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+  for (int i = 0; i < lines - 1; ++i) {
+    const std::string code = QString::number(i % 1000).rightJustified(3, '0').toStdString();
+    const std::string registration = std::to_string(i % 100) + "가" + std::to_string(10000 + i);
+    file.write(Field(code, 3) + ' ' + Field(registration, 12) + ' ' + Field("홍길동", 10) + ' ' +
+               Field("덤프", 8) + "   " + Field(std::to_string(i % 30), 2) + "    \r\n");
+  }
+  file.write(Field("합계", 10) + "\r\n");
+}
+
+void MakeVehicleTable(const QString& directory) {
+  QDir().mkpath(directory);
+  dbf::CreateTable(QFile::encodeName(directory + "/carno.dbf").toStdString(), 0x30, 0x79,
+                   {{"cno", 'C', 4}, {"car_num", 'C', 12}, {"owner", 'C', 10}, {"name", 'C', 8},
+                    {"car_cap", 'N', 5, 1}, {"car_use", 'L', 1}, {"car_wt", 'F', 8, 2}});
+}
+
+struct WindowRun {
+  double seconds = 0;
+  double longestGapMs = 0;
+  int rows = 0;
+  int messages = 0;
+};
+
+WindowRun RunThroughWindow(const QString& db, const QString& files) {
+  WindowRun result;
+  window::Form1Settings settings;
+  settings.tableDirectory = db;
+  settings.startDirectory = files;
+  settings.messageBox = [&result](const QString& text) {
+    ++result.messages;
+    std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+  };
+  window::Form1 form(std::move(settings));
+  form.show();
+  form.Option1[1]->click();
+  if (!form.File1->SelectName(QStringLiteral("G차량.txt"))) qFatal("no export file");
+  QCoreApplication::processEvents();
+
+  QElapsedTimer sinceTick;
+  QTimer ticker;
+  ticker.setInterval(10);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    result.longestGapMs = std::max(result.longestGapMs, sinceTick.nsecsElapsed() / 1e6);
+    sinceTick.restart();
+  });
+  QEventLoop loop;
+  QObject::connect(&form, &window::Form1::RunFinished, &loop, &QEventLoop::quit);
+  QElapsedTimer total;
+  total.start();
+  sinceTick.start();
+  ticker.start();
+  form.Command2->click();
+  loop.exec();
+  result.seconds = total.nsecsElapsed() / 1e9;
+  ticker.stop();
+  result.rows = form.RecordList->rowCount();
+  return result;
+}
+
+double RunThroughCli(const QString& cli, const QString& db, const QString& file) {
+  QProcess process;
+  process.setStandardOutputFile(QProcess::nullDevice());
+  QElapsedTimer total;
+  total.start();
+  process.start(cli, {"--db", db, "1:" + file});
+  if (!process.waitForFinished(600000) || process.exitCode() != 0) {
+    qFatal("dbfimport-cli failed: %s", process.readAllStandardError().constData());
+  }
+  return total.nsecsElapsed() / 1e9;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  int lines = 32767;
+  int repeat = 3;
+  QString out;
+  const QStringList args = QCoreApplication::arguments();
+  for (int i = 1; i + 1 < args.size(); i += 2) {
+    if (args[i] == "--lines") lines = args[i + 1].toInt();
+    else if (args[i] == "--repeat") repeat = args[i + 1].toInt();
+    else if (args[i] == "--out") out = args[i + 1];
+  }
+  const QString cli = QCoreApplication::applicationDirPath() + "/dbfimport-cli";
+
+  QTemporaryDir temp;
+  const QString files = temp.filePath("files");
+  QDir().mkpath(files);
+  const QString exportFile = files + "/G차량.txt";
+  WriteVehicleFile(exportFile, lines);
+
+  std::vector<double> windowSeconds, gaps, cliSeconds;
+  for (int r = 0; r < repeat; ++r) {
+    const QString windowDb = temp.filePath(QString("window%1").arg(r));
+    MakeVehicleTable(windowDb);
+    const WindowRun run = RunThroughWindow(windowDb, files);
+    if (run.rows != lines - 1 || run.messages != 0) {
+      std::fprintf(stderr, "window run listed %d rows, %d messages\n", run.rows, run.messages);
+      return 1;
+    }
+    windowSeconds.push_back(run.seconds);
+    gaps.push_back(run.longestGapMs);
+    const QString cliDb = temp.filePath(QString("cli%1").arg(r));
+    MakeVehicleTable(cliDb);
+    cliSeconds.push_back(RunThroughCli(cli, cliDb, exportFile));
+    std::printf("run %d: window %.3f s (longest gap %.1f ms), command line %.3f s\n", r + 1,
+                run.seconds, run.longestGapMs, cliSeconds.back());
+  }
+  const double windowMedian = Median(windowSeconds);
+  const double cliMedian = Median(cliSeconds);
+  const double worstGap = *std::max_element(gaps.begin(), gaps.end());
+  const QString summary =
+      QString("| lines | window (median) | command line (median) | ratio | longest event gap |\n"
+              "|---|---|---|---|---|\n"
+              "| %1 | %2 s | %3 s | %4 | %5 ms |\n")
+          .arg(lines)
+          .arg(windowMedian, 0, 'f', 3)
+          .arg(cliMedian, 0, 'f', 3)
+          .arg(windowMedian / cliMedian, 0, 'f', 2)
+          .arg(worstGap, 0, 'f', 1);
+  std::printf("%s", summary.toUtf8().constData());
+  if (!out.isEmpty()) {
+    QFile file(out);
+    if (file.open(QIODevice::WriteOnly)) file.write(summary.toUtf8());
+  }
+  const bool ok = windowMedian <= 2 * cliMedian && worstGap <= 100;
+  std::printf("%s\n", ok ? "within goal (window <= 2x command line, no gap over 100 ms)"
+                         : "OUTSIDE GOAL");
+  return ok ? 0 : 2;
+}

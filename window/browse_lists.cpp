@@ -1,0 +1,156 @@
+#include "window/browse_lists.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "common/dispatcher.h"
+
+namespace window {
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+std::string ToStd(const QByteArray& bytes) { return std::string(bytes.constData(), bytes.size()); }
+QByteArray FromStd(const std::string& text) {
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Entries of `directory` sorted by shown name; hidden (dot) entries are left out.
+// False when the directory cannot be read.
+bool ListEntries(const QByteArray& directory, bool wantDirectories, std::vector<QByteArray>& names) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(ToStd(directory), error);
+  if (error) return false;
+  for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
+    if (error) return false;
+    const std::string name = it->path().filename().native();
+    if (name.empty() || name[0] == '.') continue;
+    std::error_code typeError;
+    const bool isDirectory = it->is_directory(typeError);
+    if (typeError) continue;
+    if (isDirectory == wantDirectories) names.push_back(FromStd(name));
+  }
+  std::sort(names.begin(), names.end(), [](const QByteArray& a, const QByteArray& b) {
+    return DisplayName(a).compare(DisplayName(b), Qt::CaseInsensitive) < 0;
+  });
+  return true;
+}
+
+QByteArray Join(const QByteArray& directory, const QByteArray& name) {
+  return directory.endsWith('/') ? directory + name : directory + '/' + name;
+}
+
+}  // namespace
+
+QString DisplayName(const QByteArray& nameBytes) {
+  return QString::fromStdString(ModMain::DecodeFileName(ToStd(nameBytes)));
+}
+
+bool MatchesTextPattern(const QByteArray& nameBytes) {
+  return nameBytes.size() > 4 && nameBytes.right(4).toLower() == ".txt";
+}
+
+// ---- DriveList -------------------------------------------------------------
+
+DriveList::DriveList(QWidget* parent) : QComboBox(parent) {}
+
+void DriveList::SetDrives(std::vector<MountedDrive> drives) {
+  const QSignalBlocker blocker(this);
+  drives_ = std::move(drives);
+  clear();
+  const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+  for (const MountedDrive& drive : drives_) {
+    addItem(icon, DisplayName(FromStd(drive.mountPoint)), FromStd(drive.mountPoint));
+  }
+}
+
+QByteArray DriveList::CurrentMountPoint() const { return currentData().toByteArray(); }
+
+void DriveList::ShowDriveOf(const QByteArray& path) {
+  const QByteArray mountPoint = FromStd(DriveOfPath(drives_, ToStd(path)));
+  const int index = findData(mountPoint);
+  if (index >= 0 && index != currentIndex()) {
+    const QSignalBlocker blocker(this);
+    setCurrentIndex(index);
+  }
+}
+
+// ---- DirectoryList -----------------------------------------------------------
+
+DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
+  connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    const QByteArray target = item->data(kPathRole).toByteArray();
+    if (target != path_) SetPath(target);
+  });
+}
+
+bool DirectoryList::SetPath(const QByteArray& rawPath) {
+  QByteArray path = rawPath;
+  while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+  std::vector<QByteArray> subdirectories;
+  if (path.isEmpty() || !ListEntries(path, true, subdirectories)) return false;
+
+  clear();
+  const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirIcon);
+  // The chain from the root down to the directory, one level of indent each.
+  QByteArray walked = "/";
+  addItem(new QListWidgetItem(openIcon, QStringLiteral("/")));
+  item(0)->setData(kPathRole, walked);
+  int depth = 0;
+  for (const QByteArray& part : path.split('/')) {
+    if (part.isEmpty()) continue;
+    walked = Join(walked, part);
+    ++depth;
+    auto* entry = new QListWidgetItem(openIcon, QString(depth * 2, ' ') + DisplayName(part));
+    entry->setData(kPathRole, walked);
+    addItem(entry);
+  }
+  QListWidgetItem* current = item(count() - 1);
+  for (const QByteArray& name : subdirectories) {
+    auto* entry = new QListWidgetItem(closedIcon, QString((depth + 1) * 2, ' ') + DisplayName(name));
+    entry->setData(kPathRole, Join(path, name));
+    addItem(entry);
+  }
+  setCurrentItem(current);
+  path_ = path;
+  emit PathChanged(path_);
+  return true;
+}
+
+// ---- FileList ----------------------------------------------------------------
+
+FileList::FileList(QWidget* parent) : QListWidget(parent) {}
+
+void FileList::SetPath(const QByteArray& path) {
+  clear();
+  path_ = path;
+  std::vector<QByteArray> files;
+  ListEntries(path, false, files);  // an unreadable directory lists nothing
+  for (const QByteArray& name : files) {
+    if (!MatchesTextPattern(name)) continue;
+    auto* entry = new QListWidgetItem(DisplayName(name));
+    entry->setData(kPathRole, name);
+    addItem(entry);
+  }
+}
+
+QByteArray FileList::SelectedName() const {
+  const QListWidgetItem* entry = currentItem();
+  return entry && entry->isSelected() ? entry->data(kPathRole).toByteArray() : QByteArray();
+}
+
+bool FileList::SelectName(const QString& name) {
+  for (int i = 0; i < count(); ++i) {
+    if (item(i)->text() == name) {
+      setCurrentRow(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace window

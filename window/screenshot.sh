@@ -1,0 +1,36 @@
+#!/bin/bash
+# Runs the window under Xvfb on a sample database after a finished vehicle
+# import and saves the screen as docs/window.png.
+#   window/screenshot.sh [BUILD_DIR]
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${1:-$source_dir/build}
+bin=$build_dir/bin
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+mkdir -p "$work/db" "$work/files"
+/usr/bin/python3 "$source_dir/window/tests/tables.py" make "$work/db" carno
+/usr/bin/python3 - "$work/files/G차량.txt" <<'PY'
+import sys
+rows = [('001', '12가3456', '홍길동', '덤프', '15'), ('002', '서울34나5678', '김철수', '믹서', '8'),
+        ('003', '경기56다7890', '이영희', '트럭', '25'), ('014', '부산12라3456', '박민수', '덤프', '15'),
+        ('027', '인천78마9012', '최지우', '믹서', '6'), ('105', '대구90바1234', '정우성', '트럭', '11')]
+def cut(text, width):
+    data = text.encode('cp949')[:width]
+    return data + b' ' * (width - len(data))
+lines = [cut(c, 3) + b' ' + cut(r, 12) + b' ' + cut(o, 10) + b' ' + cut(n, 8) + b'   ' + cut(k, 2)
+         for c, r, o, n, k in rows]
+lines.append('합계 6건'.encode('cp949'))
+open(sys.argv[1], 'wb').write(b'\r\n'.join(lines) + b'\r\n')
+PY
+
+xvfb-run -a -s "-screen 0 785x520x24" bash -c '
+  "$0" --db "$1" --dir "$2" --file "G차량.txt" --kind 1 --ready "$3/ready" &
+  demo=$!
+  for i in $(seq 1 100); do [ -f "$3/ready" ] && break; sleep 0.1; done
+  sleep 1
+  import -window root "$4"
+  kill $demo
+' "$bin/dbfimport-window-demo" "$work/db" "$work/files" "$work" "$source_dir/docs/window.png"
+echo "saved $source_dir/docs/window.png"
