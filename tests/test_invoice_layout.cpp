@@ -175,8 +175,8 @@ TEST(InvoiceItemIsEmpty, OnlyWhenQuantityPriceAmountAndVatAllReadAsZero) {
   InvoiceItem blank{.code = "01", .name = "x", .quantityText = ".", .unitPriceText = "",
                     .vatText = "", .amountText = ""};
   EXPECT_TRUE(blank.IsEmpty());
-  InvoiceItem zeros{.quantityText = "0.00", .unitPriceText = "0", .vatText = "00",
-                    .amountText = "0"};
+  InvoiceItem zeros{.code = "02", .name = "y", .quantityText = "0.00", .unitPriceText = "0",
+                    .vatText = "00", .amountText = "0"};
   EXPECT_TRUE(zeros.IsEmpty());
 
   InvoiceItem halfUnit = blank;
