@@ -6,6 +6,7 @@
 namespace cli {
 
 std::string EscapeRecordText(const std::string& text) {
+  if (text.find_first_of("\\\r\n\t") == std::string::npos) return text;
   std::string escaped;
   escaped.reserve(text.size() + 8);
   for (char c : text) {

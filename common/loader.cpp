@@ -57,21 +57,28 @@ void ForEachLine(const std::string& path, std::FILE* file, OnLine onLine) {
       if (std::ferror(file)) ThrowReadError(path, errno);
       break;
     }
-    for (std::size_t i = 0; i < got; ++i) {
-      char c = buffer[i];
+    std::size_t i = 0;
+    while (i < got) {
       if (afterCr) {
         afterCr = false;
-        if (c == '\n') continue;  // the LF of a CR LF
+        if (buffer[i] == '\n') {  // the LF of a CR LF
+          ++i;
+          continue;
+        }
       }
-      if (c == '\r') {
-        afterCr = true;
-        pending = false;
-        if (!onLine(line)) return;
-        line.clear();
-        continue;
+      const void* found = std::memchr(buffer + i, '\r', got - i);
+      std::size_t cr = found ? static_cast<std::size_t>(static_cast<const char*>(found) - buffer)
+                             : got;
+      if (cr > i) {
+        line.append(buffer + i, cr - i);
+        pending = true;
       }
-      line += c;
-      pending = true;
+      if (cr == got) break;
+      afterCr = true;
+      pending = false;
+      if (!onLine(line)) return;
+      line.clear();
+      i = cr + 1;
     }
   }
   if (pending) onLine(line);
