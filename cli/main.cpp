@@ -1,5 +1,4 @@
 // dbfimport-cli: the import steps of one program run, headless.
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <limits.h>
@@ -14,6 +13,7 @@
 #include "cli/sample_db.h"
 #include "common/dispatcher.h"
 #include "common/import_shell.h"
+#include "dbf/dbf.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ int RunSteps(const cli::Arguments& arguments) {
 int main(int argc, char** argv) {
   // A table that reaches the file size limit must give a write error, not
   // kill the program halfway through a row.
-  std::signal(SIGXFSZ, SIG_IGN);
+  dbf::IgnoreFileSizeSignal();
   // One write per buffer, not per record line.
   static char outputBuffer[1 << 16];
   std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
