@@ -163,11 +163,11 @@ ModMain::DatedTableSwitch LineTableSwitch() {
 }  // namespace
 
 void ImportGTaxInvoices(ModMain::ImportShell& shell) {
-  ModMain::RunSpec spec;
-  spec.yieldPerRecord = false;
-  spec.freeRecordLines = true;
+  ModMain::RunSpec shape;
+  shape.yieldPerRecord = false;
+  shape.freeRecordLines = true;
   ModMain::DatedTableSwitch lineTable = LineTableSwitch();
-  ModMain::RunImport(shell, spec, [&lineTable](RecordContext& context) {
+  ModMain::RunImport(shell, shape, [&lineTable](RecordContext& context) {
     const InvoiceRecord record = CutInvoiceRecord(context.record, kGInvoiceLayout);
     lineTable.SwitchTo(context, record.dateText);
     AddLineRows(context, record, {.writeItemCode = true, .invoiceNumberIs16Bit = false});
@@ -176,11 +176,11 @@ void ImportGTaxInvoices(ModMain::ImportShell& shell) {
 }
 
 void ImportReadyMixInvoices(ModMain::ImportShell& shell) {
-  ModMain::RunSpec spec;
-  spec.yieldPerRecord = true;
-  spec.freeRecordLines = true;
+  ModMain::RunSpec shape;
+  shape.yieldPerRecord = true;
+  shape.freeRecordLines = true;
   ModMain::DatedTableSwitch lineTable = LineTableSwitch();
-  ModMain::RunImport(shell, spec, [&lineTable](RecordContext& context) {
+  ModMain::RunImport(shell, shape, [&lineTable](RecordContext& context) {
     InvoiceRecord record = CutInvoiceRecord(context.record, kReadyMixInvoiceLayout);
     // The record names its customer only; the code is held from record to
     // record (a blank name continues the customer above it).

@@ -73,11 +73,11 @@ void AddSlipRow(ModMain::RecordContext& context, const DeliverySlipRecord& slip)
 }  // namespace
 
 void ImportDeliverySlips(ModMain::ImportShell& shell) {
-  ModMain::RunSpec spec;
-  spec.yieldPerRecord = false;
-  spec.freeRecordLines = true;
+  ModMain::RunSpec shape;
+  shape.yieldPerRecord = false;
+  shape.freeRecordLines = true;
   ModMain::DatedTableSwitch dailyTable("so", ModMain::TableNameRule::kDaily, true);
-  ModMain::RunImport(shell, spec, [&dailyTable](ModMain::RecordContext& context) {
+  ModMain::RunImport(shell, shape, [&dailyTable](ModMain::RecordContext& context) {
     const DeliverySlipRecord slip = CutDeliverySlipRecord(context.record);
     dailyTable.SwitchTo(context, slip.dateText);
     AddSlipRow(context, slip);
