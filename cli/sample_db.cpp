@@ -30,15 +30,25 @@ std::string Stem(const std::string& fileName) {
   return dot == std::string::npos ? fileName : fileName.substr(0, dot);
 }
 
+bool IsTableFile(const std::string& lowerName, const std::string& lowerTableFile) {
+  // the table, its memo file, or a structural index left beside it
+  std::string stem = Stem(lowerTableFile);
+  for (const char* extension : {".dbf", ".fpt", ".dbt", ".cdx"}) {
+    if (lowerName == stem + extension) return true;
+  }
+  return false;
+}
+
 // Tables are found without regard to case, so a k57_0403.dbf already there
-// counts as the K57_0403.DBF about to be made.
+// counts as the K57_0403.DBF about to be made; a memo or index file of the
+// same name would be taken for the new table's.
 void RefuseExistingTables(const fs::path& directory, const SampleSchema& schema) {
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(directory, error)) {
     std::string existing = Lower(entry.path().filename().string());
     for (const SampleTable& table : schema.tables) {
-      if (existing == Lower(table.fileName)) {
-        throw std::runtime_error("테이블이 이미 있습니다: " + entry.path().string() +
+      if (IsTableFile(existing, Lower(table.fileName))) {
+        throw std::runtime_error("테이블 파일이 이미 있습니다: " + entry.path().string() +
                                  "\n예제 데이터베이스는 빈 디렉터리나 새 디렉터리에 만드십시오.");
       }
     }

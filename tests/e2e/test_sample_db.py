@@ -71,15 +71,28 @@ def test_tables_open_in_the_independent_readers(sample_db):
     assert [r['D11_CNAME'] for r in h.read_rows(sample_db, 'vdrs110')] == ['시험건설']
 
 
-def test_existing_table_is_never_overwritten(tmp_path):
+@pytest.mark.parametrize('existing', ['k57_0403.dbf',    # same table, other case
+                                      'CARNO.FPT',       # a memo file left alone
+                                      'vdrs110.cdx'])    # an index left alone
+def test_existing_table_files_are_never_overwritten(tmp_path, existing):
     directory = tmp_path / 'db'
     directory.mkdir()
-    (directory / 'k57_0403.dbf').write_bytes(b'keep me')     # same table, other case
+    (directory / existing).write_bytes(b'keep me')
+    (directory / 'notes.txt').write_bytes(b'other files are no obstacle')
     code, out, err = h.run_cli(None, '--make-sample-db', directory)
     assert code == 1
-    assert '이미 있습니다' in err and 'k57_0403.dbf' in err
-    assert (directory / 'k57_0403.dbf').read_bytes() == b'keep me'
-    assert sorted(os.listdir(directory)) == ['k57_0403.dbf'], 'nothing else is made'
+    assert '이미 있습니다' in err and existing in err
+    assert (directory / existing).read_bytes() == b'keep me'
+    assert sorted(os.listdir(directory)) == sorted([existing, 'notes.txt']), 'nothing is made'
+
+
+def test_directory_with_other_files_is_used(tmp_path):
+    directory = tmp_path / 'db'
+    directory.mkdir()
+    (directory / 'G차량.txt').write_bytes(b'001')
+    code, out, err = h.run_cli(None, '--make-sample-db', directory)
+    assert code == 0, err
+    assert (directory / 'carno.dbf').exists()
 
 
 def test_directory_that_cannot_be_made_is_reported(tmp_path):
