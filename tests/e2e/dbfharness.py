@@ -28,7 +28,7 @@ BIN_DIR = pathlib.Path(os.environ.get('DBFIMPORT_BIN', SOURCE_DIR / 'build' / 'b
 TABLES_FILE = SOURCE_DIR / 'samples' / 'tables.txt'
 SAMPLES_DIR = SOURCE_DIR / 'samples'
 
-# Header version byte of each table kind python3-dbf can write.
+# Table kinds of make_table and python3-dbf's name for each.
 KINDS = {'vfp': 'vfp', 'fox': 'fp', 'db3': 'db3'}
 CP949_MARK_VFP = 0x79   # code page mark Visual FoxPro writes for 949
 CP949_MARK_DOS = 0x4E   # the dBASE-style mark for 949
