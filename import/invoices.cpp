@@ -50,6 +50,16 @@ std::string LinePrefix(int lineNumber) {
   return "파일의 " + std::to_string(lineNumber) + "번째 줄: ";
 }
 
+// Closes the summary table after a failure (dropping a row not yet saved);
+// a failing close is shown too, and the run still goes on.
+void CloseReporting(ModMain::ImportShell& shell, dbf::Recordset& recordset) {
+  try {
+    recordset.Close();
+  } catch (const std::exception& error) {
+    shell.ShowMessage(error.what());
+  }
+}
+
 }  // namespace
 
 InvoiceRecord CutInvoiceRecord(const std::string& record, const InvoiceLayout& layout) {
@@ -109,8 +119,8 @@ void AddInvoiceSummaryRow(RecordContext& context, const InvoiceRecord& record) {
     summary.Update();
     summary.Close();
   } catch (const std::exception& error) {
-    summary.Close();
     shell.ShowMessage(LinePrefix(context.LineNumber()) + error.what());
+    CloseReporting(shell, summary);
   }
 }
 

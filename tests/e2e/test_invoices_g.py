@@ -4,8 +4,8 @@ table messages and the failures that end a run, read back with dbfread."""
 
 import datetime
 
-from dbfharness import (field, listed_rows, make_standard_table, read_rows, record, run_cli,
-                        tabledir, write_export)  # noqa: F401  (tabledir is a fixture)
+from dbfharness import (field, listed_rows, make_standard_table, make_table, read_rows, record,
+                        run_cli, tabledir, write_export)  # noqa: F401  (tabledir is a fixture)
 
 WIDTH = 616
 GROUP_BASE, GROUP_STRIDE = 210, 87
@@ -268,3 +268,21 @@ def test_a_file_not_named_gss_is_refused(tabledir):
     code, out, err = run(tabledir, records, name='gss2401.txt')
     assert code == 0
     assert len(read_rows(tabledir, 'K57_2401')) == 1
+
+
+def test_summary_table_without_a_column_saves_no_half_row_and_the_run_goes_on(tabledir):
+    make_month(tabledir, '2401', summary=False)
+    # an older summary table without the VAT column
+    make_table(tabledir, 'k56_2401', 'D11_code C(6); D11_cname C(30); d_gubun C(1); '
+               'D52_si N(5,0); s_date D; e_date D; d31_wdate D; qty1 N(10,2); amt1 N(12,0); '
+               'D52_yo C(4)')
+    records = [
+        invoice('1', '001', ('2024', '01', '10'), '가나상사', [sand()], ('12', '50', '1', '1')),
+        invoice('2', '001', ('2024', '01', '11'), '가나상사', [gravel()], ('8', '', '1', '1')),
+    ]
+    code, out, err = run(tabledir, records)
+    assert code == 3
+    assert '1번째 줄' in err and '2번째 줄' in err and 'vat1' in err.lower()
+    assert [p for p, _, _ in listed_rows(out)] == [1, 2]
+    assert [r['D52_SI'] for r in read_rows(tabledir, 'K57_2401')] == [1, 2]
+    assert read_rows(tabledir, 'k56_2401') == []
