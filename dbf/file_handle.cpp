@@ -60,18 +60,25 @@ long FileHandle::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) co
   return static_cast<long>(done);
 }
 
-int FileHandle::WriteAt(std::uint64_t offset, const void* data, std::size_t size) const {
+int FileHandle::WriteAt(std::uint64_t offset, const void* data, std::size_t size,
+                        std::size_t* written) const {
   std::size_t done = 0;
+  int error = 0;
   while (done < size) {
     ssize_t n = ::pwrite(fd_, static_cast<const char*>(data) + done, size - done, offset + done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return errno;
+      error = errno;
+      break;
     }
-    if (n == 0) return ENOSPC;
+    if (n == 0) {
+      error = ENOSPC;
+      break;
+    }
     done += n;
   }
-  return 0;
+  if (written) *written = done;
+  return error;
 }
 
 long long FileHandle::Size() const {

@@ -27,8 +27,10 @@ class FileHandle {
   // Reads up to `size` bytes; returns the count read (short at end of file),
   // or -1 with errno set.
   long ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
-  // Writes all bytes; returns 0 or errno.
-  int WriteAt(std::uint64_t offset, const void* data, std::size_t size) const;
+  // Writes all bytes; returns 0 or errno. `written` gets the count that did
+  // reach the file, so a short write can be undone.
+  int WriteAt(std::uint64_t offset, const void* data, std::size_t size,
+              std::size_t* written = nullptr) const;
   // Current size, or -1 with errno set.
   long long Size() const;
   int Truncate(std::uint64_t size) const;

@@ -42,7 +42,9 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
     Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "을(를) 읽을 수 없습니다.");
   std::uint32_t next = kind_ == MemoKind::kFpt ? ReadBE32(header) : ReadLE32(header);
   const std::uint32_t firstBlock = (kMemoHeaderSize + blockSize - 1) / blockSize;
-  if (next < firstBlock) next = firstBlock;
+  if (next < firstBlock)
+    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "이(가) 손상되었습니다: 다음 빈 블록(" +
+         std::to_string(next) + ")이 메모 파일 헤더 안을 가리킵니다.");
 
   std::vector<std::uint8_t> blocks;
   if (kind_ == MemoKind::kFpt) {

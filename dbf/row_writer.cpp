@@ -127,19 +127,24 @@ void Recordset::Impl::Save() {
   std::vector<std::uint8_t> out(row);
   out[0] = ' ';
   out.push_back(0x1A);
-  auto undo = [&] {
-    file.Truncate(dataEnd);
-    if (static_cast<std::uint64_t>(size) > dataEnd) file.WriteAt(dataEnd, "\x1A", 1);
+  // Undoing a failed write restores the table as it was: the end mark back at
+  // the end of the counted records. A write at or past a file size limit
+  // fails even over existing bytes, so nothing is cut that need not be.
+  auto undo = [&](std::size_t written) {
+    const bool hadTail = static_cast<std::uint64_t>(size) > dataEnd;
+    file.Truncate(hadTail ? dataEnd + 1 : dataEnd);
+    if (hadTail && written > 0) file.WriteAt(dataEnd, "\x1A", 1);
   };
-  if (int error = file.WriteAt(dataEnd, out.data(), out.size())) {
-    undo();
+  std::size_t written = 0;
+  if (int error = file.WriteAt(dataEnd, out.data(), out.size(), &written)) {
+    undo(written);
     Fail("테이블 " + t + "에 행을 저장하지 못했습니다: " + detail::SystemErrorText(error) + ".");
   }
   std::uint8_t update[7];
   PutUpdateDate(update, header[1]);
   detail::WriteLE32(update + 3, recordCount + 1);
   if (int error = file.WriteAt(1, update, sizeof update)) {
-    undo();
+    undo(out.size());
     Fail("테이블 " + t + "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(error) + ".");
   }
   // A tail left by an append that was killed before counting is cut back.
