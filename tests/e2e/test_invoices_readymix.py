@@ -237,3 +237,17 @@ def test_unreadable_customer_table_is_reported_per_record_and_rows_are_still_wri
     assert len(listed_rows(out)) == 2
     assert codes(read_rows(tabledir, 'K57_2403')) == [(1, ''), (2, '')]
     assert codes(read_rows(tabledir, 'k56_2403')) == [(1, ''), (2, '')]
+
+
+def test_customers_imported_earlier_in_the_same_run_are_found(tabledir):
+    make_standard_table(tabledir, 'vdrs110')
+    make_month(tabledir, '2403')
+    customers = write_export(tabledir.parent / '레미콘거래처.txt',
+                             [record(738, {1: '1A0001', 8: '한빛레미콘'}),
+                              record(738, {1: '2B0002', 8: '동남건설'})])
+    invoices = export(tabledir, [invoice('1', ('2024', '03', '05'), '동남건설', [mix()]),
+                                 invoice('2', ('2024', '03', '05'), '한빛레미콘', [mix()])])
+    code, out, err = run_cli(tabledir, ('6', customers), ('10', invoices))
+    assert (code, err) == (0, '')
+    assert codes(read_rows(tabledir, 'K57_2403')) == [(1, '200001'), (2, '100001')]
+    assert codes(read_rows(tabledir, 'k56_2403')) == [(1, '200001'), (2, '100001')]
