@@ -11,6 +11,7 @@ std::string CodePageForMark(std::uint8_t mark) {
     case 0x00:
     case 0x79:  // Visual FoxPro's mark for 949
     case 0x4E:  // dBASE language driver for 949
+    case 0x57:  // "current ANSI": the Korean systems' ANSI code page is 949
       return "";
     case 0x01: return "CP437";
     case 0x02: return "CP850";

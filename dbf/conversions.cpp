@@ -25,6 +25,7 @@
 //  G, P, W       | error: binary objects are left as a new row has them
 #include "dbf/conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -98,6 +99,8 @@ Decimal RequireNumber(const Target& t) {
 // Text for C/V/M: converted to the table's code page unless binary.
 std::string TextBytes(const Target& t, const std::string& cp949) {
   if (t.column.binary || t.codePage.empty()) return cp949;
+  const bool ascii = std::all_of(cp949.begin(), cp949.end(), [](char c) { return (c & 0x80) == 0; });
+  if (ascii) return cp949;  // the same bytes in every code page the marks name
   std::string out;
   if (t.codePage == "?" || !ConvertText(cp949, "CP949", t.codePage, out))
     Refuse(t, "에 테이블의 코드 페이지로 나타낼 수 없는 글자가 있습니다.");
