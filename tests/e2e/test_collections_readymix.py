@@ -10,7 +10,7 @@ from dbfharness import (field, listed_rows, make_standard_table, read_rows, reco
                         tabledir, write_export)  # noqa: F401  (tabledir is a fixture)
 
 WIDTH = 225
-ZERO_DATES = (None, datetime.date(1899, 12, 30))  # blank as dbfread shows it
+ZERO_DATE = datetime.date(1899, 12, 30)  # day 0 of the date serial
 
 CUSTOMERS = [('100001', '대한건설'), ('200003', '한빛산업(주)'), ('100007', "O'Neil 건설")]
 
@@ -78,10 +78,10 @@ def test_rows_for_positive_amounts_numbered_within_their_record(tabledir):
     # only the second amount's row carries the details; blank detail dates
     # are the zero date
     assert march[0]['D32_B_POSI'] == '' and march[0]['D32_B_NO'] in ('', None)
-    assert march[0]['D32_B_WDAY'] in ZERO_DATES and march[0]['D32_B_ODAY'] in ZERO_DATES
+    assert march[0]['D32_B_WDAY'] == ZERO_DATE and march[0]['D32_B_ODAY'] == ZERO_DATE
     assert detail_columns(march[1]) == ('신한은행', '12-345-6789', d31, datetime.date(2004, 6, 30))
     assert march[3]['D32_B_POSI'] == '당좌'
-    assert march[3]['D32_B_WDAY'] in ZERO_DATES and march[3]['D32_B_ODAY'] in ZERO_DATES
+    assert march[3]['D32_B_WDAY'] == ZERO_DATE and march[3]['D32_B_ODAY'] == ZERO_DATE
 
     april = read_rows(tabledir, 'k32_0404')
     d01 = datetime.date(2004, 4, 1)
@@ -89,7 +89,7 @@ def test_rows_for_positive_amounts_numbered_within_their_record(tabledir):
         (d01, '100007', "O'Neil 건설", '1', '1', 30000, 30000),
         (d01, '100007', "O'Neil 건설", '2', '2', 20000, 20000),
     ]
-    assert april[0]['D32_B_POSI'] == '' and april[0]['D32_B_WDAY'] in ZERO_DATES
+    assert april[0]['D32_B_POSI'] == '' and april[0]['D32_B_WDAY'] == ZERO_DATE
     assert detail_columns(april[1]) == ('어음', '가나12345678', d01, datetime.date(2004, 7, 31))
 
 
