@@ -195,3 +195,17 @@ def test_whole_numbers_round_halves_to_even(tabledir):
     rows = read_rows(tabledir, 'k31_0403')
     assert [(r['NO'], r['D31_PRI'], r['D31_AMT'], r['D31_VAT']) for r in rows] == \
         [(801, 1234, 1236, 0), (802, -2, 2, 3)]
+
+
+def test_an_unreadable_customer_table_is_reported_for_every_record(tabledir):
+    # no vdrs110: each lookup says so, also for a blank name; the sales still
+    # go in, without a customer code rather than with a wrong one
+    make_standard_table(tabledir, 'k31_0403')
+    path = sales_file(tabledir, [rm_sale('000901', name='대한건설'), rm_sale('000902', name='')])
+    code, out, err = run_cli(tabledir, ('8', path))
+    assert code == 3
+    assert '파일의 1번째 줄' in err and '파일의 2번째 줄' in err and err.count('vdrs110') >= 2
+    rows = read_rows(tabledir, 'k31_0403')
+    assert [(r['NO'], r['D11_CODE'], r['D31_MGCODE']) for r in rows] == [(901, '', ''),
+                                                                         (902, '', '')]
+    assert len(listed_rows(out)) == 2
