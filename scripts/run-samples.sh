@@ -37,10 +37,11 @@ if [[ -n "${DBFIMPORT_BIN:-}" ]]; then
 else
   bash "$ROOT/scripts/setup.sh"
   cmake -S "$ROOT" -B "$ROOT/build"
-  cmake --build "$ROOT/build" -j2 --target dbfimport-cli
-  if cmake --build "$ROOT/build" --target help | grep -qx '\.\.\. dbfimport'; then
-    cmake --build "$ROOT/build" -j2 --target dbfimport
+  targets=(dbfimport-cli)
+  if grep -qx 'DBFIMPORT_WITH_WINDOW:BOOL=ON' "$ROOT/build/CMakeCache.txt"; then
+    targets+=(dbfimport)
   fi
+  cmake --build "$ROOT/build" -j2 --target "${targets[@]}"
   BIN="$ROOT/build/bin"
 fi
 
