@@ -6,10 +6,13 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace window {
 namespace {
+
+constexpr int kDrainDelayMs = 15;
 
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -18,7 +21,11 @@ QString FromUtf8(const std::string& text) {
 }  // namespace
 
 WindowView::WindowView(DisplayControls controls, MessageBoxFunction messageBox, QObject* parent)
-    : QObject(parent), controls_(controls), messageBox_(std::move(messageBox)) {}
+    : QObject(parent), controls_(controls), messageBox_(std::move(messageBox)) {
+  drainTimer_.setSingleShot(true);
+  drainTimer_.setInterval(kDrainDelayMs);
+  connect(&drainTimer_, &QTimer::timeout, this, &WindowView::Drain);
+}
 
 void WindowView::SetPhaseCaption(const std::string& caption) {
   Post({OpType::kCaption, 0, 0, FromUtf8(caption), {}, {}});
@@ -72,8 +79,11 @@ void WindowView::Post(Op op) {
   if (QThread::currentThread() == thread()) {
     Drain();
   } else if (schedule) {
-    // At most one drain is pending, so a fast run cannot flood the event queue.
-    QMetaObject::invokeMethod(this, &WindowView::Drain, Qt::QueuedConnection);
+    // At most one drain is pending, so a fast run cannot flood the event
+    // queue; the short delay gathers rows into batches and keeps the window
+    // from repainting for every record.
+    QMetaObject::invokeMethod(
+        this, [this] { drainTimer_.start(); }, Qt::QueuedConnection);
   }
 }
 
@@ -98,12 +108,16 @@ void WindowView::Apply(std::vector<Op>& ops) {
     batch.clear();
     rowsAdded = true;
   };
+  std::optional<int> pendingValue;
+  auto applyValue = [&] {
+    if (pendingValue) ApplyValue(*pendingValue);
+    pendingValue.reset();
+  };
   auto inBatch = [&](int row) {
     return !batch.empty() && row >= batchFirst && row < batchFirst + static_cast<int>(batch.size());
   };
 
-  for (std::size_t i = 0; i < ops.size(); ++i) {
-    Op& op = ops[i];
+  for (Op& op : ops) {
     switch (op.type) {
       case OpType::kAddRow: {
         const int at = op.a - 1;  // positions count from 1
@@ -127,11 +141,12 @@ void WindowView::Apply(std::vector<Op>& ops) {
         model->Clear();
         break;
       case OpType::kValue:
-        // Only the last of a run of progress values is worth drawing.
-        if (i + 1 < ops.size() && ops[i + 1].type == OpType::kValue) break;
-        ApplyValue(op.a);
+        // Only the last value before a range change is worth drawing: a
+        // progress bar repaints at once on every visible step.
+        pendingValue = op.a;
         break;
       case OpType::kRange:
+        applyValue();
         ApplyRange(op.a, op.b);
         break;
       case OpType::kCaption:
@@ -149,6 +164,7 @@ void WindowView::Apply(std::vector<Op>& ops) {
     }
   }
   flush();
+  applyValue();
   if (rowsAdded && controls_.recordListView) controls_.recordListView->scrollToBottom();
 }
 

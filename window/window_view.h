@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -85,6 +86,7 @@ class WindowView : public QObject, public ModMain::ImportView {
   std::mutex mutex_;
   std::vector<Op> queue_;
   bool drainScheduled_ = false;
+  QTimer drainTimer_;
 
   int logicalMinimum_ = 0;
   int logicalMaximum_ = 100;
