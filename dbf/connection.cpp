@@ -108,6 +108,7 @@ void Connection::FlushWrittenTables() {
     if (fd >= 0) ::close(fd);
   }
   state_->writtenFiles.clear();
+  ++state_->flushGeneration;
   if (!failed.empty()) Fail("테이블을 디스크에 기록하지 못했습니다 (" + failed + ").");
 }
 

@@ -1,6 +1,7 @@
 // What a connection shares with the recordsets opened on it.
 #pragma once
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ struct ConnectionState {
   detail::DirectoryIndex index;
   std::vector<Recordset*> recordsets;        // open on this connection
   std::set<std::string> writtenFiles;        // paths to fdatasync
+  std::uint64_t flushGeneration = 0;         // counts the flushes
   std::vector<std::string> needingReindex;   // table names, in order, once each
 
   // The path of <name>.<extension> in the table directory (case-insensitive),

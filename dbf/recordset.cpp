@@ -144,7 +144,8 @@ bool Recordset::FindFirstEqual(std::string_view matchColumn, std::string_view va
 // ---------------------------------------------------------------------------
 
 int Recordset::Impl::RequireColumn(std::string_view name) const {
-  const int index = layout.FindColumn(name);
+  const int index = layout.FindColumn(name, columnHint);
+  columnHint = index + 1;
   if (index < 0) Fail("테이블 " + tableName + "에 열 " + std::string(name) + "이(가) 없습니다.");
   return index;
 }
@@ -197,6 +198,8 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   position = count = 0;
   lookupRows.clear();
   lookupMatchColumn = lookupReturnColumn = -1;
+  columnHint = 0;
+  flushGeneration = ~0ull;
 }
 
 void Recordset::Impl::CloseTable() {

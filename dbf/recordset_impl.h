@@ -61,6 +61,8 @@ struct Recordset::Impl {
   bool IsNull(const std::uint8_t* record, const detail::Column& column) const;
   bool FindFirstEqual(int matchColumn, std::string_view value, int returnColumn, std::string& result);
   int RequireColumn(std::string_view name) const;
+  mutable int columnHint = 0;  // where the next column-name search begins
+  std::uint64_t flushGeneration = ~0ull;  // connection's flush round this table was listed in
 };
 
 }  // namespace dbf

@@ -25,7 +25,9 @@ void SetBit(std::vector<std::uint8_t>& row, int base, int bit, bool on) {
 // Blank as FoxPro appends a blank record: spaces, zero binaries, every
 // nullable column null and every V/Q column empty.
 void Recordset::Impl::BlankRow() {
-  row.assign(layout.recordLength, ' ');
+  // One byte more than the record: the end mark, so a save is one write.
+  row.assign(layout.recordLength + 1, ' ');
+  row.back() = 0x1A;
   pendingMemos.clear();
   const bool vfp = layout.IsVisualFoxPro();
   for (const detail::Column& c : layout.columns) {
@@ -120,13 +122,10 @@ void Recordset::Impl::Save() {
       std::memcpy(field + c.length - digits.size(), digits.data(), digits.size());
     }
   }
-  if (!pendingMemos.empty()) connection->writtenFiles.insert(memo.Path());
 
   // Record and end mark in one write, then the count: a kill in between leaves
   // at most one uncounted whole record, which the next append overwrites.
-  std::vector<std::uint8_t> out(row);
-  out[0] = ' ';
-  out.push_back(0x1A);
+  const std::vector<std::uint8_t>& out = row;  // the record, then 0x1A
   // Undoing a failed write restores the table as it was: the end mark back at
   // the end of the counted records. A write at or past a file size limit
   // fails even over existing bytes, so nothing is cut that need not be.
@@ -150,7 +149,12 @@ void Recordset::Impl::Save() {
   // A tail left by an append that was killed before counting is cut back.
   if (static_cast<std::uint64_t>(size) > newEnd + 1) file.Truncate(newEnd + 1);
 
-  connection->writtenFiles.insert(path);
+  if (flushGeneration != connection->flushGeneration) {
+    // Listed once per flush round, not once per row.
+    connection->writtenFiles.insert(path);
+    if (memo.IsOpen()) connection->writtenFiles.insert(memo.Path());
+    flushGeneration = connection->flushGeneration;
+  }
   if (layout.HasStructuralIndex()) {
     auto& list = connection->needingReindex;
     if (std::find(list.begin(), list.end(), tableName) == list.end()) list.push_back(tableName);

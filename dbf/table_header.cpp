@@ -33,15 +33,21 @@ bool TableLayout::NeedsMemoFile() const {
   return false;
 }
 
-int TableLayout::FindColumn(std::string_view name) const {
-  for (size_t i = 0; i < columns.size(); ++i) {
+namespace {
+// ASCII case folding without the locale: called for every value set.
+inline char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+}  // namespace
+
+int TableLayout::FindColumn(std::string_view name, int startAt) const {
+  const size_t total = columns.size();
+  const size_t start = startAt > 0 && static_cast<size_t>(startAt) < total ? startAt : 0;
+  for (size_t step = 0; step < total; ++step) {
+    const size_t i = (start + step) % total;
     const std::string& n = columns[i].name;
     if (n.size() != name.size()) continue;
-    bool same = true;
-    for (size_t k = 0; k < n.size() && same; ++k)
-      same = std::tolower(static_cast<unsigned char>(n[k])) ==
-             std::tolower(static_cast<unsigned char>(name[k]));
-    if (same) return static_cast<int>(i);
+    size_t k = 0;
+    while (k < n.size() && Fold(n[k]) == Fold(name[k])) ++k;
+    if (k == n.size()) return static_cast<int>(i);
   }
   return -1;
 }

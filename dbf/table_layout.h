@@ -38,7 +38,9 @@ struct TableLayout {
   bool IsVisualFoxPro() const { return version >= 0x30 && version <= 0x32; }
   bool HasStructuralIndex() const { return (flags & 0x01) != 0; }
   bool NeedsMemoFile() const;
-  int FindColumn(std::string_view name) const;  // case-insensitive; -1 if none
+  // Case-insensitive; -1 if none. The search begins at `startAt` (callers set
+  // columns in the same order row after row, so the next one is found first).
+  int FindColumn(std::string_view name, int startAt = 0) const;
 };
 
 inline constexpr std::uint32_t kHeaderPrefix = 32;
