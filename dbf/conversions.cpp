@@ -118,6 +118,11 @@ ConvertedValue Character(const Target& t) {
 
 ConvertedValue Numeric(const Target& t) {
   std::string text = FormatFixed(RequireNumber(t), t.column.decimals);
+  // A narrow column with decimals holds "0.50" as ".50", as FoxPro writes it.
+  if (text.size() > static_cast<size_t>(t.column.length) && t.column.decimals > 0) {
+    const size_t zero = text[0] == '-' ? 1 : 0;
+    if (text.compare(zero, 2, "0.") == 0) text.erase(zero, 1);
+  }
   if (text.size() > static_cast<size_t>(t.column.length))
     Refuse(t, "이 들어가지 않습니다. 열은 소수 " + std::to_string(t.column.decimals) + "자리를 포함해 " +
                   std::to_string(t.column.length) + "자리입니다.");

@@ -162,7 +162,7 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
     if (fixed != 0 && length != fixed)
       Corrupt(table, "열 " + r.name + "의 길이(" + std::to_string(length) + ")가 형식과 맞지 않습니다");
     if (r.type == 'N' || r.type == 'F') {
-      if (length > 20 || (decimals > 0 && decimals + 2 > length))
+      if (length > 20 || (decimals > 0 && decimals >= length))
         Corrupt(table, "열 " + r.name + "의 길이가 맞지 않습니다");
     }
     Column c;

@@ -109,6 +109,20 @@ TEST_F(Conversions, NumberTooWideIsAnErrorNotStars) {
   EXPECT_NE(ErrorOf("SMALL", 999.5), "");  // rounds to 1000
 }
 
+TEST_F(Conversions, NarrowColumnDropsTheLeadingZero) {
+  rs.Close();
+  dbf::CreateTable(dir.File("narrow.dbf"), 0x03, 0, {{"RATE", 'N', 3, 2}});
+  rs.Open("narrow", connection);
+  rs.AddNew();
+  EXPECT_EQ(ErrorOf("RATE", std::int16_t{0}), "");
+  EXPECT_NE(ErrorOf("RATE", std::int16_t{1}), "");
+  EXPECT_NE(ErrorOf("RATE", std::string("-0.5")), "");
+  rs.SetValue("RATE", std::string("0.555"));
+  rs.Update();
+  rs.MoveFirst();
+  EXPECT_EQ(rs.GetText("RATE"), ".56");
+}
+
 TEST_F(Conversions, NonNumericTextIntoNumbersIsAnError) {
   for (const char* bad : {"1,000", "1e3", "1 2", "", " ", "abc", "-", ".", "0x10"}) {
     EXPECT_NE(ErrorOf("NUM", std::string(bad)), "") << bad;

@@ -203,3 +203,33 @@ TEST(DbfFiles, CreateTableRefusesAnExistingFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DbfFiles, AutoincrementTablesAreReadButNotAppendedTo) {
+  TempDir dir;
+  dbf::CreateTable(dir.File("auto.dbf"), 0x30, 0x79, {{"ID", 'I'}, {"NAME", 'C', 4}});
+  auto bytes = ReadBytes(dir.File("auto.dbf"));
+  bytes[0] = 0x31;
+  bytes[32 + 18] = 0x0C;  // ID: autoincrement
+  bytes[32 + 19] = 1;     // next value 1, step 1
+  bytes[32 + 23] = 1;
+  dbftest::WriteBytes(dir.File("auto.dbf"), bytes);
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  dbf::Recordset rs;
+  rs.Open("auto", connection);
+  EXPECT_EQ(rs.ColumnTypeCode(0), dbf::TypeCode::kInteger);
+  rs.AddNew();
+  rs.SetValue("NAME", std::string("x"));
+  std::string message;
+  try {
+    rs.Update();
+  } catch (const dbf::Error& e) {
+    message = e.what();
+  }
+  EXPECT_NE(message.find("ID"), std::string::npos) << message;
+  EXPECT_EQ(ReadBytes(dir.File("auto.dbf")), bytes);
+}
+
+}  // namespace
