@@ -65,33 +65,33 @@ void RecordContext::AddRow(dbf::Recordset& other) {
   SetBlankDefaults(other, shell.view);
 }
 
-void RunImport(ImportShell& shell, const RunSpec& spec, const RecordStep& step) {
+void RunImport(ImportShell& shell, const RunSpec& settings, const RecordStep& step) {
   ImportView& view = shell.view;
   std::unique_ptr<dbf::Recordset>& slot =
-      spec.useSiteRecordset ? shell.SiteRecordset : shell.SharedRecordset;
+      settings.useSiteRecordset ? shell.SiteRecordset : shell.SharedRecordset;
   int current = -1;  // index of the record in progress, -1 before the loop
   try {
     slot = std::make_unique<dbf::Recordset>();
     slot->SetCursorType(dbf::kCursorKeyset);
     slot->SetLockType(dbf::kLockOptimistic);
 
-    if (!spec.fixedTable.empty()) {
-      if (!spec.missingTableLabel.empty() && !TableExists(shell, spec.fixedTable)) {
+    if (!settings.fixedTable.empty()) {
+      if (!settings.missingTableLabel.empty() && !TableExists(shell, settings.fixedTable)) {
         // Before the display is touched: list and progress keep the last run.
-        shell.ShowMessage(MissingTableMessage(spec.missingTableLabel));
+        shell.ShowMessage(MissingTableMessage(settings.missingTableLabel));
         throw RunEnded{};
       }
-      OpenTable(shell, *slot, spec.fixedTable);
+      OpenTable(shell, *slot, settings.fixedTable);
     }
 
     // The last line of an export file is its trailer, except in the site file.
     const int count = static_cast<int>(shell.RecordLines.size());
-    const int last = spec.includeLastLine ? count - 1 : count - 2;
+    const int last = settings.includeLastLine ? count - 1 : count - 2;
     view.SetPhaseCaption(kInsertCaption);
     // The bar's maximum is the number of records visited, so it ends full.
     view.SetProgressRange(0, last >= 0 ? last + 1 : 0);
     view.ClearRecordList();
-    if (spec.afterPrepare) spec.afterPrepare(shell);
+    if (settings.afterPrepare) settings.afterPrepare(shell);
 
     for (int i = 0; i <= last; ++i) {
       current = i;
@@ -100,14 +100,14 @@ void RunImport(ImportShell& shell, const RunSpec& spec, const RecordStep& step) 
       step(context);
       view.AddRecordRow(i + 1, kSuccessStatus);
       view.SetRecordRowData(i + 1, Cp949ToUtf8(record));
-      if (spec.yieldPerRecord) view.ProcessEvents();
+      if (settings.yieldPerRecord) view.ProcessEvents();
       view.SetProgressValue(i + 1);
       if (view.StopRequested()) throw RunEnded{};
     }
     current = -1;
 
     CloseAndRelease(shell, slot);
-    if (spec.freeRecordLines) shell.RecordLines.assign(1, std::string());
+    if (settings.freeRecordLines) shell.RecordLines.assign(1, std::string());
     shell.lastOutcome = RunOutcome::kCompleted;
   } catch (const RunEnded&) {
     CloseAndRelease(shell, slot);

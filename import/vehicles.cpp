@@ -37,10 +37,10 @@ void WriteVehicle(ModMain::RecordContext& context) {
 }  // namespace
 
 void ImportGVehicles(ModMain::ImportShell& shell) {
-  ModMain::RunSpec spec;
-  spec.fixedTable = "carno";
-  spec.missingTableLabel = "차량";
-  ModMain::RunImport(shell, spec, WriteVehicle);
+  ModMain::RunSpec settings;
+  settings.fixedTable = "carno";
+  settings.missingTableLabel = "차량";
+  ModMain::RunImport(shell, settings, WriteVehicle);
 }
 
 }  // namespace mod차량

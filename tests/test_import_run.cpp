@@ -45,11 +45,11 @@ class ImportRunTest : public ::testing::Test {
     context.recordset.Update();
   }
 
-  RunSpec FixedSpec(const std::string& table) {
-    RunSpec spec;
-    spec.fixedTable = table;
-    spec.missingTableLabel = "차량";
-    return spec;
+  RunSpec FixedTableSettings(const std::string& table) {
+    RunSpec settings;
+    settings.fixedTable = table;
+    settings.missingTableLabel = "차량";
+    return settings;
   }
 
   ScratchDir dir_;
@@ -62,7 +62,7 @@ class ImportRunTest : public ::testing::Test {
 TEST_F(ImportRunTest, ImportsAllButTheLastLineWithListRowsAndProgress) {
   MakeTable("carno");
   shell_.RecordLines = {"001 1200", "002   15", "\xB0\xA1  0007", "TOTAL 3"};
-  RunImport(shell_, FixedSpec("carno"), WriteCodeAndPrice);
+  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
 
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kCompleted);
   EXPECT_TRUE(view_.messages.empty());
@@ -90,10 +90,10 @@ TEST_F(ImportRunTest, ImportsAllButTheLastLineWithListRowsAndProgress) {
 TEST_F(ImportRunTest, EveryLineWhenAskedAndFreesRecordsAfterANormalEnd) {
   MakeTable("carno");
   shell_.RecordLines = {"001    1", "002    2"};
-  RunSpec spec = FixedSpec("carno");
-  spec.includeLastLine = true;
-  spec.freeRecordLines = true;
-  RunImport(shell_, spec, WriteCodeAndPrice);
+  RunSpec settings = FixedTableSettings("carno");
+  settings.includeLastLine = true;
+  settings.freeRecordLines = true;
+  RunImport(shell_, settings, WriteCodeAndPrice);
   EXPECT_EQ(view_.rows.size(), 2u);
   EXPECT_EQ(view_.progressMaximum, 2);
   EXPECT_EQ(view_.progressValue, 2);
@@ -104,7 +104,7 @@ TEST_F(ImportRunTest, EveryLineWhenAskedAndFreesRecordsAfterANormalEnd) {
 TEST_F(ImportRunTest, OneLineFileImportsNothing) {
   MakeTable("carno");
   shell_.RecordLines = {"001    1"};
-  RunImport(shell_, FixedSpec("carno"), WriteCodeAndPrice);
+  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kCompleted);
   EXPECT_EQ(view_.progressMinimum, 0);
   EXPECT_EQ(view_.progressMaximum, 0);
@@ -116,7 +116,7 @@ TEST_F(ImportRunTest, OneLineFileImportsNothing) {
 TEST_F(ImportRunTest, MissingFixedTableLeavesTheDisplayAlone) {
   view_.rows[1] = {"성공", "earlier run"};
   shell_.RecordLines = {"001    1", "002    2", "end"};
-  RunImport(shell_, FixedSpec("carno"), WriteCodeAndPrice);
+  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
   EXPECT_EQ(view_.messages, std::vector<std::string>{kMissingVehicles});
   EXPECT_TRUE(view_.captions.empty());
@@ -131,9 +131,9 @@ TEST_F(ImportRunTest, MissingFixedTableLeavesTheDisplayAlone) {
 TEST_F(ImportRunTest, FailureAtRecordKKeepsKRowsAndNamesTheLine) {
   MakeTable("carno");
   shell_.RecordLines = {"001    1", "002    2", "003  x12", "004    4", "end"};
-  RunSpec spec = FixedSpec("carno");
-  spec.freeRecordLines = true;
-  RunImport(shell_, spec, WriteCodeAndPrice);
+  RunSpec settings = FixedTableSettings("carno");
+  settings.freeRecordLines = true;
+  RunImport(shell_, settings, WriteCodeAndPrice);
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
   EXPECT_EQ(view_.messages,
             std::vector<std::string>{"파일의 3번째 줄: 단가 'x12'을(를) 정수로 바꿀 수 없습니다."});
@@ -149,7 +149,7 @@ TEST_F(ImportRunTest, FailureAtRecordKKeepsKRowsAndNamesTheLine) {
 TEST_F(ImportRunTest, TableLayerErrorsTakeTheErrorPathWithTheLineNumber) {
   MakeTable("carno");
   shell_.RecordLines = {"001", "002", "end"};
-  RunImport(shell_, FixedSpec("carno"), [](RecordContext& context) {
+  RunImport(shell_, FixedTableSettings("carno"), [](RecordContext& context) {
     context.AddRow();
     if (context.index == 1) context.recordset.SetValue("no_such_column", std::string("x"));
     context.recordset.Update();
@@ -162,9 +162,9 @@ TEST_F(ImportRunTest, TableLayerErrorsTakeTheErrorPathWithTheLineNumber) {
 
 TEST_F(ImportRunTest, OpenFailureBeforeTheLoopHasNoLineNumber) {
   shell_.RecordLines = {"001", "end"};
-  RunSpec spec;  // no existence check: the open itself fails
-  spec.fixedTable = "vdrs110";
-  RunImport(shell_, spec, WriteCodeAndPrice);
+  RunSpec settings;  // no existence check: the open itself fails
+  settings.fixedTable = "vdrs110";
+  RunImport(shell_, settings, WriteCodeAndPrice);
   ASSERT_EQ(view_.messages.size(), 1u);
   EXPECT_EQ(view_.messages[0].find("파일의"), std::string::npos);
   EXPECT_NE(view_.messages[0].find("vdrs110"), std::string::npos);
@@ -179,7 +179,7 @@ TEST_F(ImportRunTest, WithoutAConnectionTheRunNamesTheTableDirectory) {
   ASSERT_EQ(view.messages.size(), 1u);  // the failed open is shown
   EXPECT_EQ(shell.SharedConnection, nullptr);
   shell.RecordLines = {"001    1", "end"};
-  RunImport(shell, FixedSpec("carno"), WriteCodeAndPrice);
+  RunImport(shell, FixedTableSettings("carno"), WriteCodeAndPrice);
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_EQ(view.messages[1], "테이블 폴더 '" + missing +
                                   "'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 "
@@ -193,7 +193,7 @@ TEST_F(ImportRunTest, StopRequestEndsQuietlyAfterTheCurrentRecord) {
   MakeTable("carno");
   shell_.RecordLines = {"001    1", "002    2", "003    3", "004    4", "end"};
   view_.stopAfterRows = 2;
-  RunImport(shell_, FixedSpec("carno"), WriteCodeAndPrice);
+  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_EQ(shell_.SharedRecordset, nullptr);
@@ -207,9 +207,9 @@ TEST_F(ImportRunTest, AppendingToAnIndexedTableGivesOneNotice) {
                                dir_.File(std::string("fox2_cdx") + extension));
   }
   shell_.RecordLines = {"100777", "100778", "end"};
-  RunSpec spec;
-  spec.fixedTable = "fox2_cdx";
-  RunImport(shell_, spec, [](RecordContext& context) {
+  RunSpec settings;
+  settings.fixedTable = "fox2_cdx";
+  RunImport(shell_, settings, [](RecordContext& context) {
     context.AddRow();
     context.recordset.SetValue("D11_CODE", context.record);
     context.recordset.Update();
@@ -221,7 +221,7 @@ TEST_F(ImportRunTest, AppendingToAnIndexedTableGivesOneNotice) {
   EXPECT_EQ(Rows("fox2_cdx").size(), 4u);
   // The notice names the tables of one run only.
   shell_.RecordLines = {"x"};
-  RunImport(shell_, spec, [](RecordContext&) {});
+  RunImport(shell_, settings, [](RecordContext&) {});
   EXPECT_EQ(view_.messages.size(), 1u);
 }
 
@@ -229,8 +229,8 @@ TEST_F(ImportRunTest, DatedTableSwitchStopsAtAMissingMonth) {
   MakeTable("k31_0403");
   shell_.RecordLines = {"0403 2004/03/31", "0403 2004/03/31", "0404 2004/04/01", "end"};
   DatedTableSwitch tables("k31_", TableNameRule::kMonthly, true);
-  RunSpec spec;
-  RunImport(shell_, spec, [&](RecordContext& context) {
+  RunSpec settings;
+  RunImport(shell_, settings, [&](RecordContext& context) {
     tables.SwitchTo(context, CutField(context.record, 6, 10));
     context.AddRow();
     context.recordset.SetValue("code", CutField(context.record, 1, 4));
@@ -261,4 +261,12 @@ TEST(DatedTableName, MonthlyAndDailyNames) {
   EXPECT_EQ(MissingTableMessage("현장"), "현장 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오.");
   EXPECT_EQ(MissingDatedTableMessage("so240115"),
             "so240115.dbf 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오.");
+}
+
+TEST(ConnectionString, NamesTheTableDirectory) {
+  EXPECT_EQ(ConnectionString("/srv/app"),
+            "Driver={Microsoft Visual Foxpro Driver};UID=;SourceType=DBF;SourceDB=/srv/app;"
+            "Exclusive=No");
+  EXPECT_EQ(ConnectionString("/srv/app/"), ConnectionString("/srv/app"));
+  EXPECT_NE(ConnectionString("/").find("SourceDB=/;"), std::string::npos);
 }
