@@ -60,9 +60,46 @@ void FinishWrites(ImportShell& shell) {
 
 void RecordContext::AddRow() { AddRow(recordset); }
 
+namespace {
+
+// Hands the shell's view to SetBlankDefaults with its messages counted by the
+// shell, like every other message of a run.
+class CountingView : public ImportView {
+ public:
+  explicit CountingView(ImportShell& shell) : shell_(shell), view_(shell.view) {}
+  void SetPhaseCaption(const std::string& caption) override { view_.SetPhaseCaption(caption); }
+  void SetProgressRange(int minimum, int maximum) override {
+    view_.SetProgressRange(minimum, maximum);
+  }
+  void SetProgressValue(int value) override { view_.SetProgressValue(value); }
+  void ClearRecordList() override { view_.ClearRecordList(); }
+  void AddRecordRow(int position, const std::string& status) override {
+    view_.AddRecordRow(position, status);
+  }
+  void SetRecordRowData(int position, const std::string& text) override {
+    view_.SetRecordRowData(position, text);
+  }
+  void SetRecordCountPanel(const std::string& text) override { view_.SetRecordCountPanel(text); }
+  void ClearCodeMap() override { view_.ClearCodeMap(); }
+  void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
+                     const std::string& name) override {
+    view_.AddCodeMapRow(oldCode, newCode, name);
+  }
+  void ShowMessage(const std::string& text) override { shell_.ShowMessage(text); }
+  void ProcessEvents() override { view_.ProcessEvents(); }
+  bool StopRequested() const override { return view_.StopRequested(); }
+
+ private:
+  ImportShell& shell_;
+  ImportView& view_;
+};
+
+}  // namespace
+
 void RecordContext::AddRow(dbf::Recordset& other) {
   other.AddNew();
-  SetBlankDefaults(other, shell.view);
+  CountingView view(shell);
+  SetBlankDefaults(other, view);
 }
 
 void RunImport(ImportShell& shell, const RunSpec& settings, const RecordStep& step) {

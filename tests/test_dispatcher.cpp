@@ -43,6 +43,10 @@ TEST(FileNameFits, PrefixIsByCharacterAfterUpperCasing) {
   EXPECT_FALSE(FileNameFits(5, "S"));
 }
 
+TEST(FileNameFits, AnEmptySelectionFitsNoKind) {
+  for (int kind = 0; kind < kKindCount; ++kind) EXPECT_FALSE(FileNameFits(kind, "")) << kind;
+}
+
 TEST(FileNameFits, ContainmentAnywhere) {
   EXPECT_TRUE(FileNameFits(10, "계산서.txt"));
   EXPECT_TRUE(FileNameFits(10, "2004년3월계산서자료.txt"));

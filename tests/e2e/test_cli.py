@@ -149,3 +149,31 @@ def test_record_text_is_escaped_on_stdout(tabledir):
     code, out, err = run_cli(tabledir, ('1', path))
     assert (code, err) == (0, '')
     assert out == '1\t성공\t001\\tA\\\\B\\nC 김\n'
+
+
+def test_progress_goes_to_stderr_only_on_a_terminal(tabledir):
+    import os
+    import pty
+    make_standard_table(tabledir, 'carno')
+    good = vehicle_file(tabledir.parent, codes=('001', '002', '003'))
+    leader, follower = pty.openpty()
+    try:
+        done = subprocess.run([str(cli_path()), '--db', str(tabledir), f'1:{good}'],
+                              stdout=subprocess.PIPE, stderr=follower, timeout=60)
+        os.close(follower)
+        shown = b''
+        while True:
+            try:
+                chunk = os.read(leader, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            shown += chunk
+    finally:
+        os.close(leader)
+    assert done.returncode == 0
+    assert len(listed_rows(done.stdout.decode())) == 3
+    text = shown.decode('utf-8')
+    assert '전체레코드수 : 4' in text
+    assert '데이터 인서트 3/3' in text
