@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -150,7 +151,91 @@ class Form1Import : public QObject {
     QCOMPARE(rows.size(), count);
   }
 
+  void customersThenSitesGoThroughTheCodeMapList() {
+    QString error;
+    QVERIFY2(MakeTable(db_, QStringLiteral("vdrs110"), &error), qPrintable(error));
+    QVERIFY2(MakeTable(db_, QStringLiteral("vdrs160"), &error), qPrintable(error));
+    // Ready-mix customers: old code at 1, name at 8 (738 bytes); sites: old
+    // customer code at 1, site number at 8, site name at 12 (259 bytes).
+    WriteExport(files_ + QStringLiteral("/레미콘거래처.txt"),
+                {FixedRecord(738, {{1, "1A0001"}, {8, "가나건설"}}),
+                 FixedRecord(738, {{1, "2B0002"}, {8, "다라산업"}}),
+                 Cp949(QStringLiteral("합계 2건"))});
+    WriteExport(files_ + QStringLiteral("/레미콘현장.txt"),
+                {FixedRecord(259, {{1, "2B0002"}, {8, "024"}, {12, "다라현장"}})});
+    MessageLog log;
+    auto form = MakeForm(db_, log);
+    form->TabStrip1->setCurrentIndex(1);
+    ClickOption(*form, 6);
+    QVERIFY(Choose(*form, files_, QStringLiteral("레미콘거래처.txt")));
+    QVERIFY(RunAndWait(*form));
+    QVERIFY2(log.messages.isEmpty(), qPrintable(log.messages.join('|')));
+    QCOMPARE(form->listHyun->topLevelItemCount(), 2);
+    QCOMPARE(form->listHyun->topLevelItem(1)->text(0), QStringLiteral("2B0002"));
+    QCOMPARE(form->listHyun->topLevelItem(1)->text(1), QStringLiteral("200001"));
+    QCOMPARE(form->listHyun->topLevelItem(1)->text(2), QStringLiteral("다라산업"));
+
+    ClickOption(*form, 7);
+    QVERIFY(Choose(*form, files_, QStringLiteral("레미콘현장.txt")));
+    QVERIFY(RunAndWait(*form));
+    QVERIFY2(log.messages.isEmpty(), qPrintable(log.messages.join('|')));
+    QCOMPARE(form->RecordList->rowCount(), 1);  // the site import takes every line
+    QJsonArray rows;
+    QVERIFY2(ReadRows(db_, QStringLiteral("vdrs160"), &rows, &error), qPrintable(error));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].toObject()["D11_CODE"].toString(), QStringLiteral("200001"));
+    QCOMPARE(rows[0].toObject()["D16_CNAME"].toString(), QStringLiteral("다라현장"));
+  }
+
+  void failureMidRunShowsTheListAsItStoodThen() {
+    QString error;
+    QVERIFY2(MakeTable(db_, QStringLiteral("vdrs110"), &error), qPrintable(error));
+    QVERIFY2(MakeTable(db_, QStringLiteral("vdrs160"), &error), qPrintable(error));
+    // The second customer's start date (year at 393, month at 397, day at
+    // 399) is impossible: the run ends there, the first customer stays.
+    WriteExport(files_ + QStringLiteral("/레미콘거래처.txt"),
+                {FixedRecord(738, {{1, "100001"}, {8, "정상"}, {393, "2003"}, {397, "05"}, {399, "17"}}),
+                 FixedRecord(738, {{1, "100002"}, {8, "이상한날짜"}, {393, "2003"}, {397, "13"}, {399, "40"}}),
+                 FixedRecord(738, {{1, "100003"}, {8, "못감"}}),
+                 Cp949(QStringLiteral("합계 3건"))});
+    window::Form1* shown = nullptr;
+    QStringList messages;
+    QList<int> listedAtMessage;
+    QList<bool> runningAtMessage;
+    window::Form1Settings settings;
+    settings.tableDirectory = db_;
+    settings.messageBox = [&](const QString& text) {
+      messages.append(text);
+      listedAtMessage.append(shown->RecordList->rowCount());
+      runningAtMessage.append(shown->IsRunning());
+    };
+    window::Form1 form(std::move(settings));
+    shown = &form;
+    form.show();
+    form.TabStrip1->setCurrentIndex(1);
+    ClickOption(form, 6);
+    QVERIFY(Choose(form, files_, QStringLiteral("레미콘거래처.txt")));
+    QVERIFY(RunAndWait(form));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains(QStringLiteral("2번째 줄")));  // names the record
+    QCOMPARE(listedAtMessage, QList<int>{1});   // drawn before the box opened
+    QCOMPARE(runningAtMessage, QList<bool>{true});  // the worker waited for OK
+    QCOMPARE(form.RecordList->rowCount(), 1);
+    QVERIFY(form.Command2->isEnabled());
+    QJsonArray rows;
+    QVERIFY2(ReadRows(db_, QStringLiteral("vdrs110"), &rows, &error), qPrintable(error));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].toObject()["D11_CNAME"].toString(), QStringLiteral("정상"));
+  }
+
+  void closingDuringARunStopsItAndLeavesAValidTable_data() {
+    QTest::addColumn<bool>("exitButton");
+    QTest::newRow("나가기") << true;
+    QTest::newRow("close box") << false;
+  }
+
   void closingDuringARunStopsItAndLeavesAValidTable() {
+    QFETCH(bool, exitButton);
     const int count = 30000;
     const QList<QByteArray> lines = VehicleFile(count);
     WriteExport(files_ + QStringLiteral("/G차량.txt"), lines);
@@ -161,7 +246,11 @@ class Form1Import : public QObject {
     QSignalSpy finished(form.get(), &window::Form1::RunFinished);
     form->Command2->click();
     QTRY_VERIFY_WITH_TIMEOUT(form->RecordList->rowCount() > 50, 60000);
-    QTest::mouseClick(form->Command1, Qt::LeftButton);  // "나가기" during the run
+    if (exitButton) {
+      QTest::mouseClick(form->Command1, Qt::LeftButton);
+    } else {
+      form->close();  // what the window's close box does
+    }
     QVERIFY(finished.wait(60000) || !finished.isEmpty());
     QTRY_VERIFY(!form->isVisible());
     QVERIFY(log.messages.isEmpty());

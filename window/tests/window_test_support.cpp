@@ -42,6 +42,16 @@ QByteArray VehicleRecord(const QString& code, const QString& registration, const
          Field(name, 8) + "   " + Field(capacity, 2) + "    ";
 }
 
+QByteArray FixedRecord(int width, const QList<QPair<int, QString>>& fields) {
+  QByteArray line(width, ' ');
+  for (const auto& [start, text] : fields) {
+    const QByteArray bytes = Cp949(text);
+    line.replace(start - 1, bytes.size(), bytes);
+  }
+  line.truncate(width);
+  return line;
+}
+
 void WriteExport(const QString& path, const QList<QByteArray>& lines) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));

@@ -18,6 +18,8 @@ QByteArray Cp949(const QString& text);
 // name at 29, capacity at 40.
 QByteArray VehicleRecord(const QString& code, const QString& registration, const QString& owner,
                          const QString& name, const QString& capacity);
+// A record of `width` bytes: {1-based start byte, text} placed, spaces elsewhere.
+QByteArray FixedRecord(int width, const QList<QPair<int, QString>>& fields);
 // Writes the lines joined and ended by CR LF.
 void WriteExport(const QString& path, const QList<QByteArray>& lines);
 
