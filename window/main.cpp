@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <csignal>
 #include <cstdio>
 
+#include "dbf/dbf.h"
 #include "window/form1.h"
 
 namespace {
@@ -18,7 +18,7 @@ void PrintUsage() {
 
 int main(int argc, char* argv[]) {
   // A table that reaches the file size limit must give a write error, not end the program.
-  std::signal(SIGXFSZ, SIG_IGN);
+  dbf::IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("dbfimport"));
 
