@@ -5,15 +5,22 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "dbf/dbf.h"
 
 inline constexpr const char* kStressTable = "stress";
 
-inline std::string CreateStressTable(const std::string& dir, std::uint8_t version = 0x03) {
+// With `withMemo` the table also has a memo column NOTE (version 0x83, 0xF5
+// or 0x30-0x32).
+inline std::string CreateStressTable(const std::string& dir, std::uint8_t version = 0x03,
+                                     bool withMemo = false) {
   const std::string path = dir + "/" + kStressTable + ".dbf";
-  dbf::CreateTable(path, version, 0x79,
-                   {{"WORKER", 'N', 2, 0}, {"SEQ", 'N', 7, 0}, {"PAD", 'C', 120, 0}});
+  std::vector<dbf::ColumnSpec> columns = {
+      {"WORKER", 'N', 2, 0}, {"SEQ", 'N', 7, 0}, {"PAD", 'C', 120, 0}};
+  const bool vfp = version >= 0x30 && version <= 0x32;
+  if (withMemo) columns.push_back({"NOTE", 'M', vfp ? 4 : 10, 0});
+  dbf::CreateTable(path, version, 0x79, columns);
   return path;
 }
 
@@ -26,11 +33,19 @@ inline std::string PadFor(int worker, int seq) {
   return pad;
 }
 
-inline void AppendStressRow(dbf::Recordset& rs, int worker, int seq) {
+// Memo texts of 1 to 7 patterns, so memos span one or several blocks.
+inline std::string MemoFor(int worker, int seq) {
+  std::string memo;
+  for (int i = 0; i <= seq % 7; ++i) memo += PadFor(worker, seq);
+  return memo;
+}
+
+inline void AppendStressRow(dbf::Recordset& rs, int worker, int seq, bool withMemo = false) {
   rs.AddNew();
   rs.SetValue("WORKER", std::int32_t{worker});
   rs.SetValue("SEQ", std::int32_t{seq});
   rs.SetValue("PAD", PadFor(worker, seq));
+  if (withMemo) rs.SetValue("NOTE", MemoFor(worker, seq));
   rs.Update();
 }
 
