@@ -31,13 +31,16 @@ def main():
         table = dbf.Table(path, FIELDS, dbf_type="vfp", codepage="cp949")
         table.open(dbf.READ_WRITE)
         start = time.perf_counter()
+        cpu_start = time.process_time()
         for i in range(ROWS):
             table.append(row(i))
         table.close()
         seconds = time.perf_counter() - start
+        cpu = time.process_time() - cpu_start
     print("rows: %d" % ROWS)
     print("seconds: %.3f" % seconds)
     print("rows/s: %.0f" % (ROWS / seconds))
+    print("rows per cpu second: %.0f" % (ROWS / cpu))
     print("peak memory: %d kB" % resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)
 
 

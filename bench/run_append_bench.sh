@@ -13,8 +13,9 @@ echo "== python3-dbf"
 theirs=$(/usr/bin/python3 "$here/python_append.py")
 echo "$theirs"
 
-ours_rate=$(awk '/^rows\/s:/ {print $2}' <<<"$ours")
-theirs_rate=$(awk '/^rows\/s:/ {print $2}' <<<"$theirs")
+rate() { awk -v key="$1" 'index($0, key) == 1 { print $NF }' <<<"$2"; }
 echo "== ratio"
-awk -v a="$ours_rate" -v b="$theirs_rate" \
-  'BEGIN { printf "table layer %d rows/s, python3-dbf %d rows/s: %.1f times as fast\n", a, b, a / b }'
+awk -v a="$(rate 'rows/s:' "$ours")" -v b="$(rate 'rows/s:' "$theirs")" \
+  'BEGIN { printf "wall clock: table layer %d rows/s, python3-dbf %d rows/s: %.1f times as fast\n", a, b, a / b }'
+awk -v a="$(rate 'rows per cpu second:' "$ours")" -v b="$(rate 'rows per cpu second:' "$theirs")" \
+  'BEGIN { printf "cpu time:   table layer %d rows/s, python3-dbf %d rows/s: %.1f times as fast\n", a, b, a / b }'
