@@ -83,7 +83,7 @@ void DriveList::ShowDriveOf(const QByteArray& path) {
 DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
     const QByteArray target = item->data(kPathRole).toByteArray();
-    if (target != path_) SetPath(target);
+    if (target != path_ && !SetPath(target)) emit OpenFailed(target);
   });
 }
 

@@ -39,6 +39,8 @@ class DirectoryList : public QListWidget {
 
  signals:
   void PathChanged(const QByteArray& path);
+  // An entry the clerk opened could not be read (removed, no permission).
+  void OpenFailed(const QByteArray& path);
 
  private:
   QByteArray path_;

@@ -141,6 +141,9 @@ QWidget* Form1::BuildBrowsingColumn() {
 
   connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { Drive1_Change(); });
   connect(Dir1, &DirectoryList::PathChanged, this, &Form1::Dir1_Change);
+  connect(Dir1, &DirectoryList::OpenFailed, this, [this](const QByteArray& path) {
+    settings_.messageBox(QStringLiteral("폴더를 열 수 없습니다.\r\n") + DisplayName(path));
+  });
   // A click without opening refreshes the file list on the same directory.
   connect(Dir1, &QListWidget::itemClicked, this, [this] { File1->SetPath(Dir1->Path()); });
   return Picture1;

@@ -117,6 +117,22 @@ class Browsing : public QObject {
     QVERIFY(Shown(*form->Dir1).contains("04"));
   }
 
+  void vanishedDirectorySaysSoAndTheListsStay() {
+    QVERIFY(QDir(root_).mkdir("soon-gone"));
+    Touch(root_ + "/here.txt");
+    MessageLog log;
+    auto form = MakeForm(root_, log);
+    QVERIFY(form->Dir1->SetPath(QFile::encodeName(root_)));
+    auto entry = form->Dir1->findItems("soon-gone", Qt::MatchEndsWith).value(0);
+    QVERIFY(entry);
+    QVERIFY(QDir(root_).rmdir("soon-gone"));
+    emit form->Dir1->itemActivated(entry);
+    QCOMPARE(log.messages.size(), 1);
+    QVERIFY(log.messages[0].contains("soon-gone"));
+    QCOMPARE(form->Dir1->Path(), QFile::encodeName(root_));
+    QCOMPARE(Shown(*form->File1), QStringList{"here.txt"});
+  }
+
   void unreadableDriveKeepsTheListsAndSaysSo() {
     QVERIFY(QDir(root_).mkdir("readable"));
     MessageLog log;
