@@ -321,6 +321,48 @@ TEST(FileSizeLimit, AppendFailsWithAnErrorAndLeavesAValidTable) {
   }
 }
 
+// The memo file reaches the size limit while the table does not: the save
+// fails before the record is written, and the short memo write is undone.
+TEST(FileSizeLimit, MemoWriteFailureLeavesBothFilesAsTheyWere) {
+  ScratchDir dir;
+  const std::string path = CreateStressTable(dir.Path(), 0x30, true);
+  {
+    dbf::Connection connection;
+    dbf::Recordset rs;
+    OpenStressTable(connection, rs, dir.Path());
+    for (int seq = 0; seq < 6; ++seq) AppendStressRow(rs, 1, seq, true);
+  }
+  std::string memoName;
+  for (const std::string& name : dir.Listing())
+    if (name != std::string(kStressTable) + ".dbf") memoName = name;
+  const std::string table = rawdbf::ReadBytes(path);
+  const std::string memo = rawdbf::ReadBytes(dir.File(memoName));
+  ASSERT_GT(memo.size(), table.size() + 200) << "the memo file must be the larger file";
+  const rlim_t limit = memo.size() + 100;  // less than the next memo of 6 patterns
+  Child child = StartChild([&](int report) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit rl{limit, limit};
+    if (setrlimit(RLIMIT_FSIZE, &rl) != 0) return 4;
+    dbf::Connection connection;
+    dbf::Recordset rs;
+    OpenStressTable(connection, rs, dir.Path());
+    try {
+      AppendStressRow(rs, 1, 6, true);  // a memo of 7 patterns: 840 bytes
+    } catch (const dbf::Error& e) {
+      Report(report, e.what());
+      return 0;
+    }
+    return 2;
+  });
+  const std::string message = ReadReport(child);
+  ASSERT_EQ(WaitChild(child), 0) << "the save past the file size limit did not fail";
+  EXPECT_NE(message, "");
+  EXPECT_EQ(rawdbf::ReadBytes(path), table);
+  EXPECT_EQ(rawdbf::ReadBytes(dir.File(memoName)), memo);
+  const rawdbf::Layout l = rawdbf::ParseLayout(table);
+  ExpectOracleSeesCountedRows(path, table, l, 0);
+}
+
 TEST(ReadOnlyTable, AppendGivesAClearErrorAndChangesNothing) {
   ScratchDir dir;
   const std::string path = CreateStressTable(dir.Path());
@@ -355,6 +397,46 @@ TEST(ReadOnlyTable, AppendGivesAClearErrorAndChangesNothing) {
   EXPECT_NE(message.find(kStressTable), std::string::npos) << "error does not name the table: " << message;
   EXPECT_EQ(rawdbf::ReadBytes(path), original);
   EXPECT_EQ(dir.Listing(), listing);
+}
+
+// A writable table whose memo file is read-only: the memo cannot be written,
+// so the row must not be either.
+TEST(ReadOnlyTable, ReadOnlyMemoFileStopsTheSaveBeforeTheRecord) {
+  ScratchDir dir;
+  const std::string path = CreateStressTable(dir.Path(), 0xF5, true);
+  {
+    dbf::Connection connection;
+    dbf::Recordset rs;
+    OpenStressTable(connection, rs, dir.Path());
+    AppendStressRow(rs, 1, 0, true);
+  }
+  std::string memoPath;
+  for (const std::string& name : dir.Listing())
+    if (name != std::string(kStressTable) + ".dbf") memoPath = dir.File(name);
+  const std::string table = rawdbf::ReadBytes(path);
+  const std::string memo = rawdbf::ReadBytes(memoPath);
+  const bool root = geteuid() == 0;
+  ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+  ASSERT_EQ(chmod(memoPath.c_str(), root ? 0644 : 0444), 0);
+  Child child = StartChild([&](int report) {
+    if (root && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) return 4;
+    try {
+      dbf::Connection connection;
+      dbf::Recordset rs;
+      OpenStressTable(connection, rs, dir.Path());
+      AppendStressRow(rs, 1, 1, true);
+      connection.Close();
+    } catch (const dbf::Error& e) {
+      Report(report, e.what());
+      return 0;
+    }
+    return 2;
+  });
+  const std::string message = ReadReport(child);
+  ASSERT_EQ(WaitChild(child), 0) << "the save with a read-only memo file did not fail";
+  EXPECT_NE(message.find(kStressTable), std::string::npos) << message;
+  EXPECT_EQ(rawdbf::ReadBytes(path), table);
+  EXPECT_EQ(rawdbf::ReadBytes(memoPath), memo);
 }
 
 }  // namespace
