@@ -236,7 +236,7 @@ class Form1Import : public QObject {
 
   void closingDuringARunStopsItAndLeavesAValidTable() {
     QFETCH(bool, exitButton);
-    const int count = 30000;
+    const int count = 32766;
     const QList<QByteArray> lines = VehicleFile(count);
     WriteExport(files_ + QStringLiteral("/G차량.txt"), lines);
     MessageLog log;
@@ -244,14 +244,20 @@ class Form1Import : public QObject {
     form->Option1[1]->click();
     QVERIFY(Choose(*form, files_, QStringLiteral("G차량.txt")));
     QSignalSpy finished(form.get(), &window::Form1::RunFinished);
+    // Close as soon as the list shows a first batch, whatever the machine's speed.
+    bool closed = false;
+    connect(form->RecordList, &QAbstractItemModel::rowsInserted, form.get(), [&] {
+      if (closed || form->RecordList->rowCount() < 50) return;
+      closed = true;
+      if (exitButton) {
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+      } else {
+        form->close();  // what the window's close box does
+      }
+    });
     form->Command2->click();
-    QTRY_VERIFY_WITH_TIMEOUT(form->RecordList->rowCount() > 50, 60000);
-    if (exitButton) {
-      QTest::mouseClick(form->Command1, Qt::LeftButton);
-    } else {
-      form->close();  // what the window's close box does
-    }
     QVERIFY(finished.wait(60000) || !finished.isEmpty());
+    QVERIFY(closed);
     QTRY_VERIFY(!form->isVisible());
     QVERIFY(log.messages.isEmpty());
     const int listed = form->RecordList->rowCount();
