@@ -1,5 +1,6 @@
 #include "dbf/memo_file.h"
 
+#include <cstring>
 #include <vector>
 
 #include "dbf/messages.h"
@@ -9,6 +10,7 @@ namespace dbf::detail {
 namespace {
 constexpr std::uint32_t kMemoHeaderSize = 512;
 constexpr std::uint32_t kDbtBlockSize = 512;
+constexpr std::uint64_t kMaxMemo = 16u << 20;  // a longer memo is cut when read
 }  // namespace
 
 void MemoFile::Open(const std::string& path, MemoKind kind, const std::string& table) {
@@ -45,6 +47,13 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   if (next < firstBlock)
     Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "이(가) 손상되었습니다: 다음 빈 블록(" +
          std::to_string(next) + ")이 메모 파일 헤더 안을 가리킵니다.");
+
+  // Blocks below the next free one are in use; one far beyond the end of the
+  // file means the header is corrupt (a sound file ends within a block of it).
+  const long long fileSize = file_.Size();
+  if (fileSize < 0 || std::uint64_t(next) * blockSize > std::uint64_t(fileSize) + blockSize)
+    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "이(가) 손상되었습니다: 다음 빈 블록(" +
+         std::to_string(next) + ")이 파일 끝을 넘습니다.");
 
   std::vector<std::uint8_t> blocks;
   if (kind_ == MemoKind::kFpt) {
@@ -92,21 +101,26 @@ std::string MemoFile::Read(std::uint32_t block) const {
     if (file_.ReadAt(at, header, 8) != 8) return "";
     std::uint64_t length = ReadBE32(header + 4);
     if (at + 8 + length > static_cast<std::uint64_t>(size)) length = size - at - 8;
+    if (length > kMaxMemo) length = kMaxMemo;
     std::string data(length, '\0');
     long n = file_.ReadAt(at + 8, data.data(), length);
     data.resize(n < 0 ? 0 : n);
     return data;
   }
+  // dBASE III text runs to the first 0x1A; a memo without one ends at the end
+  // of the file, and no memo is read beyond kMaxMemo bytes.
   std::string data;
-  char buffer[512];
-  for (std::uint64_t pos = at; pos < static_cast<std::uint64_t>(size); pos += sizeof buffer) {
+  char buffer[4096];
+  for (std::uint64_t pos = at; pos < static_cast<std::uint64_t>(size) && data.size() < kMaxMemo;) {
     long n = file_.ReadAt(pos, buffer, sizeof buffer);
     if (n <= 0) break;
-    for (long i = 0; i < n; ++i) {
-      if (buffer[i] == 0x1A) return data;
-      data.push_back(buffer[i]);
-    }
+    const void* end = std::memchr(buffer, 0x1A, n);
+    const long used = end ? static_cast<const char*>(end) - buffer : n;
+    data.append(buffer, used);
+    if (end) break;
+    pos += n;
   }
+  if (data.size() > kMaxMemo) data.resize(kMaxMemo);
   return data;
 }
 

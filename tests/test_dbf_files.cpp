@@ -233,3 +233,37 @@ TEST(DbfFiles, AutoincrementTablesAreReadButNotAppendedTo) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DbfFiles, MemoFreeBlockBeyondTheFileIsRefused) {
+  for (const char* stem : {"db3_memo", "vfp_types"}) {
+    TempDir dir;
+    dir.CopyFixture(stem);
+    const bool dbt = std::string(stem) == "db3_memo";
+    const std::string memoPath = dir.File(std::string(stem) + (dbt ? ".dbt" : ".fpt"));
+    auto memo = ReadBytes(memoPath);
+    // Next free block 0x003D0003: far past the end (a sparse 2 GB write).
+    const unsigned char far[4] = {0x03, 0x00, 0x3D, 0x00};
+    for (int i = 0; i < 4; ++i) memo[i] = dbt ? far[i] : far[3 - i];
+    dbftest::WriteBytes(memoPath, memo);
+    const auto table = ReadBytes(dir.File(std::string(stem) + ".dbf"));
+    dbf::Connection connection;
+    connection.OpenDirectory(dir.Path());
+    dbf::Recordset rs;
+    rs.Open(stem, connection);
+    rs.AddNew();
+    rs.SetValueAt(dbt ? 1 : 7, std::string("memo"));
+    std::string message;
+    try {
+      rs.Update();
+    } catch (const dbf::Error& e) {
+      message = e.what();
+    }
+    EXPECT_NE(message.find(stem), std::string::npos) << message;
+    EXPECT_EQ(ReadBytes(memoPath), memo) << stem;
+    EXPECT_EQ(ReadBytes(dir.File(std::string(stem) + ".dbf")), table) << stem;
+  }
+}
+
+}  // namespace
