@@ -102,7 +102,7 @@ void RecordContext::AddRow(dbf::Recordset& other) {
   SetBlankDefaults(other, view);
 }
 
-void RunImport(ImportShell& shell, const RunSpec& settings, const RecordStep& step) {
+void RunImport(ImportShell& shell, const RunShape& settings, const RecordStep& step) {
   ImportView& view = shell.view;
   std::unique_ptr<dbf::Recordset>& slot =
       settings.useSiteRecordset ? shell.SiteRecordset : shell.SharedRecordset;

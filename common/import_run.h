@@ -11,7 +11,7 @@
 
 namespace ModMain {
 
-struct RunSpec {
+struct RunShape {
   // Fixed table opened before the loop ("carno"); empty for the routines that
   // open date-named tables inside the loop (DatedTableSwitch).
   std::string fixedTable;
@@ -48,7 +48,7 @@ using RecordStep = std::function<void(RecordContext&)>;
 // step returns from. A step throws ImportFailure or dbf::Error to take the
 // error path (the message gets the record's line number), or RunEnded after
 // showing its own message. Sets shell.lastOutcome.
-void RunImport(ImportShell& shell, const RunSpec& spec, const RecordStep& step);
+void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step);
 
 // The missing-table message: "<label> 테이블이 없습니다." CR LF
 // "테이블을 확인하고 다시 시도하십시오.".

@@ -78,7 +78,7 @@ ReadyMixCollectionRecord CutReadyMixCollectionRecord(const std::string& record) 
 void ImportGCollections(ModMain::ImportShell& shell) {
   ModMain::DatedTableSwitch tables(kMonthlyCollectionPrefix, ModMain::TableNameRule::kMonthly,
                                    /*checkExists=*/true);
-  ModMain::RunImport(shell, ModMain::RunSpec{}, [&](ModMain::RecordContext& context) {
+  ModMain::RunImport(shell, ModMain::RunShape{}, [&](ModMain::RecordContext& context) {
     const GCollectionRecord r = CutGCollectionRecord(context.record);
     const std::string dateText = ModMain::DateText(r.year, r.month, r.day);
     const std::string customerCode = "100" + r.customerNumber;
@@ -111,7 +111,7 @@ void ImportGCollections(ModMain::ImportShell& shell) {
 void ImportReadyMixCollections(ModMain::ImportShell& shell) {
   ModMain::DatedTableSwitch tables(kMonthlyCollectionPrefix, ModMain::TableNameRule::kMonthly,
                                    /*checkExists=*/true);
-  ModMain::RunImport(shell, ModMain::RunSpec{}, [&](ModMain::RecordContext& context) {
+  ModMain::RunImport(shell, ModMain::RunShape{}, [&](ModMain::RecordContext& context) {
     const ReadyMixCollectionRecord r = CutReadyMixCollectionRecord(context.record);
     // A collection without month or day has no monthly table: say so plainly.
     if (!ModMain::HasMonthAndDay(r.month, r.day)) ModMain::ThrowNoMonthOrDay(r.month, r.day);

@@ -155,10 +155,10 @@ void AddCustomerSites(RecordContext& context, const GCustomerRecord& customer) {
 }
 
 void ImportGCustomers(ImportShell& shell) {
-  ModMain::RunSpec spec;
-  spec.fixedTable = kCustomerTable;
-  spec.freeRecordLines = true;
-  ModMain::RunImport(shell, spec, [](RecordContext& context) {
+  ModMain::RunShape shape;
+  shape.fixedTable = kCustomerTable;
+  shape.freeRecordLines = true;
+  ModMain::RunImport(shell, shape, [](RecordContext& context) {
     const GCustomerRecord customer = CutGCustomerRecord(context.record);
     dbf::Recordset& customers = context.recordset;
     context.AddRow();
@@ -195,17 +195,17 @@ std::string CustomerCodeSeries::Next(const std::string& seriesFlag) {
 
 void ImportReadyMixCustomers(ImportShell& shell) {
   namespace L = ReadyMixCustomerLayout;
-  ModMain::RunSpec spec;
-  spec.fixedTable = kCustomerTable;
-  spec.missingTableLabel = "거래처";
-  spec.freeRecordLines = true;
-  spec.afterPrepare = [](ImportShell& s) {
+  ModMain::RunShape shape;
+  shape.fixedTable = kCustomerTable;
+  shape.missingTableLabel = "거래처";
+  shape.freeRecordLines = true;
+  shape.afterPrepare = [](ImportShell& s) {
     s.customerCodeMap.Clear();
     s.view.ClearCodeMap();
   };
   // The counters restart with every run.
   CustomerCodeSeries series;
-  ModMain::RunImport(shell, spec, [&series](RecordContext& context) {
+  ModMain::RunImport(shell, shape, [&series](RecordContext& context) {
     const std::string& record = context.record;
     const std::string code = series.Next(CutField(record, L::kSeriesFlag));
     const std::string name = CutField(record, L::kName);
@@ -247,11 +247,11 @@ void ImportReadyMixCustomers(ImportShell& shell) {
 
 void ImportReadyMixSites(ImportShell& shell) {
   namespace L = ReadyMixSiteLayout;
-  ModMain::RunSpec spec;
-  spec.fixedTable = kSiteTable;
-  spec.missingTableLabel = "현장";
-  spec.useSiteRecordset = true;
-  spec.includeLastLine = true;
+  ModMain::RunShape shape;
+  shape.fixedTable = kSiteTable;
+  shape.missingTableLabel = "현장";
+  shape.useSiteRecordset = true;
+  shape.includeLastLine = true;
 
   // The current customer starts empty with every run: a site must never be
   // booked to a customer of another file.
@@ -260,7 +260,7 @@ void ImportReadyMixSites(ImportShell& shell) {
     std::string name;
   } current;
 
-  ModMain::RunImport(shell, spec, [&current](RecordContext& context) {
+  ModMain::RunImport(shell, shape, [&current](RecordContext& context) {
     const std::string& record = context.record;
     // A blank old code continues the current customer; an unknown one names
     // no customer at all rather than the previous one.

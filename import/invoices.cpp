@@ -173,7 +173,7 @@ ModMain::DatedTableSwitch LineTableSwitch() {
 }  // namespace
 
 void ImportGTaxInvoices(ModMain::ImportShell& shell) {
-  ModMain::RunSpec shape;
+  ModMain::RunShape shape;
   shape.yieldPerRecord = false;
   shape.freeRecordLines = true;
   ModMain::DatedTableSwitch lineTable = LineTableSwitch();
@@ -186,7 +186,7 @@ void ImportGTaxInvoices(ModMain::ImportShell& shell) {
 }
 
 void ImportReadyMixInvoices(ModMain::ImportShell& shell) {
-  ModMain::RunSpec shape;
+  ModMain::RunShape shape;
   shape.yieldPerRecord = true;
   shape.freeRecordLines = true;
   ModMain::DatedTableSwitch lineTable = LineTableSwitch();

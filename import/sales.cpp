@@ -114,7 +114,7 @@ void ImportGSales(ModMain::ImportShell& shell) {
   // the table layer's description.
   ModMain::DatedTableSwitch tables(kMonthlySalesPrefix, ModMain::TableNameRule::kMonthly,
                                    /*checkExists=*/false);
-  ModMain::RunImport(shell, ModMain::RunSpec{}, [&](ModMain::RecordContext& context) {
+  ModMain::RunImport(shell, ModMain::RunShape{}, [&](ModMain::RecordContext& context) {
     const GSalesRecord r = CutGSalesRecord(context.record);
     const std::string dateText = ModMain::DateText(r.year, r.month, r.day);
     tables.SwitchTo(context, dateText);
@@ -143,7 +143,7 @@ void ImportGSales(ModMain::ImportShell& shell) {
 void ImportReadyMixDailySales(ModMain::ImportShell& shell) {
   ModMain::DatedTableSwitch tables(kMonthlySalesPrefix, ModMain::TableNameRule::kMonthly,
                                    /*checkExists=*/true);
-  ModMain::RunImport(shell, ModMain::RunSpec{}, [&](ModMain::RecordContext& context) {
+  ModMain::RunImport(shell, ModMain::RunShape{}, [&](ModMain::RecordContext& context) {
     const ReadyMixSalesRecord r = CutReadyMixSalesRecord(context.record);
     // A sale without month or day has no monthly table: say so plainly.
     if (!ModMain::HasMonthAndDay(r.month, r.day)) ModMain::ThrowNoMonthOrDay(r.month, r.day);

@@ -73,7 +73,7 @@ void AddSlipRow(ModMain::RecordContext& context, const DeliverySlipRecord& slip)
 }  // namespace
 
 void ImportDeliverySlips(ModMain::ImportShell& shell) {
-  ModMain::RunSpec shape;
+  ModMain::RunShape shape;
   shape.yieldPerRecord = false;
   shape.freeRecordLines = true;
   ModMain::DatedTableSwitch dailyTable("so", ModMain::TableNameRule::kDaily, true);

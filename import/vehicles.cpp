@@ -37,7 +37,7 @@ void WriteVehicle(ModMain::RecordContext& context) {
 }  // namespace
 
 void ImportGVehicles(ModMain::ImportShell& shell) {
-  ModMain::RunSpec settings;
+  ModMain::RunShape settings;
   settings.fixedTable = "carno";
   settings.missingTableLabel = "차량";
   ModMain::RunImport(shell, settings, WriteVehicle);

@@ -45,8 +45,8 @@ class ImportRunTest : public ::testing::Test {
     context.recordset.Update();
   }
 
-  RunSpec FixedTableSettings(const std::string& table) {
-    RunSpec settings;
+  RunShape FixedTableSettings(const std::string& table) {
+    RunShape settings;
     settings.fixedTable = table;
     settings.missingTableLabel = "차량";
     return settings;
@@ -90,7 +90,7 @@ TEST_F(ImportRunTest, ImportsAllButTheLastLineWithListRowsAndProgress) {
 TEST_F(ImportRunTest, EveryLineWhenAskedAndFreesRecordsAfterANormalEnd) {
   MakeTable("carno");
   shell_.RecordLines = {"001    1", "002    2"};
-  RunSpec settings = FixedTableSettings("carno");
+  RunShape settings = FixedTableSettings("carno");
   settings.includeLastLine = true;
   settings.freeRecordLines = true;
   RunImport(shell_, settings, WriteCodeAndPrice);
@@ -131,7 +131,7 @@ TEST_F(ImportRunTest, MissingFixedTableLeavesTheDisplayAlone) {
 TEST_F(ImportRunTest, FailureAtRecordKKeepsKRowsAndNamesTheLine) {
   MakeTable("carno");
   shell_.RecordLines = {"001    1", "002    2", "003  x12", "004    4", "end"};
-  RunSpec settings = FixedTableSettings("carno");
+  RunShape settings = FixedTableSettings("carno");
   settings.freeRecordLines = true;
   RunImport(shell_, settings, WriteCodeAndPrice);
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
@@ -162,7 +162,7 @@ TEST_F(ImportRunTest, TableLayerErrorsTakeTheErrorPathWithTheLineNumber) {
 
 TEST_F(ImportRunTest, OpenFailureBeforeTheLoopHasNoLineNumber) {
   shell_.RecordLines = {"001", "end"};
-  RunSpec settings;  // no existence check: the open itself fails
+  RunShape settings;  // no existence check: the open itself fails
   settings.fixedTable = "vdrs110";
   RunImport(shell_, settings, WriteCodeAndPrice);
   ASSERT_EQ(view_.messages.size(), 1u);
@@ -207,7 +207,7 @@ TEST_F(ImportRunTest, AppendingToAnIndexedTableGivesOneNotice) {
                                dir_.File(std::string("fox2_cdx") + extension));
   }
   shell_.RecordLines = {"100777", "100778", "end"};
-  RunSpec settings;
+  RunShape settings;
   settings.fixedTable = "fox2_cdx";
   RunImport(shell_, settings, [](RecordContext& context) {
     context.AddRow();
@@ -229,7 +229,7 @@ TEST_F(ImportRunTest, DatedTableSwitchStopsAtAMissingMonth) {
   MakeTable("k31_0403");
   shell_.RecordLines = {"0403 2004/03/31", "0403 2004/03/31", "0404 2004/04/01", "end"};
   DatedTableSwitch tables("k31_", TableNameRule::kMonthly, true);
-  RunSpec settings;
+  RunShape settings;
   RunImport(shell_, settings, [&](RecordContext& context) {
     tables.SwitchTo(context, CutField(context.record, 6, 10));
     context.AddRow();
@@ -246,7 +246,7 @@ TEST_F(ImportRunTest, DatedTableSwitchStopsAtAMissingMonth) {
 TEST_F(ImportRunTest, DatedTableSwitchWithoutCheckTakesTheErrorPath) {
   shell_.RecordLines = {"0403 2004/03/31", "end"};
   DatedTableSwitch tables("k31_", TableNameRule::kMonthly, false);
-  RunImport(shell_, RunSpec{}, [&](RecordContext& context) {
+  RunImport(shell_, RunShape{}, [&](RecordContext& context) {
     tables.SwitchTo(context, CutField(context.record, 6, 10));
   });
   ASSERT_EQ(view_.messages.size(), 1u);
