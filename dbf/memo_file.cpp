@@ -1,5 +1,6 @@
 #include "dbf/memo_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -109,15 +110,22 @@ std::string MemoFile::Read(std::uint32_t block) const {
   }
   // dBASE III text runs to the first 0x1A; a memo without one ends at the end
   // of the file, and no memo is read beyond kMaxMemo bytes.
+  // A memo never runs past the next free block.
+  std::uint64_t end = static_cast<std::uint64_t>(size);
+  std::uint8_t header[4];
+  if (file_.ReadAt(0, header, 4) == 4) {
+    const std::uint64_t used = std::uint64_t(ReadLE32(header)) * blockSize;
+    if (used > at && used < end) end = used;
+  }
   std::string data;
   char buffer[4096];
-  for (std::uint64_t pos = at; pos < static_cast<std::uint64_t>(size) && data.size() < kMaxMemo;) {
-    long n = file_.ReadAt(pos, buffer, sizeof buffer);
+  for (std::uint64_t pos = at; pos < end && data.size() < kMaxMemo;) {
+    long n = file_.ReadAt(pos, buffer, std::min<std::uint64_t>(sizeof buffer, end - pos));
     if (n <= 0) break;
-    const void* end = std::memchr(buffer, 0x1A, n);
-    const long used = end ? static_cast<const char*>(end) - buffer : n;
+    const void* mark = std::memchr(buffer, 0x1A, n);
+    const long used = mark ? static_cast<const char*>(mark) - buffer : n;
     data.append(buffer, used);
-    if (end) break;
+    if (mark) break;
     pos += n;
   }
   if (data.size() > kMaxMemo) data.resize(kMaxMemo);

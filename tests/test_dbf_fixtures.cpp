@@ -85,7 +85,30 @@ TEST(DbfFixtures, BlankAppendedRowMatchesTheEnginesBlankRecord) {
   for (unsigned i = 0; i < recordLength; ++i) EXPECT_EQ(after[mine + i], before[blank + i]) << "byte " << i;
   // Nothing but bytes 1-7 of the header changed.
   for (unsigned i = 0; i < headerLength; ++i)
-    if (i == 0 || i > 7) EXPECT_EQ(after[i], before[i]) << "header byte " << i;
+    if (i == 0 || i > 7) {
+      EXPECT_EQ(after[i], before[i]) << "header byte " << i;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DbfFixtures, DBaseMemoWithoutEndMarkStopsAtTheNextFreeBlock) {
+  FixtureTable t("db3_memo");
+  auto memo = ReadBytes(t.dir.File("db3_memo.dbt"));
+  ASSERT_EQ(memo.size(), 521u);  // block 1: "첫 메모" (7 bytes) and 0x1A 0x1A
+  memo[519] = memo[520] = 'x';
+  memo.resize(1024, 'x');              // the rest of block 1, without an end mark
+  memo.insert(memo.end(), 2000, 'y');  // beyond the next free block (2)
+  dbftest::WriteBytes(t.dir.File("db3_memo.dbt"), memo);
+  dbf::Recordset rs;
+  rs.Open("db3_memo", t.connection);
+  rs.MoveFirst();
+  const std::string text = rs.GetText("TEXT");
+  EXPECT_EQ(text.substr(0, 7), Cp949("첫 메모"));
+  EXPECT_EQ(text.size(), 512u);  // the whole block 1, nothing of block 2
+  EXPECT_EQ(text.find('y'), std::string::npos);
 }
 
 }  // namespace
