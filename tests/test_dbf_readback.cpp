@@ -90,8 +90,9 @@ TEST(DbfReadback, VisualFoxProAppendWithMemoAndNulls) {
   EXPECT_EQ(Le32(table, 4), 5u);
   EXPECT_EQ(table.size(), headerLength + 5 * recordLength + 1);
   EXPECT_EQ(table.back(), 0x1A);
-  for (size_t i = 0; i < memoBefore.size(); ++i)
-    if (i >= 4) ASSERT_EQ(memo[i], memoBefore[i]) << "memo byte " << i << " was overwritten";
+  for (size_t i = 4; i < memoBefore.size(); ++i) {
+    ASSERT_EQ(memo[i], memoBefore[i]) << "memo byte " << i << " was overwritten";
+  }
 }
 
 TEST(DbfReadback, FoxPro2AppendIsListedForReindexing) {
