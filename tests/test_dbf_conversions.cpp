@@ -279,3 +279,38 @@ TEST(DateText, Forms) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NullFlags, BitsAreHandedOutAsFoxProDoes) {
+  // Varlength bit first, then the null bit, walking the columns in order.
+  TempDir dir;
+  dbf::CreateTable(dir.File("bits.dbf"), 0x30, 0x79,
+                   {{"A", 'C', 3}, {"B", 'N', 5, 0, true}, {"C", 'V', 10}, {"D", 'V', 10, 0, true},
+                    {"E", 'D', 8, 0, true}});
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  dbf::Recordset rs;
+  rs.Open("bits", connection);
+  rs.AddNew();
+  rs.SetValue("C", std::string("ab"));
+  rs.SetValue("D", std::string("0123456789"));
+  rs.SetValue("E", std::string("2004/03/15"));
+  rs.Update();
+  rs.Close();
+  const auto bytes = ReadBytes(dir.File("bits.dbf"));
+  const unsigned headerLength = bytes[8] | (bytes[9] << 8);
+  const unsigned recordLength = bytes[10] | (bytes[11] << 8);
+  ASSERT_EQ(recordLength, 1u + 3 + 5 + 10 + 10 + 8 + 1);
+  const std::string record(bytes.begin() + headerLength, bytes.begin() + headerLength + recordLength);
+  EXPECT_EQ(static_cast<unsigned char>(record.back()), 0x03);  // B null, C short; D full, E set
+  EXPECT_EQ(record.substr(9, 10), std::string("ab\0\0\0\0\0\0\0\x02", 10));
+  EXPECT_EQ(record.substr(19, 10), "0123456789");
+  // The hidden column is named _NullFlags, type 0, system flag set.
+  const size_t descriptor = 32 + 5 * 32;
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[descriptor])), "_NullFlags");
+  EXPECT_EQ(bytes[descriptor + 11], '0');
+  EXPECT_EQ(bytes[descriptor + 18] & 0x01, 0x01);
+}
+
+}  // namespace
