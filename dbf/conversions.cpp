@@ -47,7 +47,7 @@ struct Target {
 };
 
 std::string Subject(const Target& t) {
-  return "테이블 " + t.table + "의 열 " + t.column.name + "에 값 '" + MessageText(ValueAsText(t.value)) +
+  return "테이블 " + t.table + "의 열 " + MessageText(t.column.name) + "에 값 '" + MessageText(ValueAsText(t.value)) +
          "'";
 }
 

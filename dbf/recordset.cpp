@@ -79,7 +79,7 @@ void Recordset::AddNew() {
 
 void Recordset::SetValue(std::string_view columnName, const Value& value) {
   if (!impl_->open || !impl_->adding)
-    Fail("테이블 " + impl_->tableName + "에 추가 중인 행이 없어 열 " + std::string(columnName) +
+    Fail("테이블 " + impl_->tableName + "에 추가 중인 행이 없어 열 " + detail::MessageText(columnName) +
          "에 값을 넣을 수 없습니다.");
   impl_->Store(impl_->RequireColumn(columnName), value);
 }
@@ -146,7 +146,7 @@ bool Recordset::FindFirstEqual(std::string_view matchColumn, std::string_view va
 int Recordset::Impl::RequireColumn(std::string_view name) const {
   const int index = layout.FindColumn(name, columnHint);
   columnHint = index + 1;
-  if (index < 0) Fail("테이블 " + tableName + "에 열 " + std::string(name) + "이(가) 없습니다.");
+  if (index < 0) Fail("테이블 " + tableName + "에 열 " + detail::MessageText(name) + "이(가) 없습니다.");
   return index;
 }
 

@@ -85,7 +85,7 @@ void Recordset::Impl::Save() {
     Fail("테이블 " + t + "에 행을 저장할 수 없습니다: 파일이 읽기 전용입니다.");
   for (const detail::Column& c : layout.columns)
     if (c.autoIncrement)
-      Fail("테이블 " + t + "의 열 " + c.name + "은(는) 자동 증가 열이어서 이 프로그램으로는 행을 추가할 수 없습니다.");
+      Fail("테이블 " + t + "의 열 " + detail::MessageText(c.name) + "은(는) 자동 증가 열이어서 이 프로그램으로는 행을 추가할 수 없습니다.");
 
   detail::ByteLock lock;
   if (!lock.Acquire(file, detail::kHeaderLockOffset))

@@ -144,26 +144,26 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
       length += 256 * decimals;
       decimals = 0;
     }
-    if (length <= 0) Corrupt(table, "열 " + r.name + "의 길이가 0입니다");
+    if (length <= 0) Corrupt(table, "열 " + MessageText(r.name) + "의 길이가 0입니다");
     if (r.type == '0') {  // _NullFlags
-      if (!vfp) Corrupt(table, "열 " + r.name + "의 형식을 알 수 없습니다");
+      if (!vfp) Corrupt(table, "열 " + MessageText(r.name) + "의 형식을 알 수 없습니다");
       t.nullFlagsOffset = offset;
       t.nullFlagsLength = length;
       offset += length;
       continue;
     }
     static const std::string_view knownVfp = "CNFDTLMIBYGPWVQ";
-    static const std::string_view knownOther = "CNFDLMG";
+    static const std::string_view knownOther = "CNFDLMGP";
     const std::string_view types = vfp ? knownVfp : knownOther;
     if (types.find(r.type) == std::string_view::npos)
-      Fail("테이블 " + table + "의 열 " + r.name + "의 형식 '" + std::string(1, r.type) +
+      Fail("테이블 " + table + "의 열 " + MessageText(r.name) + "의 형식 '" + MessageText(std::string(1, r.type)) +
            "'은 지원하지 않습니다.");
     const int fixed = FixedLength(r.type, vfp);
     if (fixed != 0 && length != fixed)
-      Corrupt(table, "열 " + r.name + "의 길이(" + std::to_string(length) + ")가 형식과 맞지 않습니다");
+      Corrupt(table, "열 " + MessageText(r.name) + "의 길이(" + std::to_string(length) + ")가 형식과 맞지 않습니다");
     if (r.type == 'N' || r.type == 'F') {
       if (length > 20 || (decimals > 0 && decimals >= length))
-        Corrupt(table, "열 " + r.name + "의 길이가 맞지 않습니다");
+        Corrupt(table, "열 " + MessageText(r.name) + "의 길이가 맞지 않습니다");
     }
     Column c;
     c.name = r.name;

@@ -314,3 +314,25 @@ TEST(NullFlags, BitsAreHandedOutAsFoxProDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Messages, KoreanColumnNamesAreShownAsText) {
+  // Old FoxPro tables may name columns in CP949.
+  TempDir dir;
+  dbf::CreateTable(dir.File("old.dbf"), 0x03, 0x79, {{"\xB0\xA1\xB3\xAA", 'C', 2}});
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  dbf::Recordset rs;
+  rs.Open("old", connection);
+  rs.AddNew();
+  std::string message;
+  try {
+    rs.SetValue("\xB0\xA1\xB3\xAA", std::string("abc"));
+  } catch (const dbf::Error& e) {
+    message = e.what();
+  }
+  EXPECT_NE(message.find("열 가나에 값 'abc'"), std::string::npos) << message;
+}
+
+}  // namespace
