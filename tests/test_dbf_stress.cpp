@@ -218,6 +218,55 @@ TEST(KilledWriter, TableStaysValidAndNextAppendCleansTheTail) {
   std::printf("kill rounds that left an uncounted record: %d of 15\n", uncountedSeen);
 }
 
+// One of three writers is killed while the others go on: its lock dies with
+// it, the others lose nothing, and what it left uncounted is overwritten.
+TEST(KilledWriter, OtherWritersGoOnAfterOneIsKilled) {
+  ScratchDir dir;
+  const std::string path = CreateStressTable(dir.Path(), 0x30, true);
+  constexpr int kRowsEach = 300;
+  auto writer = [&](int worker, int rows) {
+    return StartChild([&, worker, rows](int report) {
+      dbf::Connection connection;
+      dbf::Recordset rs;
+      OpenStressTable(connection, rs, dir.Path());
+      for (int seq = 0; seq < rows; ++seq) {
+        AppendStressRow(rs, worker, seq, true);
+        Report(report, "+");
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+      }
+      connection.Close();
+      return 0;
+    });
+  };
+  Child victim = writer(2, 1000000);
+  Child first = writer(0, kRowsEach);
+  Child second = writer(1, kRowsEach);
+  char buf[64];
+  std::size_t reported = 0;
+  while (reported < 40) {
+    const ssize_t n = read(victim.reportFd, buf, sizeof buf);
+    ASSERT_GT(n, 0) << "the writer to be killed ended early";
+    reported += static_cast<std::size_t>(n);
+  }
+  kill(victim.pid, SIGKILL);
+  reported += ReadReport(victim).size();
+  EXPECT_EQ(WaitChild(victim), 128 + SIGKILL);
+  ReadReport(first);
+  ReadReport(second);
+  EXPECT_EQ(WaitChild(first), 0);
+  EXPECT_EQ(WaitChild(second), 0);
+
+  const std::string bytes = rawdbf::ReadBytes(path);
+  const rawdbf::Layout l = rawdbf::ParseLayout(bytes);
+  EXPECT_EQ(rawdbf::CheckCountAgainstSize(bytes, l), "");
+  const std::map<int, int> perWriter = CheckStressRows(bytes, l);
+  EXPECT_EQ(perWriter.at(0), kRowsEach);
+  EXPECT_EQ(perWriter.at(1), kRowsEach);
+  EXPECT_GE(perWriter.at(2), static_cast<int>(reported));
+  EXPECT_LE(perWriter.at(2), static_cast<int>(reported) + 1);
+  ExpectOracleSeesCountedRows(path, bytes, l, 1);
+}
+
 // The tails a kill or an older writer can leave after the counted records; the
 // next append overwrites or cuts them, so the table ends clean.
 TEST(KilledWriter, LeftoverTailsAreOverwrittenByTheNextAppend) {
