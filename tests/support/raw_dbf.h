@@ -101,21 +101,27 @@ inline std::string FieldText(const std::string& b, const Layout& l, std::uint64_
   return v.substr(first, v.find_last_not_of(' ') - first + 1);
 }
 
-// What a kill may leave after the counted records: nothing, the end mark, or
-// one whole record with or without its end mark. Returns "" when the file
+// What a kill may leave after the counted records: nothing; the end mark,
+// followed by at most one record's worth of unfinished bytes (every reader
+// stops at the end mark or at the count); or one whole record with or without
+// its end mark. Half a record with no end mark before it is what readers that
+// scan to the end mark would show as a half row. Returns "" when the file
 // keeps that promise, else what is wrong.
 inline std::string CheckCountAgainstSize(const std::string& b, const Layout& l) {
   const std::uint64_t counted = l.RecordStart(l.count);
   if (counted > b.size()) return "header count exceeds the records on disk";
   const std::uint64_t tail = b.size() - counted;
-  const bool endMark = tail > 0 && b.back() == 0x1A;
-  if (tail == 0 || (tail == 1 && endMark)) return "";
-  if (tail == l.recordLength || (tail == l.recordLength + 1u && endMark)) {
-    const char flag = b[counted];
-    if (flag == ' ' || flag == '*') return "";
-    return "uncounted tail is not a record";
+  if (tail == 0) return "";
+  const char first = b[counted];
+  if (first == 0x1A) {
+    if (tail <= l.recordLength + 1u) return "";
+    return "more than one record's worth of bytes after the end mark";
   }
-  return "tail of " + std::to_string(tail) + " bytes after the counted records";
+  const bool endMark = b.back() == 0x1A;
+  if ((first == ' ' || first == '*') &&
+      (tail == l.recordLength || (tail == l.recordLength + 1u && endMark)))
+    return "";
+  return "tail of " + std::to_string(tail) + " bytes after the counted records is not a whole record";
 }
 
 // The state a finished append leaves: counted records then exactly one end mark.

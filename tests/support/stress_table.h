@@ -13,13 +13,16 @@ inline constexpr const char* kStressTable = "stress";
 
 // With `withMemo` the table also has a memo column NOTE (version 0x83, 0xF5
 // or 0x30-0x32).
+// With `wide` eight blank C(254) columns make records of about 2 200 bytes,
+// so that most records straddle a page boundary of the file.
 inline std::string CreateStressTable(const std::string& dir, std::uint8_t version = 0x03,
-                                     bool withMemo = false) {
+                                     bool withMemo = false, bool wide = false) {
   const std::string path = dir + "/" + kStressTable + ".dbf";
   std::vector<dbf::ColumnSpec> columns = {
       {"WORKER", 'N', 2, 0}, {"SEQ", 'N', 7, 0}, {"PAD", 'C', 120, 0}};
   const bool vfp = version >= 0x30 && version <= 0x32;
   if (withMemo) columns.push_back({"NOTE", 'M', vfp ? 4 : 10, 0});
+  for (int i = 1; wide && i <= 8; ++i) columns.push_back({"FILL" + std::to_string(i), 'C', 254, 0});
   dbf::CreateTable(path, version, 0x79, columns);
   return path;
 }
