@@ -74,7 +74,7 @@ TEST(LockContention, HeldHeaderLockGivesAnErrorAfterABoundedWait) {
   EXPECT_EQ(rawdbf::ParseLayout(after).count, 2u);
 }
 
-TEST(LockContention, BriefLockIsWaitedFor) {
+TEST(LockContention, ShortLockIsWaitedFor) {
   ScratchDir dir;
   const std::string path = CreateStressTable(dir.Path());
   Child holder = HoldHeaderLock(path, std::chrono::milliseconds(300));
