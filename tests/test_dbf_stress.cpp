@@ -17,6 +17,7 @@
 #include "dbf/dbf.h"
 #include "support/child_process.h"
 #include "support/dbfread_oracle.h"
+#include "support/python_dbf_oracle.h"
 #include "support/raw_dbf.h"
 #include "support/scratch_dir.h"
 #include "support/stress_table.h"
@@ -202,6 +203,10 @@ TEST(KilledWriter, TableStaysValidAndNextAppendCleansTheTail) {
                            bytes[l.RecordStart(l.count)] != 0x1A;
     uncountedSeen += uncounted;
     ExpectOracleSeesCountedRows(path, bytes, l, uncounted ? 1 : 0);
+    // A reader that trusts the count sees exactly the counted rows.
+    std::vector<int> expectedSeqs(l.count);
+    for (std::uint32_t i = 0; i < l.count; ++i) expectedSeqs[i] = static_cast<int>(i);
+    EXPECT_EQ(SeqsWithPythonDbf(path), expectedSeqs);
 
     const std::uint32_t before = l.count;
     const std::string killedBytes = bytes;
