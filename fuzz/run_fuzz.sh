@@ -15,6 +15,7 @@ if ! command -v "$cxx" >/dev/null 2>&1; then
   exit 77
 fi
 mkdir -p "$build_dir/obj" "$build_dir/corpus-work"
+build_dir=$(cd "$build_dir" && pwd)
 probe=$build_dir/probe.cpp
 echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' > "$probe"
 if ! "$cxx" -fsanitize=fuzzer "$probe" -o "$build_dir/probe" 2>/dev/null; then
