@@ -123,28 +123,42 @@ void Recordset::Impl::Save() {
     }
   }
 
-  // Record and end mark in one write, then the count: a kill in between leaves
-  // at most one uncounted whole record, which the next append overwrites.
-  const std::vector<std::uint8_t>& out = row;  // the record, then 0x1A
-  // Undoing a failed write restores the table as it was: the end mark back at
-  // the end of the counted records. A write at or past a file size limit
-  // fails even over existing bytes, so nothing is cut that need not be.
-  auto undo = [&](std::size_t written) {
-    const bool hadTail = static_cast<std::uint64_t>(size) > dataEnd;
+  // A write is not atomic against a kill (it can stop at a page boundary), so
+  // the end mark at the end of the counted records stays in place until the
+  // record is complete: the record's body and its new end mark first, then
+  // its one-byte deletion flag over the old end mark, then the count. A kill
+  // at any instant leaves the counted records, an end mark, and at most one
+  // uncounted record, which the next append overwrites.
+  const bool hadTail = static_cast<std::uint64_t>(size) > dataEnd;
+  const bool endMarkInPlace = static_cast<std::uint64_t>(size) == dataEnd + 1;  // the usual case
+  bool dataEndTouched = false;
+  // Undoing a failed write restores the table as it was, with its end mark.
+  // A write at or past a file size limit fails even over existing bytes, so
+  // only what was written is put back.
+  auto undo = [&] {
     file.Truncate(hadTail ? dataEnd + 1 : dataEnd);
-    if (hadTail && written > 0) file.WriteAt(dataEnd, "\x1A", 1);
+    if (hadTail && dataEndTouched) file.WriteAt(dataEnd, "\x1A", 1);
   };
-  std::size_t written = 0;
-  if (int error = file.WriteAt(dataEnd, out.data(), out.size(), &written)) {
-    undo(written);
+  int error = 0;
+  if (!endMarkInPlace) {
+    error = file.WriteAt(dataEnd, "\x1A", 1);
+    dataEndTouched = true;
+  }
+  if (error == 0) error = file.WriteAt(dataEnd + 1, row.data() + 1, row.size() - 1);  // body, 0x1A
+  if (error == 0) {
+    dataEndTouched = true;
+    error = file.WriteAt(dataEnd, row.data(), 1);  // the deletion flag
+  }
+  if (error != 0) {
+    undo();
     Fail("테이블 " + t + "에 행을 저장하지 못했습니다: " + detail::SystemErrorText(error) + ".");
   }
   std::uint8_t update[7];
   PutUpdateDate(update, header[1]);
   detail::WriteLE32(update + 3, recordCount + 1);
-  if (int error = file.WriteAt(1, update, sizeof update)) {
-    undo(out.size());
-    Fail("테이블 " + t + "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(error) + ".");
+  if (int headerError = file.WriteAt(1, update, sizeof update)) {
+    undo();
+    Fail("테이블 " + t + "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(headerError) + ".");
   }
   // A tail left by an append that was killed before counting is cut back.
   if (static_cast<std::uint64_t>(size) > newEnd + 1) file.Truncate(newEnd + 1);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -149,6 +152,68 @@ TEST(DbfSharing, WrittenTablesAreFlushedAndClosingStaysCheap) {
   EXPECT_LT(elapsed, std::chrono::seconds(10));
   connection.FlushWrittenTables();
   EXPECT_EQ(Le32(ReadBytes(dir.File("t.dbf")), 4), 2000u);
+}
+
+TEST(DbfSharing, KilledInTheMiddleOfARecordLeavesNoHalfRow) {
+  // A file size limit with SIGXFSZ left at its default kills the writer
+  // exactly when its record write reaches the limit: a deterministic kill in
+  // the middle of a record.
+  TempDir dir;
+  dbf::CreateTable(dir.File("t.dbf"), 0x30, 0x79, {{"A", 'C', 200}, {"B", 'N', 10, 2}});
+  {
+    dbf::Connection connection;
+    connection.OpenDirectory(dir.Path());
+    dbf::Recordset rs;
+    rs.Open("t", connection);
+    rs.AddNew();
+    rs.SetValue("A", std::string("first"));
+    rs.Update();
+  }
+  const auto before = ReadBytes(dir.File("t.dbf"));
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_DFL);
+    struct rlimit limit {};
+    limit.rlim_cur = limit.rlim_max = before.size() + 100;  // inside the second record
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    dbf::Connection connection;
+    connection.OpenDirectory(dir.Path());
+    dbf::Recordset rs;
+    rs.Open("t", connection);
+    rs.AddNew();
+    rs.SetValue("A", std::string(200, 'x'));
+    try {
+      rs.Update();
+    } catch (...) {
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the writer was not killed";
+  const auto after = ReadBytes(dir.File("t.dbf"));
+  EXPECT_EQ(Le32(after, 4), 1u);
+  EXPECT_EQ(std::vector<unsigned char>(after.begin(), after.begin() + before.size()), before)
+      << "the counted records or their end mark changed";
+  EXPECT_EQ(after[before.size() - 1], 0x1A);
+  const std::string out = dbftest::RunPython(
+      "import dbfread, sys\n"
+      "print(len(list(dbfread.DBF(sys.argv[1], encoding='cp949'))))\n",
+      dir.File("t.dbf"));
+  EXPECT_EQ(out, "1\n");
+  // The next append cleans up the unfinished bytes.
+  dbf::Connection connection;
+  connection.OpenDirectory(dir.Path());
+  dbf::Recordset rs;
+  rs.Open("t", connection);
+  rs.AddNew();
+  rs.SetValue("A", std::string("second"));
+  rs.Update();
+  const auto last = ReadBytes(dir.File("t.dbf"));
+  const unsigned recordLength = last[10] | (last[11] << 8);
+  EXPECT_EQ(last.size(), before.size() + recordLength);
+  EXPECT_EQ(last.back(), 0x1A);
 }
 
 }  // namespace
