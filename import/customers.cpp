@@ -6,6 +6,7 @@
 
 #include "common/encoding.h"
 #include "common/errors.h"
+#include "import/date_or_zero.h"
 #include "import/imports.h"
 
 namespace mod거래처 {
@@ -96,10 +97,8 @@ std::string JoinedParts(const std::string& record, const Field* parts, int count
 }
 
 dbf::Value DateOrZero(const std::string& record, Field year, Field month, Field day) {
-  const std::string monthText = CutField(record, month);
-  const std::string dayText = CutField(record, day);
-  if (!ModMain::HasMonthAndDay(monthText, dayText)) return dbf::kZeroDate;
-  return ModMain::DateText(CutField(record, year), monthText, dayText);
+  return ModMain::DateValueOrZero(CutField(record, year), CutField(record, month),
+                                  CutField(record, day));
 }
 
 // ---------------------------------------------------------------------------
