@@ -164,11 +164,11 @@ TEST(KilledWriter, TableStaysValidAndNextAppendCleansTheTail) {
     ScratchDir dir;
     // Versions without and with memos (the memo rounds save a memo per row),
     // narrow and wide records.
-    const std::uint8_t versions[] = {0x03, 0x30, 0xF5};
-    const bool withMemo = round % 3 != 0;
-    const bool wide = round % 2 == 1;
-    const std::string path =
-        CreateStressTable(dir.Path(), versions[round % 3], withMemo, wide);
+    const std::uint8_t versions[] = {0x03, 0x30, 0xF5, 0x83};
+    const std::uint8_t version = versions[round % 4];
+    const bool withMemo = version != 0x03;
+    const bool wide = (round / 4) % 2 == 1;
+    const std::string path = CreateStressTable(dir.Path(), version, withMemo, wide);
     Child child = StartChild([&](int report) {
       dbf::Connection connection;
       dbf::Recordset rs;
