@@ -83,12 +83,19 @@ void RunDamages(std::uint8_t version, const std::vector<Damage>& damages) {
     std::string bytes = sound;
     d.apply(bytes, l);
     rawdbf::WriteBytes(dir.File(std::string(kStressTable) + ".dbf"), bytes);
-    ExpectRefusedUntouched(dir, d.what);
+    ExpectRefusedUntouched(dir, d.what + " (version " + std::to_string(version) + ")");
   }
 }
 
+// The same damage to a dBASE III and to a Visual FoxPro table (which has the
+// 263-byte backlink after the descriptors).
+void RunDamagesOnBothKinds(const std::vector<Damage>& damages) {
+  RunDamages(0x03, damages);
+  RunDamages(0x30, damages);
+}
+
 TEST(HostileHeaders, TruncatedFilesAreRefused) {
-  RunDamages(0x03, {
+  RunDamagesOnBothKinds({
       {"empty file", [](std::string& b, const rawdbf::Layout&) { b.clear(); }},
       {"31 bytes", [](std::string& b, const rawdbf::Layout&) { b.resize(31); }},
       {"cut inside the descriptors", [](std::string& b, const rawdbf::Layout&) { b.resize(72); }},
@@ -102,7 +109,7 @@ TEST(HostileHeaders, TruncatedFilesAreRefused) {
 }
 
 TEST(HostileHeaders, WrongHeaderLengthsAreRefused) {
-  RunDamages(0x03, {
+  RunDamagesOnBothKinds({
       {"header length 0", [](std::string& b, const rawdbf::Layout&) { rawdbf::PutLe16(b, 8, 0); }},
       {"header length 32", [](std::string& b, const rawdbf::Layout&) { rawdbf::PutLe16(b, 8, 32); }},
       {"header length below the descriptor list",
@@ -136,7 +143,7 @@ TEST(HostileHeaders, DescriptorsThatDoNotAddUpAreRefused) {
 }
 
 TEST(HostileHeaders, CountsBeyondTheFileAreRefused) {
-  RunDamages(0x03, {
+  RunDamagesOnBothKinds({
       {"count 1000 on two records",
        [](std::string& b, const rawdbf::Layout&) { rawdbf::PutLe32(b, 4, 1000); }},
       {"count 2^32-1 (offset overflow)",
@@ -154,7 +161,7 @@ TEST(HostileHeaders, UnknownVersionsAreRefused) {
                          b[0] = static_cast<char>(version);
                        }});
   }
-  RunDamages(0x03, damages);
+  RunDamagesOnBothKinds(damages);
 }
 
 // A memo table whose memo file is gone: an error, never a new memo file.
