@@ -131,6 +131,8 @@ void RunImport(ImportShell& shell, const RunShape& settings, const RecordStep& s
     if (settings.afterPrepare) settings.afterPrepare(shell);
 
     for (int i = 0; i <= last; ++i) {
+      // A close of the window during the load or the previous record stops here.
+      if (view.StopRequested()) throw RunEnded{};
       current = i;
       const std::string& record = shell.RecordLines[static_cast<std::size_t>(i)];
       RecordContext context{shell, *slot, i, record};
@@ -139,7 +141,6 @@ void RunImport(ImportShell& shell, const RunShape& settings, const RecordStep& s
       view.SetRecordRowData(i + 1, Cp949ToUtf8(record));
       if (settings.yieldPerRecord) view.ProcessEvents();
       view.SetProgressValue(i + 1);
-      if (view.StopRequested()) throw RunEnded{};
     }
     current = -1;
 

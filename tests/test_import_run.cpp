@@ -200,6 +200,17 @@ TEST_F(ImportRunTest, StopRequestEndsQuietlyAfterTheCurrentRecord) {
   EXPECT_EQ(Rows("carno").size(), 2u);
 }
 
+TEST_F(ImportRunTest, AStopBeforeTheFirstRecordWritesNothing) {
+  MakeTable("carno");
+  shell_.RecordLines = {"001 1200", "002   15", "TOTAL 2"};
+  view_.stopAfterRows = 0;  // the window was closed while the file was loading
+  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
+  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
+  EXPECT_TRUE(view_.rows.empty());
+  EXPECT_EQ(shell_.SharedRecordset, nullptr);
+  EXPECT_TRUE(Rows("carno").empty());
+}
+
 TEST_F(ImportRunTest, AppendingToAnIndexedTableGivesOneNotice) {
   std::filesystem::path fixtures = FIXTURES_DIR;
   for (const char* extension : {".dbf", ".fpt", ".cdx"}) {
