@@ -27,7 +27,7 @@ void CloseAndRelease(ImportShell& shell, std::unique_ptr<dbf::Recordset>& record
 
 std::string WithLineNumber(int index, const std::string& description) {
   if (index < 0) return description;
-  return "파일의 " + std::to_string(index + 1) + "번째 줄: " + description;
+  return LinePrefix(index + 1) + description;
 }
 
 // Written rows reach the disk at the end of every run, and tables whose
@@ -57,6 +57,10 @@ void FinishWrites(ImportShell& shell) {
 }
 
 }  // namespace
+
+std::string LinePrefix(int lineNumber) {
+  return "파일의 " + std::to_string(lineNumber) + "번째 줄: ";
+}
 
 void RecordContext::AddRow() { AddRow(recordset); }
 

@@ -50,6 +50,9 @@ using RecordStep = std::function<void(RecordContext&)>;
 // showing its own message. Sets shell.lastOutcome.
 void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step);
 
+// "파일의 N번째 줄: ": what a message about the record on line N starts with.
+std::string LinePrefix(int lineNumber);
+
 // The missing-table message: "<label> 테이블이 없습니다." CR LF
 // "테이블을 확인하고 다시 시도하십시오.".
 std::string MissingTableMessage(const std::string& firstLineSubject);

@@ -20,11 +20,6 @@ namespace {
 const char* const kCustomerTable = "vdrs110";
 const char* const kSiteTable = "vdrs160";
 
-// The prefix the run shape also puts before a failure inside a record.
-std::string LinePrefix(int lineNumber) {
-  return "파일의 " + std::to_string(lineNumber) + "번째 줄: ";
-}
-
 bool IsBlank(const std::string& text) {
   return text.find_first_not_of(' ') == std::string::npos;
 }
@@ -63,12 +58,12 @@ bool FindCustomerCode(ImportShell& shell, const std::string& name, std::string& 
       return true;
     }
     Release(shell.LookupRecordset);
-    shell.ShowMessage(LinePrefix(lineNumber) + "거래처 \"" + ModMain::Cp949ToUtf8(name) +
+    shell.ShowMessage(ModMain::LinePrefix(lineNumber) + "거래처 \"" + ModMain::Cp949ToUtf8(name) +
                       "\"을(를) 거래처 테이블(vdrs110)에서 찾을 수 없습니다.");
     return false;
   } catch (const std::exception& error) {
     Release(shell.LookupRecordset);
-    shell.ShowMessage(LinePrefix(lineNumber) + error.what());
+    shell.ShowMessage(ModMain::LinePrefix(lineNumber) + error.what());
     return false;
   }
 }
@@ -149,7 +144,7 @@ void AddCustomerSites(RecordContext& context, const GCustomerRecord& customer) {
   } catch (const std::exception& error) {
     // The customer row is saved; its sites are reported and the run goes on.
     Release(shell.SiteRecordset);
-    shell.ShowMessage(LinePrefix(context.LineNumber()) + error.what());
+    shell.ShowMessage(ModMain::LinePrefix(context.LineNumber()) + error.what());
   }
 }
 

@@ -44,12 +44,6 @@ InvoiceItem CutItem(const std::string& record, const ItemGroupLayout& layout, in
   return item;
 }
 
-// The prefix the run gives to failures inside a record; the summary row shows
-// its own failures and needs the same pointer to the line.
-std::string LinePrefix(int lineNumber) {
-  return "파일의 " + std::to_string(lineNumber) + "번째 줄: ";
-}
-
 // Closes the summary table after a failure (dropping a row not yet saved);
 // a failing close is shown too, and the run still goes on.
 void CloseReporting(ModMain::ImportShell& shell, dbf::Recordset& recordset) {
@@ -119,7 +113,7 @@ void AddInvoiceSummaryRow(RecordContext& context, const InvoiceRecord& record) {
     summary.Update();
     summary.Close();
   } catch (const std::exception& error) {
-    shell.ShowMessage(LinePrefix(context.LineNumber()) + error.what());
+    shell.ShowMessage(ModMain::LinePrefix(context.LineNumber()) + error.what());
     CloseReporting(shell, summary);
   }
 }
