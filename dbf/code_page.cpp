@@ -47,7 +47,7 @@ std::string CodePageForMark(std::uint8_t mark) {
 }
 
 bool ConvertText(std::string_view text, const std::string& from, const std::string& to,
-                 std::string& out) {
+                 std::string& out, InvalidBytes invalid) {
   out.clear();
   if (text.empty()) return true;
   iconv_t cd = iconv_open(to.c_str(), from.c_str());
@@ -62,8 +62,13 @@ bool ConvertText(std::string_view text, const std::string& from, const std::stri
     size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
     out.append(buffer, outPtr - buffer);
     if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
-      ok = false;
-      break;
+      if (invalid == InvalidBytes::kFail) {
+        ok = false;
+        break;
+      }
+      out.push_back('?');
+      ++in;
+      --inLeft;
     }
   }
   if (ok) {

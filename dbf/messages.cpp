@@ -1,31 +1,17 @@
 #include "dbf/messages.h"
 
-#include <iconv.h>
-
+#include <cerrno>
 #include <cstring>
+
+#include "dbf/code_page.h"
 
 namespace dbf::detail {
 
 std::string MessageText(std::string_view cp949) {
-  iconv_t cd = iconv_open("UTF-8", "CP949");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(cp949);
   std::string out;
-  char buffer[256];
-  char* in = const_cast<char*>(cp949.data());
-  size_t inLeft = cp949.size();
-  while (inLeft > 0) {
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, outPtr - buffer);
-    if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
-      // A byte that is not CP949: show a stand-in and go on.
-      out.push_back('?');
-      ++in;
-      --inLeft;
-    }
+  if (!ConvertText(cp949, "CP949", "UTF-8", out, InvalidBytes::kQuestionMark)) {
+    return std::string(cp949);
   }
-  iconv_close(cd);
   return out;
 }
 
