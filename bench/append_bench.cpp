@@ -87,9 +87,9 @@ int main(int argc, char** argv) {
     const double cpuStart = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     dbf::Connection connection;
-    connection.OpenDirectory(dir);
+    connection.Open(dir);
     dbf::Recordset rs;
-    rs.Open("bench", connection, dbf::kCursorKeyset, dbf::kLockOptimistic, dbf::kCommandTable);
+    rs.Open("bench", connection);
     for (int i = 0; i < kRows; ++i) {
       rs.AddNew();
       FillRow(rs, i);

@@ -1,5 +1,4 @@
-// The blank values of a new row, by the column type codes the access layer
-// reports.
+// The blank values of a new row, by column type.
 #include <exception>
 
 #include "common/fields.h"
@@ -9,15 +8,17 @@ namespace {
 
 enum class BlankKind { kNumber, kDate, kText, kUntouched };
 
-BlankKind BlankKindOf(int typeCode) {
-  switch (typeCode) {
-    case 3: case 4: case 5: case 131:
+// Numbers get 0, dates the zero date, texts one space; logical, currency and
+// binary columns keep the value the new row has.
+BlankKind BlankKindOf(char type, bool binary) {
+  switch (type) {
+    case 'N': case 'F': case 'I': case 'B':
       return BlankKind::kNumber;
-    case 7: case 133: case 134: case 135:
+    case 'D': case 'T':
       return BlankKind::kDate;
-    case 8: case 129: case 200: case 201:
-      return BlankKind::kText;
-    default:  // 16-bit integer, logical, currency, binary: the new row's value stays
+    case 'C': case 'V': case 'M':
+      return binary ? BlankKind::kUntouched : BlankKind::kText;
+    default:
       return BlankKind::kUntouched;
   }
 }
@@ -28,7 +29,7 @@ void SetBlankDefaults(dbf::Recordset& recordset, ImportView& view) {
   try {
     const int count = recordset.ColumnCount();
     for (int position = 0; position < count; ++position) {
-      switch (BlankKindOf(recordset.ColumnTypeCode(position))) {
+      switch (BlankKindOf(recordset.ColumnType(position), recordset.ColumnIsBinary(position))) {
         case BlankKind::kNumber:
           recordset.SetValueAt(position, dbf::Value(std::int16_t{0}));
           break;

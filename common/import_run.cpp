@@ -18,7 +18,7 @@ const char* const kSuccessStatus = "성공";
 void CloseAndRelease(ImportShell& shell, std::unique_ptr<dbf::Recordset>& recordset) {
   if (!recordset) return;
   try {
-    if (recordset->State() == dbf::kStateOpen) recordset->Close();
+    if (recordset->IsOpen()) recordset->Close();
   } catch (const std::exception& error) {
     shell.ShowMessage(error.what());
   }
@@ -113,8 +113,6 @@ void RunImport(ImportShell& shell, const RunShape& settings, const RecordStep& s
   int current = -1;  // index of the record in progress, -1 before the loop
   try {
     slot = std::make_unique<dbf::Recordset>();
-    slot->SetCursorType(dbf::kCursorKeyset);
-    slot->SetLockType(dbf::kLockOptimistic);
 
     if (!settings.fixedTable.empty()) {
       if (!settings.missingTableLabel.empty() && !TableExists(shell, settings.fixedTable)) {

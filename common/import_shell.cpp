@@ -18,20 +18,13 @@ void ImportShell::ShowMessage(const std::string& text) {
   view.ShowMessage(text);
 }
 
-std::string ConnectionString(const std::string& tableDirectory) {
-  std::string directory = tableDirectory;
-  while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
-  return "Driver={Microsoft Visual Foxpro Driver};UID=;SourceType=DBF;SourceDB=" + directory +
-         ";Exclusive=No";
-}
-
 void OpenTargetDatabase(ImportShell& shell, const std::string& tableDirectory) {
   shell.tableDirectory = tableDirectory;
   try {
     if (!shell.SharedConnection) shell.SharedConnection = std::make_unique<dbf::Connection>();
     // Opened by directory: a Linux path may hold ';', which the connection
     // string cannot carry.
-    shell.SharedConnection->OpenDirectory(tableDirectory);
+    shell.SharedConnection->Open(tableDirectory);
   } catch (const std::exception& error) {
     shell.SharedConnection.reset();
     shell.ShowMessage(error.what());
@@ -43,7 +36,7 @@ void CloseTargetDatabase(ImportShell& shell) {
     shell.LookupRecordset.reset();
     shell.SiteRecordset.reset();
     shell.SharedRecordset.reset();
-    if (shell.SharedConnection && shell.SharedConnection->State() == dbf::kStateOpen) {
+    if (shell.SharedConnection && shell.SharedConnection->IsOpen()) {
       shell.SharedConnection->Close();
     }
   } catch (const std::exception& error) {

@@ -58,7 +58,5 @@ struct ImportShell {
 void OpenTargetDatabase(ImportShell& shell, const std::string& tableDirectory);
 // Closes the connection and with it every recordset opened on it.
 void CloseTargetDatabase(ImportShell& shell);
-// The connection string of the table directory (for display and tests).
-std::string ConnectionString(const std::string& tableDirectory);
 
 }  // namespace ModMain

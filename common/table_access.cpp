@@ -9,7 +9,7 @@ namespace ModMain {
 namespace {
 
 dbf::Connection& ConnectionOf(ImportShell& shell) {
-  if (!shell.SharedConnection || shell.SharedConnection->State() != dbf::kStateOpen) {
+  if (!shell.SharedConnection || !shell.SharedConnection->IsOpen()) {
     throw ImportFailure("테이블 폴더 '" + shell.tableDirectory +
                         "'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오.");
   }
@@ -20,9 +20,7 @@ dbf::Connection& ConnectionOf(ImportShell& shell) {
 
 void OpenTable(ImportShell& shell, dbf::Recordset& recordset, const std::string& table) {
   dbf::Connection& connection = ConnectionOf(shell);
-  recordset.SetCursorType(dbf::kCursorKeyset);
-  recordset.SetLockType(dbf::kLockOptimistic);
-  recordset.Open(table, connection, dbf::kUnspecified, dbf::kUnspecified, dbf::kCommandTable);
+  recordset.Open(table, connection);
 }
 
 bool TableExists(ImportShell& shell, const std::string& table) {
@@ -56,7 +54,7 @@ DatedTableSwitch::DatedTableSwitch(std::string prefix, TableNameRule rule, bool 
 
 void DatedTableSwitch::SwitchTo(RecordContext& context, const std::string& dateText) {
   if (holding_ && dateText == heldDateText_) return;
-  if (context.recordset.State() == dbf::kStateOpen) context.recordset.Close();
+  if (context.recordset.IsOpen()) context.recordset.Close();
   holding_ = false;
   const std::string table = DatedTableName(prefix_, rule_, dateText);
   if (checkExists_ && !TableExists(context.shell, table)) {

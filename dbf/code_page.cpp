@@ -1,10 +1,13 @@
 #include "dbf/code_page.h"
 
+#include "dbf/dbf.h"
+
 #include <iconv.h>
 
 #include <cerrno>
 
-namespace dbf::detail {
+namespace dbf {
+namespace detail {
 
 std::string CodePageForMark(std::uint8_t mark) {
   switch (mark) {
@@ -46,8 +49,7 @@ std::string CodePageForMark(std::uint8_t mark) {
   }
 }
 
-bool ConvertText(std::string_view text, const std::string& from, const std::string& to,
-                 std::string& out, InvalidBytes invalid) {
+bool ConvertText(std::string_view text, const std::string& from, const std::string& to, std::string& out) {
   out.clear();
   if (text.empty()) return true;
   iconv_t cd = iconv_open(to.c_str(), from.c_str());
@@ -56,20 +58,12 @@ bool ConvertText(std::string_view text, const std::string& from, const std::stri
   char* in = const_cast<char*>(text.data());
   size_t inLeft = text.size();
   bool ok = true;
-  while (inLeft > 0) {
+  while (ok && inLeft > 0) {
     char* outPtr = buffer;
     size_t outLeft = sizeof buffer;
     size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
     out.append(buffer, outPtr - buffer);
-    if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
-      if (invalid == InvalidBytes::kFail) {
-        ok = false;
-        break;
-      }
-      out.push_back('?');
-      ++in;
-      --inLeft;
-    }
+    ok = rc != static_cast<size_t>(-1) || errno == E2BIG;
   }
   if (ok) {
     char* outPtr = buffer;
@@ -81,4 +75,57 @@ bool ConvertText(std::string_view text, const std::string& from, const std::stri
   return ok;
 }
 
-}  // namespace dbf::detail
+}  // namespace detail
+
+namespace {
+
+// CP949 -> UTF-8 for display, one converter per thread (a run may be on a
+// worker thread while the window converts too).
+class DisplayConverter {
+ public:
+  DisplayConverter() : handle_(iconv_open("UTF-8", "CP949")) {}
+  ~DisplayConverter() {
+    if (handle_ != reinterpret_cast<iconv_t>(-1)) iconv_close(handle_);
+  }
+  DisplayConverter(const DisplayConverter&) = delete;
+  DisplayConverter& operator=(const DisplayConverter&) = delete;
+
+  std::string Run(std::string_view input) {
+    std::string output;
+    output.reserve(input.size() * 3 / 2 + 8);
+    if (handle_ == reinterpret_cast<iconv_t>(-1)) return std::string(input);
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+    char buffer[1024];
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    while (inLeft > 0) {
+      char* out = buffer;
+      std::size_t outLeft = sizeof buffer;
+      std::size_t result = iconv(handle_, &in, &inLeft, &out, &outLeft);
+      output.append(buffer, static_cast<std::size_t>(out - buffer));
+      if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+      // A byte that starts no valid character: U+FFFD for that byte alone, so
+      // an ASCII character after a bad lead byte survives.
+      output += "\xEF\xBF\xBD";
+      ++in;
+      --inLeft;
+      iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+    }
+    return output;
+  }
+
+ private:
+  iconv_t handle_;
+};
+
+}  // namespace
+
+std::string DisplayText(std::string_view cp949) {
+  bool ascii = true;
+  for (unsigned char c : cp949) ascii = ascii && c < 0x80;
+  if (ascii) return std::string(cp949);
+  thread_local DisplayConverter converter;
+  return converter.Run(cp949);
+}
+
+}  // namespace dbf

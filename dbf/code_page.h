@@ -1,4 +1,5 @@
-// Code page of a table's text columns, from the code page mark (header byte 29).
+// Code page of a table's text columns, from the code page mark (header byte 29),
+// and the iconv conversions of the layer.
 #pragma once
 
 #include <cstdint>
@@ -11,15 +12,9 @@ namespace dbf::detail {
 // CP949 bytes it is given (mark 0, 0x79 or 0x4E).
 std::string CodePageForMark(std::uint8_t mark);
 
-// What a conversion does with a byte it cannot convert.
-enum class InvalidBytes {
-  kFail,        // stored data: the conversion fails, nothing is substituted
-  kQuestionMark // messages only: a '?' stands in and the conversion goes on
-};
-
-// Converts between CP949 and `codePage`. Returns false when some character
-// has no representation (with InvalidBytes::kFail) or iconv lacks a code page.
-bool ConvertText(std::string_view text, const std::string& from, const std::string& to,
-                 std::string& out, InvalidBytes invalid = InvalidBytes::kFail);
+// Converts `text` from one code page to another. Returns false when some
+// character has no representation or iconv lacks a code page: stored data is
+// never substituted.
+bool ConvertText(std::string_view text, const std::string& from, const std::string& to, std::string& out);
 
 }  // namespace dbf::detail

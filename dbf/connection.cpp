@@ -13,6 +13,8 @@
 namespace dbf {
 
 using detail::Fail;
+using detail::FailMemo;
+using detail::FailTable;
 
 std::string ConnectionState::Resolve(const std::string& name, const std::string& extension) {
   const std::string found = index.Find(directory, name + "." + extension, name);
@@ -29,47 +31,7 @@ Connection::~Connection() {
   }
 }
 
-namespace {
-
-std::string Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return std::string(s);
-}
-
-}  // namespace
-
-void Connection::Open(std::string_view connectionString) {
-  std::string directory;
-  bool haveDirectory = false;
-  size_t start = 0;
-  while (start <= connectionString.size()) {
-    size_t end = connectionString.find(';', start);
-    if (end == std::string_view::npos) end = connectionString.size();
-    std::string_view piece = connectionString.substr(start, end - start);
-    start = end + 1;
-    const size_t eq = piece.find('=');
-    if (Trim(piece).empty()) continue;
-    const std::string key = detail::LowerAscii(Trim(piece.substr(0, eq)));
-    const std::string value = eq == std::string_view::npos ? "" : Trim(piece.substr(eq + 1));
-    if (key == "sourcetype") {
-      if (detail::LowerAscii(value) != "dbf")
-        Fail("연결 문자열의 SourceType=" + value + "은(는) 지원하지 않습니다. SourceType=DBF만 씁니다.");
-    } else if (key == "sourcedb") {
-      directory = value;
-      haveDirectory = true;
-    } else if (key == "exclusive") {
-      if (detail::LowerAscii(value) != "no")
-        Fail("연결 문자열의 Exclusive=" + value +
-             "은(는) 지원하지 않습니다. 테이블은 다른 프로그램과 함께 쓰므로 Exclusive=No만 씁니다.");
-    }
-    // Driver, UID, PWD and other keys do not matter to this layer.
-  }
-  if (!haveDirectory || directory.empty()) Fail("연결 문자열에 테이블 폴더(SourceDB=)가 없습니다.");
-  OpenDirectory(directory);
-}
-
-void Connection::OpenDirectory(const std::string& directory) {
+void Connection::Open(const std::string& directory) {
   if (state_->open) Close();
   std::string dir = directory;
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
@@ -82,7 +44,7 @@ void Connection::OpenDirectory(const std::string& directory) {
   state_->open = true;
 }
 
-int Connection::State() const { return state_->open ? kStateOpen : kStateClosed; }
+bool Connection::IsOpen() const { return state_->open; }
 
 void Connection::Close() {
   if (!state_->open) return;

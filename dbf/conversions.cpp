@@ -46,12 +46,9 @@ struct Target {
   const Value& value;
 };
 
-std::string Subject(const Target& t) {
-  return "테이블 " + t.table + "의 열 " + MessageText(t.column.name) + "에 값 '" + MessageText(ValueAsText(t.value)) +
-         "'";
+[[noreturn]] void Refuse(const Target& t, const std::string& why) {
+  Fail(ColumnValueSubject(t.table, t.column.name, ValueAsText(t.value)) + why);
 }
-
-[[noreturn]] void Refuse(const Target& t, const std::string& why) { Fail(Subject(t) + why); }
 
 std::string TypeName(char type) {
   switch (type) {
@@ -67,18 +64,6 @@ std::string TypeName(char type) {
 [[noreturn]] void WrongKind(const Target& t) {
   Refuse(t, "을(를) 넣을 수 없습니다. 열의 형식은 " + TypeName(t.column.type) + "(" +
                 std::string(1, t.column.type) + ")입니다.");
-}
-
-std::string DateText(const DateTime& d) {
-  char buffer[40];
-  if (d.millisecond == 0) {
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d.year, d.month, d.day);
-  } else {
-    const int seconds = d.millisecond / 1000;
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day,
-                  seconds / 3600, seconds / 60 % 60, seconds % 60);
-  }
-  return buffer;
 }
 
 std::optional<Decimal> NumberOf(const Value& value) {
@@ -209,7 +194,7 @@ ConvertedValue Logical(const Target& t) {
 
 std::string ValueAsText(const Value& value) {
   if (auto s = std::get_if<std::string>(&value)) return *s;
-  if (auto d = std::get_if<DateTime>(&value)) return DateText(*d);
+  if (auto d = std::get_if<DateTime>(&value)) return DateTimeText(*d);
   if (auto n = NumberOf(value)) return PlainText(*n);
   return "?";
 }

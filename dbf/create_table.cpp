@@ -14,10 +14,10 @@
 namespace dbf {
 
 using detail::Fail;
+using detail::FailMemo;
+using detail::FailTable;
 
 namespace {
-
-bool NeedsMemo(char type) { return type == 'M' || type == 'G' || type == 'P' || type == 'W'; }
 
 void WriteNewFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -48,10 +48,10 @@ void CreateTable(const std::string& path, std::uint8_t version, std::uint8_t cod
   for (const ColumnSpec& c : columns) {
     const char type = static_cast<char>(std::toupper(static_cast<unsigned char>(c.type)));
     if (c.name.empty() || c.name.size() > 10) Fail("열 이름 '" + c.name + "'은(는) 1~10자여야 합니다.");
-    const std::string_view allowed = vfp ? "CNFDTLMIBYGPWVQ" : "CNFDLM";
+    const std::string_view allowed = vfp ? detail::kVisualFoxProTypes : detail::kFoxProTypes;
     if (allowed.find(type) == std::string_view::npos)
       Fail("열 " + c.name + ": 이 형식의 테이블에 쓸 수 없는 열 형식입니다.");
-    memo = memo || NeedsMemo(type);
+    memo = memo || detail::IsMemoType(type);
     nullable = nullable || c.nullable;
   }
   if (memo && version == 0x03) Fail("메모 열이 있는 테이블은 형식 0x03으로 만들 수 없습니다.");
@@ -62,13 +62,7 @@ void CreateTable(const std::string& path, std::uint8_t version, std::uint8_t cod
   int nullBits = 0;
   for (const ColumnSpec& c : columns) {
     Descriptor d{c.name, static_cast<char>(std::toupper(static_cast<unsigned char>(c.type))), c.length, c.decimals, 0};
-    switch (d.type) {
-      case 'D': case 'T': case 'B': case 'Y': d.length = 8; break;
-      case 'I': case 'W': d.length = 4; break;
-      case 'L': d.length = 1; break;
-      case 'M': case 'G': case 'P': d.length = vfp ? 4 : 10; break;
-      default: break;
-    }
+    if (const int fixed = detail::FixedLength(d.type, vfp)) d.length = fixed;
     if (d.type != 'N' && d.type != 'F' && d.type != 'B' && d.type != 'Y') d.decimals = 0;
     if (d.length < 1 || d.length > 254) Fail("열 " + c.name + "의 길이가 맞지 않습니다.");
     if (c.nullable) d.flags |= 0x02;

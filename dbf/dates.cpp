@@ -1,6 +1,7 @@
 #include "dbf/dates.h"
 
 #include <cctype>
+#include <cstdio>
 
 namespace dbf::detail {
 
@@ -95,6 +96,18 @@ std::optional<DateTime> ParseDateText(std::string_view text) {
     millisecond = ((hour * 60 + minute) * 60 + second) * 1000;
   }
   return DateTime{year, month, day, millisecond};
+}
+
+std::string DateTimeText(const DateTime& value, std::optional<bool> withTime) {
+  char buffer[40];
+  const int s = value.millisecond / 1000;
+  if (withTime.value_or(value.millisecond != 0)) {
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", value.year, value.month, value.day,
+                  s / 3600, s / 60 % 60, s % 60);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", value.year, value.month, value.day);
+  }
+  return buffer;
 }
 
 }  // namespace dbf::detail

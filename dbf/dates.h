@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "dbf/dbf.h"
@@ -19,5 +20,9 @@ DateTime FromJulianDay(std::int64_t julianDay, int millisecond);
 // by a blank and "HH:MM" or "HH:MM:SS". Surrounding blanks are ignored.
 // Returns nothing when the text is not such a date or the date does not exist.
 std::optional<DateTime> ParseDateText(std::string_view text);
+
+// "YYYY-MM-DD", followed by " HH:MM:SS" when `withTime` (or, when
+// `withTime` is not given, when the value has a time of day).
+std::string DateTimeText(const DateTime& value, std::optional<bool> withTime = std::nullopt);
 
 }  // namespace dbf::detail

@@ -21,23 +21,6 @@ class Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Column data type codes as the FoxPro ODBC driver reported them to ADO.
-namespace TypeCode {
-inline constexpr int kInteger = 3;          // I
-inline constexpr int kDouble = 5;           // B
-inline constexpr int kCurrency = 6;         // Y
-inline constexpr int kBoolean = 11;         // L
-inline constexpr int kBinary = 128;         // C with the binary flag
-inline constexpr int kChar = 129;           // C
-inline constexpr int kNumeric = 131;        // N, F
-inline constexpr int kDbDate = 133;         // D
-inline constexpr int kDbTimeStamp = 135;    // T
-inline constexpr int kVarChar = 200;        // V
-inline constexpr int kLongVarChar = 201;    // M
-inline constexpr int kVarBinary = 204;      // Q
-inline constexpr int kLongVarBinary = 205;  // G, P, W, M with the binary flag
-}  // namespace TypeCode
-
 // A calendar date (proleptic Gregorian) with an optional time of day.
 struct DateTime {
   int year = 1899;
@@ -52,14 +35,6 @@ inline constexpr DateTime kZeroDate{1899, 12, 30, 0};
 // A value handed to a column. Text is CP949 bytes.
 using Value = std::variant<std::string, std::int16_t, std::int32_t, double, DateTime>;
 
-// ADO-style states.
-inline constexpr int kStateClosed = 0;
-inline constexpr int kStateOpen = 1;
-inline constexpr int kCursorKeyset = 1;
-inline constexpr int kLockOptimistic = 3;
-inline constexpr int kCommandTable = 2;
-inline constexpr int kUnspecified = -1;
-
 class Recordset;
 struct ConnectionState;
 
@@ -71,12 +46,9 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  // "Driver=...;UID=;SourceType=DBF;SourceDB=<dir>;Exclusive=No". Driver and
-  // UID are ignored; SourceType must be DBF; Exclusive must be No (or absent).
-  void Open(std::string_view connectionString);
-  // Opens the table directory directly (a Linux directory may hold ';').
-  void OpenDirectory(const std::string& directory);
-  int State() const;
+  // Opens the table directory. Throws Error naming it when it cannot be read.
+  void Open(const std::string& directory);
+  bool IsOpen() const;
   // Closes every recordset opened on this connection, then flushes (fdatasync)
   // every table written since the last flush.
   void Close();
@@ -108,31 +80,26 @@ class Recordset {
   Recordset(const Recordset&) = delete;
   Recordset& operator=(const Recordset&) = delete;
 
-  void SetCursorType(int cursorType);
-  void SetLockType(int lockType);
-  int CursorType() const;
-  int LockType() const;
-
   // Opens <tableName>.dbf of the connection's directory. Throws Error naming
   // the table (and the directory) if it cannot be opened or is not a valid
   // table of a supported version.
-  void Open(std::string_view tableName, Connection& connection, int cursorType = kUnspecified,
-            int lockType = kUnspecified, int commandType = kCommandTable);
-  int State() const;
+  void Open(std::string_view tableName, Connection& connection);
+  bool IsOpen() const;
   void Close();  // no-op when closed
-  const std::string& TableName() const;
 
   // Appending: AddNew makes an empty new row current (blank as the format's
   // blank record: spaces, zero binaries, nullable columns null); Update saves it.
   void AddNew();
   void SetValue(std::string_view columnName, const Value& value);  // case-insensitive name
   void Update();
-  void CancelUpdate();
 
   // Columns by position, 0-based; the hidden _NullFlags column is not listed.
   int ColumnCount() const;
   const std::string& ColumnName(int position) const;
-  int ColumnTypeCode(int position) const;
+  // The column's type letter, upper case: C N F D T L M I B Y G P W V Q.
+  char ColumnType(int position) const;
+  // True for C, M and V columns stored without code-page translation, and Q.
+  bool ColumnIsBinary(int position) const;
   void SetValueAt(int position, const Value& value);
 
   // Reading (stored order, deleted rows skipped).
@@ -154,6 +121,11 @@ class Recordset {
   std::unique_ptr<Impl> impl_;
   friend class Connection;
 };
+
+// CP949 text as UTF-8 for display and messages: each byte that does not start
+// a valid CP949 character shows as U+FFFD (a lead byte followed by a bad trail
+// byte drops only the lead, so the character after it survives).
+std::string DisplayText(std::string_view cp949);
 
 // Makes a file size limit (SIGXFSZ) arrive as a write error instead of
 // killing the program. The front ends call it once at start.

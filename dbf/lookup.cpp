@@ -24,7 +24,7 @@ bool Recordset::Impl::FindFirstEqual(int matchColumn, std::string_view value, in
     chunk.resize(std::size_t(n) * layout.recordLength);
     const std::uint64_t at = layout.headerLength + std::uint64_t(first) * layout.recordLength;
     const long got = file.ReadAt(at, chunk.data(), chunk.size());
-    if (got != static_cast<long>(chunk.size())) detail::Fail("테이블 " + tableName + "을(를) 읽을 수 없습니다.");
+    if (got != static_cast<long>(chunk.size())) detail::FailTable(tableName, "을(를) 읽을 수 없습니다.");
     for (std::uint32_t i = 0; i < n; ++i) {
       const std::uint8_t* record = chunk.data() + std::size_t(i) * layout.recordLength;
       const bool null = IsNull(record, layout.columns[matchColumn]);

@@ -19,11 +19,11 @@ void MemoFile::Open(const std::string& path, MemoKind kind, const std::string& t
   kind_ = kind;
   table_ = table;
   if (int error = file_.Open(path))
-    Fail("테이블 " + table + "의 메모 파일 " + path + "을(를) 열 수 없습니다: " + SystemErrorText(error) +
+    FailMemo(table, path, "을(를) 열 수 없습니다: " + SystemErrorText(error) +
          ".");
   if (file_.Size() < static_cast<long long>(kMemoHeaderSize) || BlockSize() == 0) {
     file_.Close();
-    Fail("테이블 " + table + "의 메모 파일 " + path + "이(가) 올바른 메모 파일이 아닙니다.");
+    FailMemo(table, path, "이(가) 올바른 메모 파일이 아닙니다.");
   }
 }
 
@@ -38,22 +38,22 @@ std::uint32_t MemoFile::BlockSize() const {
 
 std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   if (!file_.Writable())
-    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "에 쓸 수 없습니다: 읽기 전용입니다.");
+    FailMemo(table_, path_, "에 쓸 수 없습니다: 읽기 전용입니다.");
   std::uint8_t header[8];
   const std::uint32_t blockSize = BlockSize();
   if (blockSize == 0 || file_.ReadAt(0, header, 8) != 8)
-    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "을(를) 읽을 수 없습니다.");
+    FailMemo(table_, path_, "을(를) 읽을 수 없습니다.");
   std::uint32_t next = kind_ == MemoKind::kFpt ? ReadBE32(header) : ReadLE32(header);
   const std::uint32_t firstBlock = (kMemoHeaderSize + blockSize - 1) / blockSize;
   if (next < firstBlock)
-    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "이(가) 손상되었습니다: 다음 빈 블록(" +
+    FailMemo(table_, path_, "이(가) 손상되었습니다: 다음 빈 블록(" +
          std::to_string(next) + ")이 메모 파일 헤더 안을 가리킵니다.");
 
   // Blocks below the next free one are in use; one far beyond the end of the
   // file means the header is corrupt (a sound file ends within a block of it).
   const long long fileSize = file_.Size();
   if (fileSize < 0 || std::uint64_t(next) * blockSize > std::uint64_t(fileSize) + blockSize)
-    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "이(가) 손상되었습니다: 다음 빈 블록(" +
+    FailMemo(table_, path_, "이(가) 손상되었습니다: 다음 빈 블록(" +
          std::to_string(next) + ")이 파일 끝을 넘습니다.");
 
   std::vector<std::uint8_t> blocks;
@@ -71,7 +71,7 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   blocks.resize(used * blockSize, 0);
   const std::uint64_t newNext = next + used;
   if (newNext > 0xFFFFFFFFull || std::uint64_t(next) * blockSize + blocks.size() > 0x7FFFFFFFull)
-    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "이(가) 가득 찼습니다.");
+    FailMemo(table_, path_, "이(가) 가득 찼습니다.");
 
   const long long oldSize = file_.Size();
   const std::uint64_t at = std::uint64_t(next) * blockSize;
@@ -85,7 +85,7 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   if (error != 0) {
     if (oldSize >= 0 && static_cast<std::uint64_t>(oldSize) <= at + blocks.size())
       file_.Truncate(oldSize);
-    Fail("테이블 " + table_ + "의 메모 파일 " + path_ + "에 쓰지 못했습니다: " + SystemErrorText(error) +
+    FailMemo(table_, path_, "에 쓰지 못했습니다: " + SystemErrorText(error) +
          ".");
   }
   return next;

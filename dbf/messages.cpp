@@ -3,17 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "dbf/code_page.h"
-
 namespace dbf::detail {
 
-std::string MessageText(std::string_view cp949) {
-  std::string out;
-  if (!ConvertText(cp949, "CP949", "UTF-8", out, InvalidBytes::kQuestionMark)) {
-    return std::string(cp949);
-  }
-  return out;
-}
+std::string MessageText(std::string_view cp949) { return DisplayText(cp949); }
 
 std::string SystemErrorText(int error) {
   switch (error) {
@@ -30,5 +22,17 @@ std::string SystemErrorText(int error) {
 }
 
 void Fail(const std::string& utf8Message) { throw Error(utf8Message); }
+
+void FailTable(std::string_view table, std::string_view rest) {
+  Fail("테이블 " + MessageText(table) + std::string(rest));
+}
+
+void FailMemo(std::string_view table, std::string_view memoPath, std::string_view rest) {
+  FailTable(table, "의 메모 파일 " + std::string(memoPath) + std::string(rest));
+}
+
+std::string ColumnValueSubject(std::string_view table, std::string_view column, std::string_view valueCp949) {
+  return "테이블 " + MessageText(table) + "의 열 " + MessageText(column) + "에 값 '" + MessageText(valueCp949) + "'";
+}
 
 }  // namespace dbf::detail

@@ -90,12 +90,7 @@ std::string Recordset::Impl::ColumnText(const std::uint8_t* record, int columnIn
       const std::uint32_t day = detail::ReadLE32(record + c.offset);
       const std::uint32_t ms = detail::ReadLE32(record + c.offset + 4);
       if (day == 0) return "";
-      DateTime d = detail::FromJulianDay(day, static_cast<int>(ms));
-      const int s = d.millisecond / 1000;
-      char buffer[40];
-      std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, s / 3600,
-                    s / 60 % 60, s % 60);
-      return buffer;
+      return detail::DateTimeText(detail::FromJulianDay(day, static_cast<int>(ms)), true);
     }
     case 'M': {
       if (memos) {

@@ -9,30 +9,22 @@
 namespace dbf {
 
 using detail::Fail;
+using detail::FailMemo;
+using detail::FailTable;
 
 Recordset::Recordset() : impl_(std::make_unique<Impl>()) {}
 
 Recordset::~Recordset() { Close(); }
 
-void Recordset::SetCursorType(int cursorType) { impl_->cursorType = cursorType; }
-void Recordset::SetLockType(int lockType) { impl_->lockType = lockType; }
-int Recordset::CursorType() const { return impl_->cursorType; }
-int Recordset::LockType() const { return impl_->lockType; }
-
-void Recordset::Open(std::string_view tableName, Connection& connection, int cursorType, int lockType,
-                     int commandType) {
-  if (impl_->open) Fail("테이블 " + impl_->tableName + "이(가) 이미 열려 있습니다. 먼저 닫으십시오.");
-  if (commandType != kCommandTable && commandType != kUnspecified)
-    Fail("테이블 " + std::string(tableName) + ": 테이블 이름으로만 열 수 있습니다.");
+void Recordset::Open(std::string_view tableName, Connection& connection) {
+  if (impl_->open) FailTable(impl_->tableName, "이(가) 이미 열려 있습니다. 먼저 닫으십시오.");
   if (!connection.state_->open)
-    Fail("테이블 " + std::string(tableName) + "을(를) 열 수 없습니다: 데이터베이스 연결이 닫혀 있습니다.");
-  if (cursorType != kUnspecified) impl_->cursorType = cursorType;
-  if (lockType != kUnspecified) impl_->lockType = lockType;
+    FailTable(tableName, "을(를) 열 수 없습니다: 데이터베이스 연결이 닫혀 있습니다.");
   impl_->OpenTable(std::string(tableName), connection.state_);
   connection.state_->recordsets.push_back(this);
 }
 
-int Recordset::State() const { return impl_->open ? kStateOpen : kStateClosed; }
+bool Recordset::IsOpen() const { return impl_->open; }
 
 void Recordset::Close() {
   if (!impl_->open) return;
@@ -41,45 +33,34 @@ void Recordset::Close() {
   impl_->CloseTable();
 }
 
-const std::string& Recordset::TableName() const { return impl_->tableName; }
-
 int Recordset::ColumnCount() const { return impl_->open ? static_cast<int>(impl_->layout.columns.size()) : 0; }
 
 const std::string& Recordset::ColumnName(int position) const {
   if (!impl_->open || position < 0 || position >= ColumnCount())
-    Fail("테이블 " + impl_->tableName + "에 " + std::to_string(position) + "번째 열이 없습니다.");
+    FailTable(impl_->tableName, "에 " + std::to_string(position) + "번째 열이 없습니다.");
   return impl_->layout.columns[position].name;
 }
 
-int Recordset::ColumnTypeCode(int position) const {
+char Recordset::ColumnType(int position) const {
   ColumnName(position);  // checks the position
-  const detail::Column& c = impl_->layout.columns[position];
-  switch (c.type) {
-    case 'C': return c.binary ? TypeCode::kBinary : TypeCode::kChar;
-    case 'N': case 'F': return TypeCode::kNumeric;
-    case 'D': return TypeCode::kDbDate;
-    case 'T': return TypeCode::kDbTimeStamp;
-    case 'L': return TypeCode::kBoolean;
-    case 'M': return c.binary ? TypeCode::kLongVarBinary : TypeCode::kLongVarChar;
-    case 'I': return TypeCode::kInteger;
-    case 'B': return TypeCode::kDouble;
-    case 'Y': return TypeCode::kCurrency;
-    case 'V': return c.binary ? TypeCode::kVarBinary : TypeCode::kVarChar;
-    case 'Q': return TypeCode::kVarBinary;
-    default: return TypeCode::kLongVarBinary;  // G, P, W
-  }
+  return impl_->layout.columns[position].type;
+}
+
+bool Recordset::ColumnIsBinary(int position) const {
+  ColumnName(position);
+  return impl_->layout.columns[position].binary;
 }
 
 void Recordset::AddNew() {
   if (!impl_->open) Fail("테이블이 열려 있지 않아 행을 추가할 수 없습니다.");
-  if (impl_->adding) impl_->Save();  // as ADO does: a pending new row is saved first
+  if (impl_->adding) impl_->Save();  // a pending new row is saved first
   impl_->BlankRow();
   impl_->adding = true;
 }
 
 void Recordset::SetValue(std::string_view columnName, const Value& value) {
   if (!impl_->open || !impl_->adding)
-    Fail("테이블 " + impl_->tableName + "에 추가 중인 행이 없어 열 " + detail::MessageText(columnName) +
+    FailTable(impl_->tableName, "에 추가 중인 행이 없어 열 " + detail::MessageText(columnName) +
          "에 값을 넣을 수 없습니다.");
   impl_->Store(impl_->RequireColumn(columnName), value);
 }
@@ -87,22 +68,17 @@ void Recordset::SetValue(std::string_view columnName, const Value& value) {
 void Recordset::SetValueAt(int position, const Value& value) {
   ColumnName(position);  // checks the position
   if (!impl_->adding)
-    Fail("테이블 " + impl_->tableName + "에 추가 중인 행이 없어 값을 넣을 수 없습니다.");
+    FailTable(impl_->tableName, "에 추가 중인 행이 없어 값을 넣을 수 없습니다.");
   impl_->Store(position, value);
 }
 
 void Recordset::Update() {
-  if (!impl_->open || !impl_->adding) Fail("테이블 " + impl_->tableName + "에 저장할 새 행이 없습니다.");
+  if (!impl_->open || !impl_->adding) FailTable(impl_->tableName, "에 저장할 새 행이 없습니다.");
   impl_->Save();
 }
 
-void Recordset::CancelUpdate() {
-  impl_->adding = false;
-  impl_->pendingMemos.clear();
-}
-
 void Recordset::MoveFirst() {
-  if (!impl_->open) Fail("테이블이 열려 있지 않습니다.");
+  impl_->RequireOpen();
   impl_->adding = false;
   impl_->pendingMemos.clear();
   impl_->count = impl_->ReadRecordCount();
@@ -118,7 +94,7 @@ void Recordset::MoveFirst() {
 bool Recordset::Eof() const { return !impl_->open || impl_->position >= impl_->count; }
 
 void Recordset::MoveNext() {
-  if (Eof()) Fail("테이블 " + impl_->tableName + "의 마지막 행 다음으로는 이동할 수 없습니다.");
+  if (Eof()) FailTable(impl_->tableName, "의 마지막 행 다음으로는 이동할 수 없습니다.");
   while (++impl_->position < impl_->count) {
     if (!impl_->ReadRecord(impl_->position, impl_->current)) break;
     if (impl_->current[0] != '*') return;
@@ -127,26 +103,30 @@ void Recordset::MoveNext() {
 }
 
 std::string Recordset::GetText(std::string_view columnName) const {
-  if (!impl_->open) Fail("테이블이 열려 있지 않습니다.");
+  impl_->RequireOpen();
   const int index = impl_->RequireColumn(columnName);
   if (impl_->adding) return impl_->ColumnText(impl_->row.data(), index, &impl_->pendingMemos);
-  if (Eof()) Fail("테이블 " + impl_->tableName + "에 현재 행이 없습니다.");
+  if (Eof()) FailTable(impl_->tableName, "에 현재 행이 없습니다.");
   return impl_->ColumnText(impl_->current.data(), index);
 }
 
 bool Recordset::FindFirstEqual(std::string_view matchColumn, std::string_view value,
                                std::string_view returnColumn, std::string& result) {
-  if (!impl_->open) Fail("테이블이 열려 있지 않습니다.");
+  impl_->RequireOpen();
   return impl_->FindFirstEqual(impl_->RequireColumn(matchColumn), value, impl_->RequireColumn(returnColumn),
                                result);
 }
 
 // ---------------------------------------------------------------------------
 
+void Recordset::Impl::RequireOpen() const {
+  if (!open) Fail("테이블이 열려 있지 않습니다.");
+}
+
 int Recordset::Impl::RequireColumn(std::string_view name) const {
   const int index = layout.FindColumn(name, columnHint);
   columnHint = index + 1;
-  if (index < 0) Fail("테이블 " + tableName + "에 열 " + detail::MessageText(name) + "이(가) 없습니다.");
+  if (index < 0) FailTable(tableName, "에 열 " + detail::MessageText(name) + "이(가) 없습니다.");
   return index;
 }
 
@@ -156,19 +136,19 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
          "'은(는) 올바르지 않습니다. 테이블 이름에는 영문자, 숫자, '_'만 쓸 수 있습니다.");
   const std::string found = state->Resolve(name, "dbf");
   if (found.empty())
-    Fail("테이블 " + name + "이(가) 폴더 " + state->directory + "에 없습니다 (" + name + ".dbf).");
+    FailTable(name, "이(가) 폴더 " + state->directory + "에 없습니다 (" + name + ".dbf).");
   detail::FileHandle handle;
   if (int error = handle.Open(found))
-    Fail("테이블 " + name + "(" + found + ")을(를) 열 수 없습니다: " + detail::SystemErrorText(error) + ".");
+    FailTable(name, "(" + found + ")을(를) 열 수 없습니다: " + detail::SystemErrorText(error) + ".");
   // Header and descriptors only: opening must stay cheap.
   std::vector<std::uint8_t> header(4096);
   long n = handle.ReadAt(0, header.data(), header.size());
-  if (n < 0) Fail("테이블 " + name + "을(를) 읽을 수 없습니다: " + detail::SystemErrorText(errno) + ".");
+  if (n < 0) FailTable(name, "을(를) 읽을 수 없습니다: " + detail::SystemErrorText(errno) + ".");
   const std::uint32_t claimed = detail::ClaimedHeaderLength(header.data(), n);
   if (claimed > header.size()) {
     header.resize(claimed);
     n = handle.ReadAt(0, header.data(), header.size());
-    if (n < 0) Fail("테이블 " + name + "을(를) 읽을 수 없습니다: " + detail::SystemErrorText(errno) + ".");
+    if (n < 0) FailTable(name, "을(를) 읽을 수 없습니다: " + detail::SystemErrorText(errno) + ".");
   }
   const long long size = handle.Size();
   detail::TableLayout parsed = detail::ParseTableHeader(header.data(), n, size < 0 ? 0 : size, name);
@@ -181,7 +161,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
     const std::string extension = parsed.memoKind == detail::MemoKind::kDbt ? "dbt" : "fpt";
     const std::string memoPath = state->Resolve(stem, extension);
     if (memoPath.empty())
-      Fail("테이블 " + name + "의 메모 파일 " + stem + "." + extension + "이(가) 폴더 " + state->directory +
+      FailMemo(name, stem, "." + extension + "이(가) 폴더 " + state->directory +
            "에 없습니다.");
     memoFile.Open(memoPath, parsed.memoKind, name);
   }
@@ -216,7 +196,7 @@ void Recordset::Impl::CloseTable() {
 std::uint32_t Recordset::Impl::ReadRecordCount() const {
   std::uint8_t header[8];
   if (file.ReadAt(0, header, 8) != 8)
-    Fail("테이블 " + tableName + "의 헤더를 읽을 수 없습니다.");
+    FailTable(tableName, "의 헤더를 읽을 수 없습니다.");
   std::uint32_t value = detail::ReadLE32(header + 4);
   // Never read past the whole records on disk.
   const long long size = file.Size();

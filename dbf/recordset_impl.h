@@ -24,8 +24,6 @@ struct Recordset::Impl {
   detail::MemoFile memo;
   detail::TableLayout layout;
   std::string codePage;  // "" when text is stored as CP949
-  int cursorType = kUnspecified;
-  int lockType = kUnspecified;
   bool open = false;
 
   // The row being added.
@@ -61,6 +59,7 @@ struct Recordset::Impl {
   bool IsNull(const std::uint8_t* record, const detail::Column& column) const;
   bool FindFirstEqual(int matchColumn, std::string_view value, int returnColumn, std::string& result);
   int RequireColumn(std::string_view name) const;
+  void RequireOpen() const;
   mutable int columnHint = 0;  // where the next column-name search begins
   std::uint64_t flushGeneration = ~0ull;  // connection's flush round this table was listed in
 };

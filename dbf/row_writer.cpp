@@ -1,4 +1,19 @@
 // The row being added: its blank bytes, setting values, and the locked save.
+//
+// The tables are shared with programs that read and append while we do, and
+// this program can be killed at any instant. Every save keeps these rules; the
+// kill, stress and write-failure tests name the rule they check.
+//  (1) The counted records are never touched: a save writes only past the end
+//      of the counted records and the header's date and count (bytes 1-7).
+//  (2) The old end mark stays until the new record is whole: the record's body
+//      and its new end mark go one byte past the old mark first.
+//  (3) The deletion flag is written last, as one byte over the old end mark (a
+//      write can stop part way when killed; a one-byte write cannot).
+//  (4) The count is written after the record: a reader that trusts the count
+//      never sees a half record.
+//  (5) A tail past the count (what a killed save leaves: at most one record
+//      and an end mark) is overwritten by the next save and cut back.
+//  (6) A failed write is undone: the table is as it was, with its end mark.
 #include <algorithm>
 #include <ctime>
 #include <cstring>
@@ -10,6 +25,8 @@
 namespace dbf {
 
 using detail::Fail;
+using detail::FailMemo;
+using detail::FailTable;
 
 namespace {
 
@@ -82,31 +99,31 @@ void PutUpdateDate(std::uint8_t* bytes, std::uint8_t oldYear) {
 void Recordset::Impl::Save() {
   const std::string& t = tableName;
   if (!file.Writable())
-    Fail("테이블 " + t + "에 행을 저장할 수 없습니다: 파일이 읽기 전용입니다.");
+    FailTable(t, "에 행을 저장할 수 없습니다: 파일이 읽기 전용입니다.");
   for (const detail::Column& c : layout.columns)
     if (c.autoIncrement)
-      Fail("테이블 " + t + "의 열 " + detail::MessageText(c.name) + "은(는) 자동 증가 열이어서 이 프로그램으로는 행을 추가할 수 없습니다.");
+      FailTable(t, "의 열 " + detail::MessageText(c.name) + "은(는) 자동 증가 열이어서 이 프로그램으로는 행을 추가할 수 없습니다.");
 
   detail::ByteLock lock;
   if (!lock.Acquire(file, detail::kHeaderLockOffset))
-    Fail("테이블 " + t + "을(를) 다른 프로그램이 잠그고 있어 행을 저장하지 못했습니다. 잠시 후 다시 시도하십시오.");
+    FailTable(t, "을(를) 다른 프로그램이 잠그고 있어 행을 저장하지 못했습니다. 잠시 후 다시 시도하십시오.");
 
   // The header is re-read under the lock: another program may have appended.
   std::uint8_t header[detail::kHeaderPrefix];
   if (file.ReadAt(0, header, sizeof header) != static_cast<long>(sizeof header))
-    Fail("테이블 " + t + "의 헤더를 읽을 수 없습니다.");
+    FailTable(t, "의 헤더를 읽을 수 없습니다.");
   if (header[0] != layout.version || detail::ReadLE16(header + 8) != layout.headerLength ||
       detail::ReadLE16(header + 10) != layout.recordLength)
-    Fail("테이블 " + t + "의 구조가 연 뒤에 바뀌었습니다. 테이블을 다시 여십시오.");
+    FailTable(t, "의 구조가 연 뒤에 바뀌었습니다. 테이블을 다시 여십시오.");
   const std::uint32_t recordCount = detail::ReadLE32(header + 4);
   const long long size = file.Size();
   const std::uint64_t dataEnd = layout.headerLength + std::uint64_t(recordCount) * layout.recordLength;
   if (size < 0 || dataEnd > static_cast<std::uint64_t>(size))
-    Fail("테이블 " + t + "의 레코드 수(" + std::to_string(recordCount) +
+    FailTable(t, "의 레코드 수(" + std::to_string(recordCount) +
          ")가 파일 크기와 맞지 않습니다. 테이블이 손상되었습니다.");
   const std::uint64_t newEnd = dataEnd + layout.recordLength;
   if (recordCount == 0xFFFFFFFFu || newEnd + 1 >= detail::kHeaderLockOffset)
-    Fail("테이블 " + t + "이(가) 최대 크기(2GB)에 이르러 행을 더 추가할 수 없습니다.");
+    FailTable(t, "이(가) 최대 크기(2GB)에 이르러 행을 더 추가할 수 없습니다.");
 
   // Memo blocks first: the record must never point at blocks not yet written.
   for (const auto& [index, content] : pendingMemos) {
@@ -123,18 +140,12 @@ void Recordset::Impl::Save() {
     }
   }
 
-  // A write is not atomic against a kill (it can stop at a page boundary), so
-  // the end mark at the end of the counted records stays in place until the
-  // record is complete: the record's body and its new end mark first, then
-  // its one-byte deletion flag over the old end mark, then the count. A kill
-  // at any instant leaves the counted records, an end mark, and at most one
-  // uncounted record, which the next append overwrites.
+  // Rules (2) to (4): body and new end mark, then the flag, then the count.
   const bool hadTail = static_cast<std::uint64_t>(size) > dataEnd;
   const bool endMarkInPlace = static_cast<std::uint64_t>(size) == dataEnd + 1;  // the usual case
   bool dataEndTouched = false;
-  // Undoing a failed write restores the table as it was, with its end mark.
-  // A write at or past a file size limit fails even over existing bytes, so
-  // only what was written is put back.
+  // Rule (6). A write at or past a file size limit fails even over existing
+  // bytes, so only what was written is put back.
   auto undo = [&] {
     file.Truncate(hadTail ? dataEnd + 1 : dataEnd);
     if (hadTail && dataEndTouched) file.WriteAt(dataEnd, "\x1A", 1);
@@ -151,16 +162,16 @@ void Recordset::Impl::Save() {
   }
   if (error != 0) {
     undo();
-    Fail("테이블 " + t + "에 행을 저장하지 못했습니다: " + detail::SystemErrorText(error) + ".");
+    FailTable(t, "에 행을 저장하지 못했습니다: " + detail::SystemErrorText(error) + ".");
   }
   std::uint8_t update[7];
   PutUpdateDate(update, header[1]);
   detail::WriteLE32(update + 3, recordCount + 1);
   if (int headerError = file.WriteAt(1, update, sizeof update)) {
     undo();
-    Fail("테이블 " + t + "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(headerError) + ".");
+    FailTable(t, "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(headerError) + ".");
   }
-  // A tail left by an append that was killed before counting is cut back.
+  // Rule (5): a tail left by a save killed before counting is cut back.
   if (static_cast<std::uint64_t>(size) > newEnd + 1) file.Truncate(newEnd + 1);
 
   if (flushGeneration != connection->flushGeneration) {

@@ -52,21 +52,6 @@ int TableLayout::FindColumn(std::string_view name, int startAt) const {
   return -1;
 }
 
-std::uint32_t ClaimedHeaderLength(const std::uint8_t* data, std::size_t size) {
-  return size < kHeaderPrefix ? 0 : ReadLE16(data + 8);
-}
-
-namespace {
-
-[[noreturn]] void Corrupt(const std::string& table, const std::string& why) {
-  Fail("테이블 " + table + "의 파일이 올바른 테이블 파일이 아닙니다: " + why + ".");
-}
-
-bool SupportedVersion(std::uint8_t v) {
-  return v == 0x03 || v == 0x83 || v == 0xF5 || v == 0x30 || v == 0x31 || v == 0x32;
-}
-
-// Fixed lengths a column type must have; 0 when the length is free.
 int FixedLength(char type, bool vfp) {
   switch (type) {
     case 'D': case 'T': case 'B': case 'Y': return 8;
@@ -76,6 +61,20 @@ int FixedLength(char type, bool vfp) {
     case 'W': return 4;
     default: return 0;
   }
+}
+
+std::uint32_t ClaimedHeaderLength(const std::uint8_t* data, std::size_t size) {
+  return size < kHeaderPrefix ? 0 : ReadLE16(data + 8);
+}
+
+namespace {
+
+[[noreturn]] void Corrupt(const std::string& table, const std::string& why) {
+  FailTable(table, "의 파일이 올바른 테이블 파일이 아닙니다: " + why + ".");
+}
+
+bool SupportedVersion(std::uint8_t v) {
+  return v == 0x03 || v == 0x83 || v == 0xF5 || v == 0x30 || v == 0x31 || v == 0x32;
 }
 
 std::string Hex(unsigned v) {
@@ -91,7 +90,7 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
   TableLayout t;
   t.version = data[0];
   if (!SupportedVersion(t.version))
-    Fail("테이블 " + table + "의 형식(버전 " + Hex(t.version) +
+    FailTable(table, "의 형식(버전 " + Hex(t.version) +
          ")은 지원하지 않습니다. dBASE III, FoxPro 2, Visual FoxPro 테이블만 쓸 수 있습니다.");
   t.recordCount = ReadLE32(data + 4);
   t.headerLength = ReadLE16(data + 8);
@@ -152,11 +151,9 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
       offset += length;
       continue;
     }
-    static const std::string_view knownVfp = "CNFDTLMIBYGPWVQ";
-    static const std::string_view knownOther = "CNFDLMGP";
-    const std::string_view types = vfp ? knownVfp : knownOther;
+    const std::string_view types = vfp ? kVisualFoxProTypes : kFoxProTypes;
     if (types.find(r.type) == std::string_view::npos)
-      Fail("테이블 " + table + "의 열 " + MessageText(r.name) + "의 형식 '" + MessageText(std::string(1, r.type)) +
+      FailTable(table, "의 열 " + MessageText(r.name) + "의 형식 '" + MessageText(std::string(1, r.type)) +
            "'은 지원하지 않습니다.");
     const int fixed = FixedLength(r.type, vfp);
     if (fixed != 0 && length != fixed)

@@ -3,11 +3,19 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dbf::detail {
 
 enum class MemoKind { kNone, kFpt, kDbt };
+
+// The column types each table family holds, and the fixed length of a type
+// (0 when the length is free).
+inline constexpr std::string_view kVisualFoxProTypes = "CNFDTLMIBYGPWVQ";
+inline constexpr std::string_view kFoxProTypes = "CNFDLMGP";  // FoxPro 2 and dBASE III
+inline bool IsMemoType(char type) { return type == 'M' || type == 'G' || type == 'P' || type == 'W'; }
+int FixedLength(char type, bool vfp);
 
 struct Column {
   std::string name;      // as stored (ASCII)
@@ -20,7 +28,7 @@ struct Column {
   int varLengthBit = -1; // V/Q: bit telling the value is shorter than the field
   bool binary = false;   // no code-page translation (C/M/V with flag 0x04)
   bool autoIncrement = false;  // VFP autoincrement integer: appends are refused
-  bool IsMemo() const { return type == 'M' || type == 'G' || type == 'P' || type == 'W'; }
+  bool IsMemo() const { return IsMemoType(type); }
 };
 
 struct TableLayout {
@@ -44,6 +52,7 @@ struct TableLayout {
 };
 
 inline constexpr std::uint32_t kHeaderPrefix = 32;
+
 
 // Parses header bytes (at least the whole header) of a file of `fileSize`
 // bytes. Throws Error naming `tableName` when the file is not a valid table of

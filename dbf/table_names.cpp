@@ -60,7 +60,7 @@ std::string DirectoryIndex::Find(const std::string& directory, std::string_view 
     auto it = byLowerName_.find(key);
     if (it == byLowerName_.end()) continue;
     if (it->second.size() > 1)
-      Fail("테이블 " + tableName + "의 파일이 폴더 " + directory + "에 둘 있습니다: " + it->second[0] + ", " +
+      FailTable(tableName, "의 파일이 폴더 " + directory + "에 둘 있습니다: " + it->second[0] + ", " +
            it->second[1] + ". 이름이 대소문자만 다른 파일은 하나만 남기십시오.");
     return it->second.front();
   }

@@ -49,7 +49,7 @@ void ReadThrough(dbf::Recordset& rs) {
   std::string first;
   for (int i = 0; i < columns; ++i) {
     const std::string& name = rs.ColumnName(i);
-    (void)rs.ColumnTypeCode(i);
+    (void)rs.ColumnType(i);
     if (i == 0) first = name;
   }
   rs.MoveFirst();
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteFile(dir + (dbase ? "/t.dbt" : "/t.fpt"), input.substr(cut + kMemoSeparator.size()));
   try {
     dbf::Connection connection;
-    connection.OpenDirectory(dir);
+    connection.Open(dir);
     dbf::Recordset rs;
     rs.Open("t", connection);
     ReadThrough(rs);

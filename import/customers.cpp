@@ -28,7 +28,7 @@ bool IsBlank(const std::string& text) {
 void Release(std::unique_ptr<dbf::Recordset>& handle) {
   if (!handle) return;
   try {
-    if (handle->State() == dbf::kStateOpen) handle->Close();
+    if (handle->IsOpen()) handle->Close();
   } catch (const std::exception&) {
     // The failure already being reported is the one the clerk needs.
   }
@@ -44,7 +44,7 @@ bool FindCustomerCode(ImportShell& shell, const std::string& name, std::string& 
                       int lineNumber) {
   try {
     if (!shell.LookupRecordset) shell.LookupRecordset = std::make_unique<dbf::Recordset>();
-    if (shell.LookupRecordset->State() != dbf::kStateOpen) {
+    if (!shell.LookupRecordset->IsOpen()) {
       ModMain::OpenTable(shell, *shell.LookupRecordset, kCustomerTable);
     }
     shell.LookupRecordset->MoveFirst();

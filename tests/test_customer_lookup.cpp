@@ -50,7 +50,7 @@ TEST_F(CustomerLookup, FindsCustomersAddedEarlierInTheSameRunThroughOneHandle) {
   EXPECT_FALSE(Find("", code));
   EXPECT_EQ(code, "kept");
   ASSERT_NE(shell.LookupRecordset, nullptr);
-  EXPECT_EQ(shell.LookupRecordset->State(), dbf::kStateOpen);
+  EXPECT_TRUE(shell.LookupRecordset->IsOpen());
   const dbf::Recordset* handle = shell.LookupRecordset.get();
 
   ImportCustomers({{"1A0001", "대한건설"}, {"2B0002", "한빛산업"}, {"1C0003", "동방레미콘"}});

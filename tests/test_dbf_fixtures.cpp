@@ -16,7 +16,7 @@ struct FixtureTable {
   dbf::Connection connection;
   explicit FixtureTable(const std::string& stem) {
     dir.CopyFixture(stem);
-    connection.OpenDirectory(dir.Path());
+    connection.Open(dir.Path());
   }
 };
 
@@ -60,8 +60,8 @@ TEST(DbfFixtures, ReportsTypeCodes) {
   FixtureTable t("vfp_types");
   dbf::Recordset rs;
   rs.Open("vfp_types", t.connection);
-  const int expected[] = {129, 129, 131, 131, 133, 135, 11, 201, 3, 5, 6, 131};
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(rs.ColumnTypeCode(i), expected[i]) << rs.ColumnName(i);
+  const char expected[] = "CCNFDTLMIBYN";
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(rs.ColumnType(i), expected[i]) << rs.ColumnName(i);
 }
 
 TEST(DbfFixtures, BlankAppendedRowMatchesTheEnginesBlankRecord) {

@@ -68,7 +68,8 @@ TEST(LockContention, HeldHeaderLockGivesAnErrorAfterABoundedWait) {
 
   // Once the other program let go, the same recordset saves again (the
   // failed row is dropped first, as an error path does).
-  rs.CancelUpdate();
+  rs.Close();
+  rs.Open(kStressTable, connection);
   AppendStressRow(rs, 1, 1);
   const std::string after = rawdbf::ReadBytes(path);
   EXPECT_EQ(rawdbf::ParseLayout(after).count, 2u);

@@ -15,7 +15,7 @@ class Lookup : public ::testing::Test {
   void SetUp() override {
     dbf::CreateTable(dir.File("vdrs110.dbf"), 0x30, 0x79,
                      {{"D11_code", 'C', 6}, {"D11_cname", 'C', 30}, {"D11_memo", 'M'}});
-    connection.OpenDirectory(dir.Path());
+    connection.Open(dir.Path());
   }
   void Append(const std::string& code, const std::string& name) {
     dbf::Recordset rs;

@@ -42,7 +42,7 @@ TEST(DbfReadback, VisualFoxProAppendWithMemoAndNulls) {
   const std::string longMemo(150, 'z');
   {
     dbf::Connection connection;
-    connection.OpenDirectory(dir.Path());
+    connection.Open(dir.Path());
     dbf::Recordset rs;
     rs.Open("vfp_types", connection);
     rs.AddNew();
@@ -99,7 +99,7 @@ TEST(DbfReadback, FoxPro2AppendIsListedForReindexing) {
   TempDir dir;
   dir.CopyFixture("fox2_cdx");
   dbf::Connection connection;
-  connection.OpenDirectory(dir.Path());
+  connection.Open(dir.Path());
   {
     dbf::Recordset rs;
     rs.Open("FOX2_CDX", connection);
@@ -128,7 +128,7 @@ TEST(DbfReadback, DBaseThreeAppendWithDbtMemo) {
   const auto before = ReadBytes(dir.File("db3_memo.dbt"));
   {
     dbf::Connection connection;
-    connection.OpenDirectory(dir.Path());
+    connection.Open(dir.Path());
     dbf::Recordset rs;
     rs.Open("db3_memo", connection);
     for (int i = 0; i < 2; ++i) {
@@ -171,7 +171,7 @@ TEST(DbfReadback, TablesMadeByPythonDbf) {
   ASSERT_EQ(made, "made\n");
   {
     dbf::Connection connection;
-    connection.OpenDirectory(dir.Path());
+    connection.Open(dir.Path());
     for (const char* name : {"pyfox", "pydb3"}) {
       dbf::Recordset rs;
       rs.Open(name, connection);

@@ -35,7 +35,7 @@ TEST(DbfSharing, AHeldHeaderLockGivesAnErrorNotAHang) {
   ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
   const auto before = ReadBytes(dir.File("carno.dbf"));
   dbf::Connection connection;
-  connection.OpenDirectory(dir.Path());
+  connection.Open(dir.Path());
   dbf::Recordset rs;
   rs.Open("carno", connection);
   rs.AddNew();
@@ -67,7 +67,7 @@ TEST(DbfSharing, ClosingAnotherDescriptorKeepsOurLock) {
   TempDir dir;
   dbf::CreateTable(dir.File("t.dbf"), 0x03, 0, {{"A", 'C', 1}});
   dbf::Connection connection;
-  connection.OpenDirectory(dir.Path());
+  connection.Open(dir.Path());
   dbf::Recordset a, b;
   a.Open("t", connection);
   b.Open("t", connection);
@@ -97,7 +97,7 @@ TEST(DbfSharing, LeftoverUncountedRecordIsOverwritten) {
   for (const char* tail : {" zzz", "\x1A", "junk"}) bytes.insert(bytes.end(), tail, tail + std::strlen(tail));
   dbftest::WriteBytes(dir.File("t.dbf"), bytes);
   dbf::Connection connection;
-  connection.OpenDirectory(dir.Path());
+  connection.Open(dir.Path());
   dbf::Recordset rs;
   rs.Open("t", connection);
   rs.AddNew();
@@ -113,7 +113,7 @@ TEST(DbfSharing, OtherCodePagesAreConvertedAndUnrepresentableTextIsAnError) {
   TempDir dir;
   dbf::CreateTable(dir.File("latin.dbf"), 0x03, 0x03, {{"A", 'C', 4}});  // 1252
   dbf::Connection connection;
-  connection.OpenDirectory(dir.Path());
+  connection.Open(dir.Path());
   dbf::Recordset rs;
   rs.Open("latin", connection);
   rs.AddNew();
@@ -138,7 +138,7 @@ TEST(DbfSharing, WrittenTablesAreFlushedAndClosingStaysCheap) {
   TempDir dir;
   dbf::CreateTable(dir.File("t.dbf"), 0x03, 0, {{"A", 'C', 3}});
   dbf::Connection connection;
-  connection.OpenDirectory(dir.Path());
+  connection.Open(dir.Path());
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 2000; ++i) {  // one open per record, as some imports do
     dbf::Recordset rs;
@@ -162,7 +162,7 @@ TEST(DbfSharing, KilledInTheMiddleOfARecordLeavesNoHalfRow) {
   dbf::CreateTable(dir.File("t.dbf"), 0x30, 0x79, {{"A", 'C', 200}, {"B", 'N', 10, 2}});
   {
     dbf::Connection connection;
-    connection.OpenDirectory(dir.Path());
+    connection.Open(dir.Path());
     dbf::Recordset rs;
     rs.Open("t", connection);
     rs.AddNew();
@@ -178,7 +178,7 @@ TEST(DbfSharing, KilledInTheMiddleOfARecordLeavesNoHalfRow) {
     limit.rlim_cur = limit.rlim_max = before.size() + 100;  // inside the second record
     ::setrlimit(RLIMIT_FSIZE, &limit);
     dbf::Connection connection;
-    connection.OpenDirectory(dir.Path());
+    connection.Open(dir.Path());
     dbf::Recordset rs;
     rs.Open("t", connection);
     rs.AddNew();
@@ -204,7 +204,7 @@ TEST(DbfSharing, KilledInTheMiddleOfARecordLeavesNoHalfRow) {
   EXPECT_EQ(out, "1\n");
   // The next append cleans up the unfinished bytes.
   dbf::Connection connection;
-  connection.OpenDirectory(dir.Path());
+  connection.Open(dir.Path());
   dbf::Recordset rs;
   rs.Open("t", connection);
   rs.AddNew();

@@ -274,10 +274,3 @@ TEST(DatedTableName, MonthlyAndDailyNames) {
             "so240115.dbf 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오.");
 }
 
-TEST(ConnectionString, NamesTheTableDirectory) {
-  EXPECT_EQ(ConnectionString("/srv/app"),
-            "Driver={Microsoft Visual Foxpro Driver};UID=;SourceType=DBF;SourceDB=/srv/app;"
-            "Exclusive=No");
-  EXPECT_EQ(ConnectionString("/srv/app/"), ConnectionString("/srv/app"));
-  EXPECT_NE(ConnectionString("/").find("SourceDB=/;"), std::string::npos);
-}

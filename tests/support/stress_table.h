@@ -54,6 +54,6 @@ inline void AppendStressRow(dbf::Recordset& rs, int worker, int seq, bool withMe
 
 inline void OpenStressTable(dbf::Connection& connection, dbf::Recordset& rs,
                             const std::string& dir) {
-  connection.OpenDirectory(dir);
-  rs.Open(kStressTable, connection, dbf::kCursorKeyset, dbf::kLockOptimistic, dbf::kCommandTable);
+  connection.Open(dir);
+  rs.Open(kStressTable, connection);
 }
