@@ -2,23 +2,20 @@
 
 #include <stdexcept>
 
-#include "common/dispatcher.h"
+#include "import/imports.h"
 
 namespace cli {
 namespace {
 
 int ParseKind(const std::string& text, const std::string& step) {
   // Digits only, so "+1", " 1" and "1x" are refused rather than guessed at.
-  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) {
-    throw std::invalid_argument("가져오기 종류는 0에서 10 사이의 숫자입니다 / KIND must be 0 to 10: '" +
-                                step + "'");
+  const bool digits = !text.empty() && text.size() <= 2 && text.find_first_not_of("0123456789") == std::string::npos;
+  if (!digits || std::stoi(text) >= ModMain::kKindCount) {
+    const std::string last = std::to_string(ModMain::kKindCount - 1);
+    throw std::invalid_argument("가져오기 종류는 0에서 " + last + " 사이의 숫자입니다 / KIND must be 0 to " + last +
+                                ": '" + step + "'");
   }
-  int kind = std::stoi(text);
-  if (kind >= ModMain::kKindCount) {
-    throw std::invalid_argument("가져오기 종류는 0에서 10 사이의 숫자입니다 / KIND must be 0 to 10: '" +
-                                step + "'");
-  }
-  return kind;
+  return std::stoi(text);
 }
 
 }  // namespace

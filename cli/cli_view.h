@@ -23,7 +23,6 @@ class CliView : public ModMain::ImportView {
   void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
                      const std::string& name) override;
   void ShowMessage(const std::string& text) override;
-  void ProcessEvents() override {}
 
   // Writes a row still waiting for its text and ends the progress line.
   void Finish();

@@ -1,5 +1,9 @@
 #include "cli/help_text.h"
 
+#include <cstdio>
+
+#include "import/kinds.h"
+
 namespace cli {
 
 const char* const kUsageText =
@@ -7,7 +11,8 @@ const char* const kUsageText =
     "               dbfimport-cli --make-sample-db DIR\n"
     "               dbfimport-cli --help\n";
 
-const char* const kHelpText =
+std::string HelpText() {
+  std::string text =
     "dbfimport-cli - 골재·레미콘 내보내기 파일을 dBASE/FoxPro 테이블로 가져옵니다.\n"
     "dbfimport-cli - imports the aggregate and ready-mix export files into dBASE/FoxPro tables.\n"
     "\n"
@@ -16,18 +21,13 @@ const char* const kHelpText =
     "  dbfimport-cli --make-sample-db DIR\n"
     "  dbfimport-cli --help\n"
     "\n"
-    "KIND (가져오기 종류 / import kind) - 파일 이름 조건 / file name rule:\n"
-    "   0  골재 거래처    G거래처.txt\n"
-    "   1  골재 차량      G차량.txt\n"
-    "   2  골재 판매      G판매.txt\n"
-    "   3  골재 수금      G수금.txt\n"
-    "   4  골재 세금      GSS로 시작 (대소문자 무관) / starts with GSS, any case\n"
-    "   5  골재 송장      S0으로 시작 (숫자 0, 대소문자 무관) / starts with S0 (digit zero), any case\n"
-    "   6  레미콘 거래처  레미콘거래처.txt\n"
-    "   7  레미콘 현장    레미콘현장.txt\n"
-    "   8  레미콘 일일판매 레미콘일일판매.txt\n"
-    "   9  레미콘 수금    레미콘수금.txt\n"
-    "  10  레미콘 계산서  이름에 계산서 포함 / name contains 계산서\n"
+    "KIND (가져오기 종류 / import kind) - 파일 이름 조건 / file name rule:\n";
+  for (const ModMain::KindInfo& info : ModMain::Kinds()) {
+    char number[8];
+    std::snprintf(number, sizeof number, "  %2d  ", info.kind);
+    text += number + std::string(info.tab) + " " + info.caption + "  " + info.nameRule + "\n";
+  }
+  text +=
     "  단계는 첫 ':'에서 나뉩니다. FILE의 이름(폴더 제외)이 종류의 조건에 맞아야 합니다.\n"
     "  A step is split at its first ':'. The base name of FILE must pass the kind's rule.\n"
     "\n"
@@ -63,5 +63,7 @@ const char* const kHelpText =
     "--make-sample-db DIR  데모와 시험용: DIR에 예제 파일이 쓰는 빈 테이블을 만듭니다.\n"
     "                      Demo and test aid: creates the empty tables the bundled sample\n"
     "                      files need in DIR. The importer itself never creates a table.\n";
+  return text;
+}
 
 }  // namespace cli

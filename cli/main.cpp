@@ -11,7 +11,7 @@
 #include "cli/cli_view.h"
 #include "cli/help_text.h"
 #include "cli/sample_db.h"
-#include "common/dispatcher.h"
+#include "import/dispatcher.h"
 #include "common/import_shell.h"
 #include "dbf/dbf.h"
 
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (arguments.help) {
-    std::fputs(cli::kHelpText, stdout);
+    std::fputs(cli::HelpText().c_str(), stdout);
     return kExitOk;
   }
   if (arguments.sampleDatabase) return MakeSampleDatabase(*arguments.sampleDatabase);

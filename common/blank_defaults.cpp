@@ -25,7 +25,7 @@ BlankKind BlankKindOf(char type, bool binary) {
 
 }  // namespace
 
-void SetBlankDefaults(dbf::Recordset& recordset, ImportView& view) {
+void SetBlankDefaults(dbf::Recordset& recordset, const std::function<void(const std::string&)>& report) {
   try {
     const int count = recordset.ColumnCount();
     for (int position = 0; position < count; ++position) {
@@ -45,7 +45,7 @@ void SetBlankDefaults(dbf::Recordset& recordset, ImportView& view) {
     }
   } catch (const std::exception& error) {
     // The remaining columns keep the new row's values; the caller goes on.
-    view.ShowMessage(error.what());
+    report(error.what());
   }
 }
 

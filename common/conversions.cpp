@@ -6,24 +6,34 @@
 #include "common/encoding.h"
 #include "common/errors.h"
 #include "common/fields.h"
+#include "common/messages.h"
 
 namespace ModMain {
 namespace {
 
 bool IsSkippedBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
-std::string Quoted(std::string_view fieldLabel, std::string_view textCp949) {
-  return std::string(fieldLabel) + " '" + Cp949ToUtf8(textCp949) + "'";
+// Nearest whole number, halves to the even neighbour.
+double RoundHalfEven(double value) {
+  double floorValue = std::floor(value);
+  double difference = value - floorValue;
+  if (difference > 0.5) return floorValue + 1;
+  if (difference < 0.5) return floorValue;
+  return std::fmod(floorValue, 2.0) == 0 ? floorValue : floorValue + 1;
 }
 
 [[noreturn]] void ThrowNotWhole(std::string_view text, std::string_view fieldLabel) {
-  throw ImportFailure(Quoted(fieldLabel, text) + "을(를) 정수로 바꿀 수 없습니다.");
+  throw ImportFailure(NotWholeNumberMessage(fieldLabel, text));
 }
 
-[[noreturn]] void ThrowOutOfRange(std::string_view text, std::string_view fieldLabel,
-                                  const char* range) {
-  throw ImportFailure(Quoted(fieldLabel, text) + "은(는) 정수 범위(" + range +
-                      ")를 벗어납니다.");
+// Halves to even, then the range of T; NaN and out of range throw.
+template <typename T>
+T ToWhole(double value, std::string_view text, std::string_view fieldLabel, const char* range) {
+  if (std::isnan(value)) ThrowNotWhole(text, fieldLabel);
+  const double rounded = RoundHalfEven(value);
+  if (rounded < std::numeric_limits<T>::min() || rounded > std::numeric_limits<T>::max())
+    throw ImportFailure(OutOfRangeMessage(fieldLabel, text, range));
+  return static_cast<T>(rounded);
 }
 
 // Strict reading for the whole-number conversions: blanks around, an
@@ -50,15 +60,6 @@ bool ReadStrictNumber(std::string_view text, double& value) {
   if (!sawDigit) return false;
   value = std::strtod(digits.c_str(), nullptr);
   return true;
-}
-
-// Nearest whole number, halves to the even neighbour.
-double RoundHalfEven(double value) {
-  double floorValue = std::floor(value);
-  double difference = value - floorValue;
-  if (difference > 0.5) return floorValue + 1;
-  if (difference < 0.5) return floorValue;
-  return std::fmod(floorValue, 2.0) == 0 ? floorValue : floorValue + 1;
 }
 
 }  // namespace
@@ -89,13 +90,7 @@ double LeadingNumber(std::string_view text) {
 }
 
 std::int32_t RoundToInt32(double value, std::string_view text, std::string_view fieldLabel) {
-  if (std::isnan(value)) ThrowNotWhole(text, fieldLabel);
-  double rounded = RoundHalfEven(value);
-  if (rounded < std::numeric_limits<std::int32_t>::min() ||
-      rounded > std::numeric_limits<std::int32_t>::max()) {
-    ThrowOutOfRange(text, fieldLabel, "-2147483648 ~ 2147483647");
-  }
-  return static_cast<std::int32_t>(rounded);
+  return ToWhole<std::int32_t>(value, text, fieldLabel, "-2147483648 ~ 2147483647");
 }
 
 std::int32_t ToInt32(std::string_view text, std::string_view fieldLabel) {
@@ -107,13 +102,7 @@ std::int32_t ToInt32(std::string_view text, std::string_view fieldLabel) {
 std::int16_t ToInt16(std::string_view text, std::string_view fieldLabel) {
   double value;
   if (!ReadStrictNumber(text, value)) ThrowNotWhole(text, fieldLabel);
-  if (std::isnan(value)) ThrowNotWhole(text, fieldLabel);
-  double rounded = RoundHalfEven(value);
-  if (rounded < std::numeric_limits<std::int16_t>::min() ||
-      rounded > std::numeric_limits<std::int16_t>::max()) {
-    ThrowOutOfRange(text, fieldLabel, "-32768 ~ 32767");
-  }
-  return static_cast<std::int16_t>(rounded);
+  return ToWhole<std::int16_t>(value, text, fieldLabel, "-32768 ~ 32767");
 }
 
 std::string DateText(const std::string& year, const std::string& month, const std::string& day) {
@@ -130,9 +119,13 @@ bool HasMonthAndDay(const std::string& month, const std::string& day) {
   return LeadingNumber(month) != 0 && LeadingNumber(day) != 0;
 }
 
+dbf::Value DateValueOrZero(const std::string& year, const std::string& month, const std::string& day) {
+  if (!HasMonthAndDay(month, day)) return dbf::kZeroDate;
+  return DateText(year, month, day);
+}
+
 void ThrowNoMonthOrDay(const std::string& month, const std::string& day) {
-  throw ImportFailure("날짜에 월 또는 일이 없습니다 (월 '" + Cp949ToUtf8(month) + "', 일 '" +
-                      Cp949ToUtf8(day) + "'). 날짜가 없는 레코드는 월별·일별 테이블을 정할 수 없습니다.");
+  throw ImportFailure(NoMonthOrDayMessage(month, day));
 }
 
 }  // namespace ModMain

@@ -59,3 +59,12 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 }  // namespace ModMain
+
+namespace ModMain {
+
+std::string DecodeFileName(std::string_view nameBytes) {
+  if (IsValidUtf8(nameBytes)) return std::string(nameBytes);
+  return Cp949ToUtf8(nameBytes);
+}
+
+}  // namespace ModMain

@@ -13,6 +13,9 @@ std::string Cp949ToUtf8(std::string_view cp949);
 std::string Utf8ToCp949(std::string_view utf8);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
+// A file name as text: UTF-8 when the bytes are valid UTF-8, else decoded
+// from CP949 (names made on an old Korean Windows system).
+std::string DecodeFileName(std::string_view nameBytes);
 // Length in bytes of the CP949 character that starts with this byte (1 or 2).
 inline int Cp949CharLength(unsigned char lead) { return (lead >= 0x81 && lead <= 0xFE) ? 2 : 1; }
 

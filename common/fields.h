@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "common/import_view.h"
 #include "dbf/dbf.h"
 
 namespace ModMain {
@@ -29,8 +29,8 @@ inline std::string CutField(const std::string& record, Field field) {
 // Gives every column of the recordset's new row its blank value by type code:
 // 0 for numbers, the zero date for dates, one space for texts; other types
 // stay as the new row has them. A refused value shows its message and stops
-// the visit; the caller goes on.
-void SetBlankDefaults(dbf::Recordset& recordset, ImportView& view);
+// the visit after `report` got its message; the caller goes on.
+void SetBlankDefaults(dbf::Recordset& recordset, const std::function<void(const std::string&)>& report);
 
 // The leading-number rule: blanks, tabs and line feeds anywhere are skipped,
 // then an optional sign, digits and at most one '.' are read from the start;
@@ -42,13 +42,15 @@ double LeadingNumber(std::string_view text);
 // fieldLabel is the field's Korean name (UTF-8); text is CP949.
 std::int32_t ToInt32(std::string_view text, std::string_view fieldLabel);
 std::int16_t ToInt16(std::string_view text, std::string_view fieldLabel);
-// The same for a number already read (a double from LeadingNumber).
+// The 32-bit one for a number already read (a double from LeadingNumber).
 std::int32_t RoundToInt32(double value, std::string_view text, std::string_view fieldLabel);
 
 // year + "/" + month + "/" + day of the trimmed parts.
 std::string DateText(const std::string& year, const std::string& month, const std::string& day);
 // True when month and day both read as numbers other than 0 (leading-number rule).
 bool HasMonthAndDay(const std::string& month, const std::string& day);
+// The date text, or the zero date when the month or the day reads as 0.
+dbf::Value DateValueOrZero(const std::string& year, const std::string& month, const std::string& day);
 // Throws ImportFailure: the record's date has no month or day.
 [[noreturn]] void ThrowNoMonthOrDay(const std::string& month, const std::string& day);
 

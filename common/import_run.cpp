@@ -6,29 +6,11 @@
 #include "common/encoding.h"
 #include "common/errors.h"
 #include "common/fields.h"
+#include "common/messages.h"
+#include "common/tables.h"
 
 namespace ModMain {
 namespace {
-
-const char* const kInsertCaption = "데이터 인서트";
-const char* const kSuccessStatus = "성공";
-
-// Closes and releases the run's recordset. A failing close is reported, not
-// swallowed.
-void CloseAndRelease(ImportShell& shell, std::unique_ptr<dbf::Recordset>& recordset) {
-  if (!recordset) return;
-  try {
-    if (recordset->IsOpen()) recordset->Close();
-  } catch (const std::exception& error) {
-    shell.ShowMessage(error.what());
-  }
-  recordset.reset();
-}
-
-std::string WithLineNumber(int index, const std::string& description) {
-  if (index < 0) return description;
-  return LinePrefix(index + 1) + description;
-}
 
 // Written rows reach the disk at the end of every run, and tables whose
 // structural index was not kept current are named once.
@@ -58,79 +40,41 @@ void FinishWrites(ImportShell& shell) {
 
 }  // namespace
 
-std::string LinePrefix(int lineNumber) {
-  return "파일의 " + std::to_string(lineNumber) + "번째 줄: ";
+void RecordContext::WriteRow(RowValues& row) { WriteRow(row, recordset); }
+
+void RecordContext::WriteRow(RowValues& row, dbf::Recordset& target) {
+  row.Convert();  // before the row is added, so a failing record adds nothing
+  target.AddNew();
+  SetBlankDefaults(target, [this](const std::string& message) { shell.ShowMessage(message); });
+  for (const RowValues::Entry& entry : row.Entries())
+    if (entry.value) target.SetValue(entry.rule->column, *entry.value);
+  target.Update();
 }
 
-void RecordContext::AddRow() { AddRow(recordset); }
-
-namespace {
-
-// Hands the shell's view to SetBlankDefaults with its messages counted by the
-// shell, like every other message of a run.
-class CountingView : public ImportView {
- public:
-  explicit CountingView(ImportShell& shell) : shell_(shell), view_(shell.view) {}
-  void SetPhaseCaption(const std::string& caption) override { view_.SetPhaseCaption(caption); }
-  void SetProgressRange(int minimum, int maximum) override {
-    view_.SetProgressRange(minimum, maximum);
-  }
-  void SetProgressValue(int value) override { view_.SetProgressValue(value); }
-  void ClearRecordList() override { view_.ClearRecordList(); }
-  void AddRecordRow(int position, const std::string& status) override {
-    view_.AddRecordRow(position, status);
-  }
-  void SetRecordRowData(int position, const std::string& text) override {
-    view_.SetRecordRowData(position, text);
-  }
-  void SetRecordCountPanel(const std::string& text) override { view_.SetRecordCountPanel(text); }
-  void ClearCodeMap() override { view_.ClearCodeMap(); }
-  void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
-                     const std::string& name) override {
-    view_.AddCodeMapRow(oldCode, newCode, name);
-  }
-  void ShowMessage(const std::string& text) override { shell_.ShowMessage(text); }
-  void ProcessEvents() override { view_.ProcessEvents(); }
-  bool StopRequested() const override { return view_.StopRequested(); }
-
- private:
-  ImportShell& shell_;
-  ImportView& view_;
-};
-
-}  // namespace
-
-void RecordContext::AddRow(dbf::Recordset& other) {
-  other.AddNew();
-  CountingView view(shell);
-  SetBlankDefaults(other, view);
-}
-
-void RunImport(ImportShell& shell, const RunShape& settings, const RecordStep& step) {
+void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step) {
   ImportView& view = shell.view;
-  std::unique_ptr<dbf::Recordset>& slot =
-      settings.useSiteRecordset ? shell.SiteRecordset : shell.SharedRecordset;
+  std::unique_ptr<dbf::Recordset>& slot = shape.useSiteRecordset ? shell.SiteRecordset : shell.SharedRecordset;
   int current = -1;  // index of the record in progress, -1 before the loop
+  std::string failure;
   try {
     slot = std::make_unique<dbf::Recordset>();
-
-    if (!settings.fixedTable.empty()) {
-      if (!settings.missingTableLabel.empty() && !TableExists(shell, settings.fixedTable)) {
+    if (!shape.fixedTable.empty()) {
+      if (!shape.missingTableLabel.empty() && !TableExists(shell, shape.fixedTable)) {
         // Before the display is touched: list and progress keep the last run.
-        shell.ShowMessage(MissingTableMessage(settings.missingTableLabel));
+        shell.ShowMessage(MissingTableMessage(shape.missingTableLabel));
         throw RunEnded{};
       }
-      OpenTable(shell, *slot, settings.fixedTable);
+      OpenTable(shell, *slot, shape.fixedTable);
     }
 
     // The last line of an export file is its trailer, except in the site file.
     const int count = static_cast<int>(shell.RecordLines.size());
-    const int last = settings.includeLastLine ? count - 1 : count - 2;
+    const int last = shape.includeLastLine ? count - 1 : count - 2;
     view.SetPhaseCaption(kInsertCaption);
     // The bar's maximum is the number of records visited, so it ends full.
     view.SetProgressRange(0, last >= 0 ? last + 1 : 0);
     view.ClearRecordList();
-    if (settings.afterPrepare) settings.afterPrepare(shell);
+    if (shape.afterPrepare) shape.afterPrepare(shell);
 
     for (int i = 0; i <= last; ++i) {
       // A close of the window during the load or the previous record stops here.
@@ -141,23 +85,20 @@ void RunImport(ImportShell& shell, const RunShape& settings, const RecordStep& s
       step(context);
       view.AddRecordRow(i + 1, kSuccessStatus);
       view.SetRecordRowData(i + 1, Cp949ToUtf8(record));
-      if (settings.yieldPerRecord) view.ProcessEvents();
       view.SetProgressValue(i + 1);
     }
-    current = -1;
-
-    CloseAndRelease(shell, slot);
-    if (settings.freeRecordLines) shell.RecordLines.assign(1, std::string());
     shell.lastOutcome = RunOutcome::kCompleted;
   } catch (const RunEnded&) {
-    CloseAndRelease(shell, slot);
     shell.lastOutcome = RunOutcome::kEndedEarly;
   } catch (const std::exception& error) {
     // ImportFailure, dbf::Error and whatever else a step raises.
-    CloseAndRelease(shell, slot);
     shell.lastOutcome = RunOutcome::kEndedEarly;
-    shell.ShowMessage(WithLineNumber(current, error.what()));
+    failure = current < 0 ? error.what() : LinePrefix(current + 1) + error.what();
   }
+  CloseReporting(shell, slot.get());
+  slot.reset();
+  if (!failure.empty()) shell.ShowMessage(failure);
+  shell.RecordLines.clear();
   FinishWrites(shell);
 }
 

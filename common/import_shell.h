@@ -2,6 +2,7 @@
 // (OpenTargetDatabase) and destroyed at exit (CloseTargetDatabase).
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,11 +38,9 @@ struct ImportShell {
 
   CustomerCodeMap customerCodeMap;
 
-  // Customer codes held from record to record (and run to run) by the
-  // ready-mix daily sales (kind 8), collections (9) and invoices (10).
-  std::string heldCustomerCodeSales;
-  std::string heldCustomerCodeCollections;
-  std::string heldCustomerCodeInvoices;
+  // Customer codes held from record to record (and run to run), one per
+  // import kind that holds one (the ready-mix sales, collections, invoices).
+  std::map<int, std::string> heldCustomerCodes;
 
   // How the last import run ended and how many message boxes it showed; the
   // command line's exit status is built from these.

@@ -11,7 +11,7 @@ class ImportView {
  public:
   virtual ~ImportView() = default;
 
-  // Label2: "파일읽기" while loading, "데이터 인서트" while importing.
+  // The phase: "파일읽기" while loading, "데이터 인서트" while importing.
   virtual void SetPhaseCaption(const std::string& caption) = 0;
   virtual void SetProgressRange(int minimum, int maximum) = 0;
   virtual void SetProgressValue(int value) = 0;
@@ -34,8 +34,6 @@ class ImportView {
   // Lines are joined by CR LF.
   virtual void ShowMessage(const std::string& text) = 0;
 
-  // Lets the window process pending events (repaint, list growth).
-  virtual void ProcessEvents() = 0;
   // True when the user closed the window during a run: the run stops after
   // the current record and closes its tables.
   virtual bool StopRequested() const { return false; }

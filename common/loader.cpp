@@ -6,8 +6,9 @@
 #include <cstring>
 #include <memory>
 
-#include "common/dispatcher.h"
+#include "common/encoding.h"
 #include "common/errors.h"
+#include "common/messages.h"
 
 namespace ModMain {
 namespace {
@@ -16,8 +17,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-std::string Shown(const std::string& path) { return "'" + DecodeFileName(path) + "'"; }
 
 std::string OsReason(int error) {
   switch (error) {
@@ -32,13 +31,13 @@ File OpenForReading(const std::string& path) {
   errno = 0;
   File file(std::fopen(path.c_str(), "rb"));
   if (!file) {
-    throw ImportFailure("파일 " + Shown(path) + "을(를) 열 수 없습니다: " + OsReason(errno) + ".");
+    throw ImportFailure(FileMessage(path, "을(를) 열 수 없습니다: ") + OsReason(errno) + ".");
   }
   return file;
 }
 
 [[noreturn]] void ThrowReadError(const std::string& path, int error) {
-  throw ImportFailure("파일 " + Shown(path) + "을(를) 읽는 중 오류가 났습니다: " + OsReason(error) +
+  throw ImportFailure(FileMessage(path, "을(를) 읽는 중 오류가 났습니다: ") + OsReason(error) +
                       ".");
 }
 
@@ -95,26 +94,25 @@ void LoadExportFile(ImportShell& shell, const std::string& path) {
     File file = OpenForReading(path);
     ForEachLine(path, file.get(), [&](const std::string&) {
       if (count == kMaxRecordLines) {
-        throw ImportFailure("파일 " + Shown(path) + "의 줄이 " + std::to_string(kMaxRecordLines) +
+        throw ImportFailure(FileMessage(path, "의 줄이 ") + std::to_string(kMaxRecordLines) +
                             "개를 넘습니다. 한 번에 " + std::to_string(kMaxRecordLines) +
                             "줄까지 가져올 수 있으니 파일을 나누어 주십시오.");
       }
       ++count;
-      view.ProcessEvents();
       return true;
     });
   }
 
-  view.SetPhaseCaption("파일읽기");
+  view.SetPhaseCaption(kLoadCaption);
   if (count == 0) {
-    throw ImportFailure("파일 " + Shown(path) + "이(가) 비어 있습니다. 가져올 줄이 없습니다.");
+    throw ImportFailure(FileMessage(path, "이(가) 비어 있습니다. 가져올 줄이 없습니다."));
   }
 
   // Filled aside, so a failure leaves the previous records in place.
   std::vector<std::string> lines;
   lines.reserve(static_cast<std::size_t>(count));
   view.SetProgressRange(0, count);
-  view.SetRecordCountPanel("전체레코드수 : " + std::to_string(count));
+  view.SetRecordCountPanel(RecordCountPanel(count));
   bool grew = false;
   {
     File file = OpenForReading(path);
@@ -125,12 +123,11 @@ void LoadExportFile(ImportShell& shell, const std::string& path) {
       }
       lines.push_back(line);
       view.SetProgressValue(static_cast<int>(lines.size()));
-      view.ProcessEvents();
       return true;
     });
   }
   if (grew || static_cast<int>(lines.size()) != count) {
-    throw ImportFailure("파일 " + Shown(path) + "이(가) 읽는 동안 바뀌었습니다. 다시 시도하십시오.");
+    throw ImportFailure(FileMessage(path, "이(가) 읽는 동안 바뀌었습니다. 다시 시도하십시오."));
   }
   shell.RecordLines = std::move(lines);
 }

@@ -1,286 +1,240 @@
 // Customers and sites of both source families, and the customer lookup.
-#include "import/customers.h"
-
 #include <exception>
 #include <string>
 
 #include "common/encoding.h"
 #include "common/errors.h"
-#include "import/date_or_zero.h"
+#include "common/import_run.h"
+#include "common/messages.h"
+#include "common/tables.h"
 #include "import/imports.h"
 
 namespace mod거래처 {
-
-using ModMain::CutField;
-using ModMain::ImportShell;
-using ModMain::RecordContext;
-
 namespace {
+
+using namespace ModMain;
 
 const char* const kCustomerTable = "vdrs110";
 const char* const kSiteTable = "vdrs160";
 
-bool IsBlank(const std::string& text) {
-  return text.find_first_not_of(' ') == std::string::npos;
-}
+// "G거래처.txt", 210 bytes: the customer row, and the names of up to three
+// sites, each stored with the ordinal of its own position.
+constexpr ColumnRule kGCustomer[] = {
+    Text("D11_code", {1, 3}, "100"),
+    Text("D11_cname", {5, 20}),
+    JoinedOrEmpty("D11_cno", "-", {89, 3}, {92, 2}, {94, 5}),
+    JoinedOrEmpty("D11_jmno", "-", {100, 6}, {106, 7}),
+    Text("D11_name", {114, 8}),
+    Text("D11_addr", {129, 40}),
+    Text("D11_uptae", {170, 20}),
+    Text("D11_jong", {191, 20}),
+};
+constexpr Field kGSiteNames[3] = {{26, 20}, {47, 20}, {68, 20}};
+constexpr ColumnRule kGSite[] = {
+    Supplied("D11_code"), Supplied("D11_cname"), Supplied("D16_code"), Supplied("D16_cname"),
+};
 
-// Closes (if open) and drops a table handle after a failure.
-void Release(std::unique_ptr<dbf::Recordset>& handle) {
-  if (!handle) return;
-  try {
-    if (handle->IsOpen()) handle->Close();
-  } catch (const std::exception&) {
-    // The failure already being reported is the one the clerk needs.
-  }
+// "레미콘거래처.txt", 738 bytes. The old code's first byte picks the series
+// of the new code.
+constexpr Field kOldCode{1, 6}, kSeriesFlag{1, 1};
+constexpr ColumnRule kReadyMixCustomer[] = {
+    Supplied("D11_code"),
+    Text("D11_cname", {8, 30}),
+    Text("D11_name", {39, 10}),
+    Joined("D11_cno", "-", {50, 3}, {53, 2}, {55, 5}),
+    Joined("D11_jmno", "-", {61, 6}, {67, 7}),
+    Joined("D11_post", "-", {75, 3}, {78, 3}),
+    Text("D11_addr", {86, 50}),
+    Text("D11_tel", {147, 15}),
+    Text("D11_uptae", {211, 20}),
+    Text("D11_jong", {232, 20}),
+    DateOrZero("D11_sdate", {393, 4}, {397, 2}, {399, 2}),
+    Text("Y11_cname", {434, 30}),
+    Text("Y11_name", {465, 10}),
+    Joined("Y11_cno", "-", {476, 3}, {479, 2}, {481, 5}),
+    Text("Y11_addr", {512, 60}),
+    Text("Y11_tel", {573, 15}),
+    Text("Y11_uptae", {637, 20}),
+    Text("Y11_jong", {658, 20}),
+    Text("Y11_suryu", {679, 60}),
+};
+
+// "레미콘현장.txt", 259 bytes. The customer's old code finds it in the code map.
+constexpr Field kSiteCustomerOldCode{1, 6};
+constexpr ColumnRule kReadyMixSite[] = {
+    Supplied("D11_code"),
+    Supplied("D11_cname"),
+    Text("D16_code", {8, 3}, "1"),
+    Text("D16_cname", {12, 30}),
+    Text("D16_tele", {54, 15}),
+    DateOrZero("D16_sdate", {111, 4}, {115, 2}, {117, 2}),
+    DateOrZero("D16_odate", {120, 4}, {124, 2}, {126, 2}),
+    Decimal("D16_priper", {170, 3}, {173, 1}),
+    Text("D16_gubun", {238, 1}),
+    Number("D16_kiro", {240, 9}),
+    Number("D16_time", {250, 10}),
+};
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+void Release(ImportShell& shell, std::unique_ptr<dbf::Recordset>& handle) {
+  CloseReporting(shell, handle.get());
   handle.reset();
 }
+
+// The ready-mix code series: flag "1" -> 100001, 100002, ...; anything else
+// -> 200001, ... Five digit places, so a series holds 99 999 codes; past that
+// the import stops (a wider code would collide with the other series).
+class CustomerCodeSeries {
+ public:
+  std::string Next(const std::string& seriesFlag) {
+    const char series = seriesFlag == "1" ? '1' : '2';
+    int& counter = series == '1' ? first_ : second_;
+    if (counter > 99999) throw ImportFailure(CodeSeriesFullMessage(series));
+    const std::string digits = std::to_string(counter++);
+    return series + std::string(5 - digits.size(), '0') + digits;
+  }
+
+ private:
+  int first_ = 1;
+  int second_ = 1;
+};
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // The customer lookup by trading name.
 
-bool FindCustomerCode(ImportShell& shell, const std::string& name, std::string& code,
-                      int lineNumber) {
+bool FindCustomerCode(ImportShell& shell, const std::string& name, std::string& code, int lineNumber) {
   try {
     if (!shell.LookupRecordset) shell.LookupRecordset = std::make_unique<dbf::Recordset>();
-    if (!shell.LookupRecordset->IsOpen()) {
-      ModMain::OpenTable(shell, *shell.LookupRecordset, kCustomerTable);
-    }
+    if (!shell.LookupRecordset->IsOpen()) OpenTable(shell, *shell.LookupRecordset, kCustomerTable);
     shell.LookupRecordset->MoveFirst();
     // Continuation lines carry no name: no lookup, no message.
     if (IsBlank(name)) return false;
-
     // A literal match: quotes, %, _, * and ? are ordinary characters of a name.
     std::string found;
     if (shell.LookupRecordset->FindFirstEqual("D11_cname", name, "D11_code", found)) {
       code = found;
       return true;
     }
-    Release(shell.LookupRecordset);
-    shell.ShowMessage(ModMain::LinePrefix(lineNumber) + "거래처 \"" + ModMain::Cp949ToUtf8(name) +
-                      "\"을(를) 거래처 테이블(vdrs110)에서 찾을 수 없습니다.");
+    Release(shell, shell.LookupRecordset);
+    shell.ShowMessage(LinePrefix(lineNumber) + CustomerNotFoundMessage(name));
     return false;
   } catch (const std::exception& error) {
-    Release(shell.LookupRecordset);
-    shell.ShowMessage(ModMain::LinePrefix(lineNumber) + error.what());
+    Release(shell, shell.LookupRecordset);
+    shell.ShowMessage(LinePrefix(lineNumber) + error.what());
     return false;
   }
 }
 
-void UpdateHeldCustomerCode(ImportShell& shell, const std::string& name, std::string& heldCode,
-                            int lineNumber) {
+const std::string& UpdateHeldCustomerCode(ImportShell& shell, int kind, const std::string& name, int lineNumber) {
+  std::string& held = shell.heldCustomerCodes[kind];
   std::string code;
   if (FindCustomerCode(shell, name, code, lineNumber)) {
-    heldCode = code;
+    held = code;
   } else if (!IsBlank(name)) {
-    // Never let the row take the previous customer's code.
-    heldCode.clear();
+    held.clear();  // never let the row take the previous customer's code
   }
-}
-
-// ---------------------------------------------------------------------------
-// Shared pieces of the record layouts.
-
-std::string JoinedParts(const std::string& record, const Field* parts, int count) {
-  std::string joined;
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) joined += '-';
-    joined += CutField(record, parts[i]);
-  }
-  return joined;
-}
-
-dbf::Value DateOrZero(const std::string& record, Field year, Field month, Field day) {
-  return ModMain::DateValueOrZero(CutField(record, year), CutField(record, month),
-                                  CutField(record, day));
+  return held;
 }
 
 // ---------------------------------------------------------------------------
 // G customers and their sites.
 
-GCustomerRecord CutGCustomerRecord(const std::string& record) {
-  namespace L = GCustomerLayout;
-  GCustomerRecord customer;
-  customer.code = "100" + CutField(record, L::kNumber);
-  customer.name = CutField(record, L::kName);
-  for (int i = 0; i < 3; ++i) customer.siteNames[i] = CutField(record, L::kSiteNames[i]);
-  // A blank number stays empty; a filled one is split at fixed positions.
-  if (!CutField(record, L::kBusinessNumber).empty()) {
-    customer.businessNumber = JoinedParts(record, L::kBusinessNumberParts, 3);
-  }
-  if (!CutField(record, L::kResidentNumber).empty()) {
-    customer.residentNumber = JoinedParts(record, L::kResidentNumberParts, 2);
-  }
-  customer.representative = CutField(record, L::kRepresentative);
-  customer.address = CutField(record, L::kAddress);
-  customer.businessType = CutField(record, L::kBusinessType);
-  customer.businessItem = CutField(record, L::kBusinessItem);
-  return customer;
-}
+namespace {
 
-std::string GSiteCode(const std::string& customerCode, int ordinal) {
-  return ModMain::MidChars(customerCode, 4, 3) + std::to_string(ordinal);
-}
-
-void AddCustomerSites(RecordContext& context, const GCustomerRecord& customer) {
+// One vdrs160 row per non-blank site name; a failure is reported and the
+// customer import goes on with the next record (the customer row is saved).
+void AddGSites(RecordContext& context, const RowValues& customer) {
   ImportShell& shell = context.shell;
   try {
     shell.SiteRecordset = std::make_unique<dbf::Recordset>();
-    ModMain::OpenTable(shell, *shell.SiteRecordset, kSiteTable);
+    OpenTable(shell, *shell.SiteRecordset, kSiteTable);
+    const std::string& code = customer.Text("D11_code");
     for (int position = 1; position <= 3; ++position) {
-      const std::string& siteName = customer.siteNames[position - 1];
+      const std::string siteName = CutField(context.record, kGSiteNames[position - 1]);
       if (siteName.empty()) continue;
-      dbf::Recordset& sites = *shell.SiteRecordset;
-      context.AddRow(sites);
-      sites.SetValue("D11_code", customer.code);
-      sites.SetValue("D11_cname", customer.name);
-      sites.SetValue("D16_code", GSiteCode(customer.code, position));
-      sites.SetValue("D16_cname", siteName);
-      sites.Update();
+      RowValues site(context.record, kGSite);
+      site.Supply("D11_code", code);
+      site.Supply("D11_cname", customer.Text("D11_cname"));
+      // Characters 4 to 6 of the customer code and the ordinal of the position.
+      site.Supply("D16_code", MidChars(code, 4, 3) + std::to_string(position));
+      site.Supply("D16_cname", siteName);
+      context.WriteRow(site, *shell.SiteRecordset);
     }
     shell.SiteRecordset->Close();
     shell.SiteRecordset.reset();
   } catch (const std::exception& error) {
-    // The customer row is saved; its sites are reported and the run goes on.
-    Release(shell.SiteRecordset);
-    shell.ShowMessage(ModMain::LinePrefix(context.LineNumber()) + error.what());
+    Release(shell, shell.SiteRecordset);
+    shell.ShowMessage(LinePrefix(context.LineNumber()) + error.what());
   }
 }
 
-void ImportGCustomers(ImportShell& shell) {
-  ModMain::RunShape shape;
-  shape.fixedTable = kCustomerTable;
-  shape.freeRecordLines = true;
-  ModMain::RunImport(shell, shape, [](RecordContext& context) {
-    const GCustomerRecord customer = CutGCustomerRecord(context.record);
-    dbf::Recordset& customers = context.recordset;
-    context.AddRow();
-    customers.SetValue("D11_code", customer.code);
-    customers.SetValue("D11_cname", customer.name);
-    customers.SetValue("D11_cno", customer.businessNumber);
-    customers.SetValue("D11_jmno", customer.residentNumber);
-    customers.SetValue("D11_name", customer.representative);
-    customers.SetValue("D11_addr", customer.address);
-    customers.SetValue("D11_uptae", customer.businessType);
-    customers.SetValue("D11_jong", customer.businessItem);
-    customers.Update();
+}  // namespace
 
+void ImportGCustomers(ImportShell& shell) {
+  RunShape shape;
+  shape.fixedTable = kCustomerTable;
+  RunImport(shell, shape, [](RecordContext& context) {
+    RowValues customer(context.record, kGCustomer);
+    context.WriteRow(customer);
     bool hasSites = false;
-    for (const std::string& siteName : customer.siteNames) hasSites |= !siteName.empty();
-    if (hasSites) AddCustomerSites(context, customer);
+    for (Field name : kGSiteNames) hasSites |= !CutField(context.record, name).empty();
+    if (hasSites) AddGSites(context, customer);
   });
 }
 
 // ---------------------------------------------------------------------------
-// Ready-mix customers.
-
-std::string CustomerCodeSeries::Next(const std::string& seriesFlag) {
-  const bool first = seriesFlag == "1";
-  int& counter = first ? firstSeries_ : secondSeries_;
-  if (counter > kLastCodeInSeries) {
-    throw ModMain::ImportFailure(std::string("거래처 코드가 ") + (first ? "1" : "2") +
-                                 "00001부터 " + (first ? "1" : "2") +
-                                 "99999까지 모두 쓰여 더 만들 수 없습니다.");
-  }
-  std::string digits = std::to_string(counter++);
-  return (first ? "1" : "2") + std::string(5 - digits.size(), '0') + digits;
-}
+// Ready-mix customers and sites.
 
 void ImportReadyMixCustomers(ImportShell& shell) {
-  namespace L = ReadyMixCustomerLayout;
-  ModMain::RunShape shape;
+  RunShape shape;
   shape.fixedTable = kCustomerTable;
   shape.missingTableLabel = "거래처";
-  shape.freeRecordLines = true;
   shape.afterPrepare = [](ImportShell& s) {
     s.customerCodeMap.Clear();
     s.view.ClearCodeMap();
   };
-  // The counters restart with every run.
-  CustomerCodeSeries series;
-  ModMain::RunImport(shell, shape, [&series](RecordContext& context) {
+  CustomerCodeSeries series;  // the counters restart with every run
+  RunImport(shell, shape, [&series](RecordContext& context) {
     const std::string& record = context.record;
-    const std::string code = series.Next(CutField(record, L::kSeriesFlag));
-    const std::string name = CutField(record, L::kName);
-
-    dbf::Recordset& customers = context.recordset;
-    context.AddRow();
-    customers.SetValue("D11_code", code);
-    customers.SetValue("D11_cname", name);
-    customers.SetValue("D11_name", CutField(record, L::kRepresentative));
-    customers.SetValue("D11_cno", JoinedParts(record, L::kBusinessNumberParts, 3));
-    customers.SetValue("D11_jmno", JoinedParts(record, L::kResidentNumberParts, 2));
-    customers.SetValue("D11_post", JoinedParts(record, L::kPostalCodeParts, 2));
-    customers.SetValue("D11_addr", CutField(record, L::kAddress));
-    customers.SetValue("D11_tel", CutField(record, L::kTelephone));
-    customers.SetValue("D11_uptae", CutField(record, L::kBusinessType));
-    customers.SetValue("D11_jong", CutField(record, L::kBusinessItem));
-    customers.SetValue("D11_sdate",
-                       DateOrZero(record, L::kStartYear, L::kStartMonth, L::kStartDay));
-    customers.SetValue("Y11_cname", CutField(record, L::kSecondName));
-    customers.SetValue("Y11_name", CutField(record, L::kSecondRepresentative));
-    customers.SetValue("Y11_cno", JoinedParts(record, L::kSecondBusinessNumberParts, 3));
-    customers.SetValue("Y11_addr", CutField(record, L::kSecondAddress));
-    customers.SetValue("Y11_tel", CutField(record, L::kSecondTelephone));
-    customers.SetValue("Y11_uptae", CutField(record, L::kSecondBusinessType));
-    customers.SetValue("Y11_jong", CutField(record, L::kSecondBusinessItem));
-    customers.SetValue("Y11_suryu", CutField(record, L::kSecondBlockText));
-    customers.Update();
-
+    const std::string code = series.Next(CutField(record, kSeriesFlag));
+    RowValues customer(record, kReadyMixCustomer);
+    customer.Supply("D11_code", code);
+    context.WriteRow(customer);
     // Only saved customers enter the map, so it matches the table.
-    const std::string oldCode = CutField(record, L::kOldCode);
+    const std::string oldCode = CutField(record, kOldCode);
+    const std::string& name = customer.Text("D11_cname");
     context.shell.customerCodeMap.Add({oldCode, code, name});
-    context.shell.view.AddCodeMapRow(ModMain::Cp949ToUtf8(oldCode), code,
-                                     ModMain::Cp949ToUtf8(name));
+    context.shell.view.AddCodeMapRow(Cp949ToUtf8(oldCode), code, Cp949ToUtf8(name));
   });
 }
 
-// ---------------------------------------------------------------------------
-// Ready-mix sites.
-
 void ImportReadyMixSites(ImportShell& shell) {
-  namespace L = ReadyMixSiteLayout;
-  ModMain::RunShape shape;
+  RunShape shape;
   shape.fixedTable = kSiteTable;
   shape.missingTableLabel = "현장";
   shape.useSiteRecordset = true;
   shape.includeLastLine = true;
-
   // The current customer starts empty with every run: a site must never be
   // booked to a customer of another file.
   struct CurrentCustomer {
     std::string code;
     std::string name;
   } current;
-
-  ModMain::RunImport(shell, shape, [&current](RecordContext& context) {
-    const std::string& record = context.record;
+  RunImport(shell, shape, [&current](RecordContext& context) {
     // A blank old code continues the current customer; an unknown one names
     // no customer at all rather than the previous one.
-    const std::string oldCode = CutField(record, L::kCustomerOldCode);
+    const std::string oldCode = CutField(context.record, kSiteCustomerOldCode);
     if (!oldCode.empty()) {
-      const ModMain::CustomerCodeMapItem* item = context.shell.customerCodeMap.Find(oldCode);
+      const CustomerCodeMapItem* item = context.shell.customerCodeMap.Find(oldCode);
       current = item ? CurrentCustomer{item->newCode, item->name} : CurrentCustomer{};
     }
-
-    const std::string priceRateText =
-        CutField(record, L::kPriceRateWhole) + "." + CutField(record, L::kPriceRateTenths);
-
-    dbf::Recordset& sites = context.recordset;
-    context.AddRow();
-    sites.SetValue("D11_code", current.code);
-    sites.SetValue("D11_cname", current.name);
-    sites.SetValue("D16_code", "1" + CutField(record, L::kSiteNumber));
-    sites.SetValue("D16_cname", CutField(record, L::kSiteName));
-    sites.SetValue("D16_tele", CutField(record, L::kTelephone));
-    sites.SetValue("D16_sdate", DateOrZero(record, L::kStartYear, L::kStartMonth, L::kStartDay));
-    sites.SetValue("D16_odate", DateOrZero(record, L::kEndYear, L::kEndMonth, L::kEndDay));
-    sites.SetValue("D16_priper", ModMain::LeadingNumber(priceRateText));
-    sites.SetValue("D16_gubun", CutField(record, L::kClassCode));
-    sites.SetValue("D16_kiro", ModMain::LeadingNumber(CutField(record, L::kDistance)));
-    sites.SetValue("D16_time", ModMain::LeadingNumber(CutField(record, L::kTime)));
-    sites.Update();
+    RowValues site(context.record, kReadyMixSite);
+    site.Supply("D11_code", current.code);
+    site.Supply("D11_cname", current.name);
+    context.WriteRow(site);
   });
 }
 

@@ -1,201 +1,161 @@
-// Tax invoices: G (kind 4) and ready-mix (kind 10) invoices into the monthly
-// line tables K57_ + YYMM and summary tables k56_ + YYMM.
-#include "import/invoices.h"
-
+// Tax invoices: G and ready-mix invoices into the monthly line tables
+// K57_YYMM (one row per filled item group) and summary tables k56_YYMM.
 #include <cstdint>
 #include <exception>
+#include <span>
 #include <string>
 
 #include "common/errors.h"
 #include "common/import_run.h"
+#include "common/messages.h"
+#include "common/tables.h"
 #include "import/imports.h"
 
 namespace mod세금 {
-
-using ModMain::CutField;
-using ModMain::LeadingNumber;
-using ModMain::RecordContext;
-
-bool InvoiceItem::IsEmpty() const {
-  return LeadingNumber(quantityText) == 0 && LeadingNumber(unitPriceText) == 0 &&
-         LeadingNumber(amountText) == 0 && LeadingNumber(vatText) == 0;
-}
-
-std::string QuantityText(const std::string& integerPart, const std::string& decimalPart) {
-  return integerPart + "." + decimalPart;
-}
-
 namespace {
 
-// Cuts a field the layout may not carry (length 0): empty then.
-std::string CutOptional(const std::string& record, Field field) {
-  return field.length > 0 ? CutField(record, field) : std::string();
-}
+using namespace ModMain;
 
-InvoiceItem CutItem(const std::string& record, const ItemGroupLayout& layout, int group) {
-  InvoiceItem item;
-  item.code = CutOptional(record, layout.At(group, layout.code));
-  item.name = CutField(record, layout.At(group, layout.name));
-  item.quantityText = QuantityText(CutField(record, layout.At(group, layout.quantityInteger)),
-                                   CutField(record, layout.At(group, layout.quantityDecimal)));
-  item.unitPriceText = CutField(record, layout.At(group, layout.unitPrice));
-  item.vatText = CutField(record, layout.At(group, layout.vat));
-  item.amountText = CutField(record, layout.At(group, layout.amount));
-  return item;
-}
-
-// Closes the summary table after a failure (dropping a row not yet saved);
-// a failing close is shown too, and the run still goes on.
-void CloseReporting(ModMain::ImportShell& shell, dbf::Recordset& recordset) {
-  try {
-    recordset.Close();
-  } catch (const std::exception& error) {
-    shell.ShowMessage(error.what());
-  }
-}
-
-}  // namespace
-
-InvoiceRecord CutInvoiceRecord(const std::string& record, const InvoiceLayout& layout) {
-  InvoiceRecord invoice;
-  invoice.invoiceNumber = CutField(record, layout.invoiceNumber);
-  if (layout.customerNumber.length > 0) {
-    invoice.customerCode = "100" + CutField(record, layout.customerNumber);
-  }
-  const std::string month = CutField(record, layout.month);
-  const std::string day = CutField(record, layout.day);
-  // A zero month or day would name no monthly table; the clerk is told which
-  // record lacks its date instead.
-  if (!ModMain::HasMonthAndDay(month, day)) ModMain::ThrowNoMonthOrDay(month, day);
-  invoice.dateText = ModMain::DateText(CutField(record, layout.year), month, day);
-  invoice.customerName = CutField(record, layout.customerName);
-  for (int group = 0; group < static_cast<int>(invoice.items.size()); ++group) {
-    invoice.items[group] = CutItem(record, layout.items, group);
-  }
-  invoice.totalQuantityText =
-      QuantityText(CutField(record, layout.totalQuantityInteger),
-                   CutField(record, layout.totalQuantityDecimal));
-  invoice.totalAmountText = CutField(record, layout.totalAmount);
-  invoice.totalVatText = CutField(record, layout.totalVat);
-  invoice.code = CutField(record, layout.code);
-  return invoice;
-}
-
-void AddInvoiceSummaryRow(RecordContext& context, const InvoiceRecord& record) {
-  ModMain::ImportShell& shell = context.shell;
-  dbf::Recordset summary;
-  try {
-    const std::string table =
-        ModMain::DatedTableName("k56_", ModMain::TableNameRule::kMonthly, record.dateText);
-    if (!ModMain::TableExists(shell, table)) {
-      shell.ShowMessage(ModMain::MissingDatedTableMessage(table));
-      return;
-    }
-    // Converted before the row is added, so a bad total leaves no half row.
-    const std::int16_t invoiceNumber = ModMain::ToInt16(record.invoiceNumber, "계산서번호");
-    const double totalQuantity = LeadingNumber(record.totalQuantityText);
-    const std::int32_t totalAmount = ModMain::ToInt32(record.totalAmountText, "합계금액");
-    const std::int32_t totalVat = ModMain::ToInt32(record.totalVatText, "합계부가세");
-
-    ModMain::OpenTable(shell, summary, table);
-    context.AddRow(summary);
-    summary.SetValue("D11_code", record.customerCode);
-    summary.SetValue("D11_cname", record.customerName);
-    summary.SetValue("d_gubun", std::string("1"));
-    summary.SetValue("D52_si", invoiceNumber);
-    summary.SetValue("s_date", record.dateText);
-    summary.SetValue("e_date", record.dateText);
-    summary.SetValue("d31_wdate", record.dateText);
-    summary.SetValue("qty1", totalQuantity);
-    summary.SetValue("amt1", totalAmount);
-    summary.SetValue("vat1", totalVat);
-    summary.SetValue("D52_yo", record.code);
-    summary.Update();
-    summary.Close();
-  } catch (const std::exception& error) {
-    shell.ShowMessage(ModMain::LinePrefix(context.LineNumber()) + error.what());
-    CloseReporting(shell, summary);
-  }
-}
-
-namespace {
-
-// What differs between the two imports' line rows.
-struct LineRowForm {
-  bool writeItemCode;          // the ready-mix record has no item code
-  bool invoiceNumberIs16Bit;  // D52_si as the ready-mix import writes it
+// "GSS*.txt", 616 bytes: four item groups 87 bytes apart from byte 210 (the
+// positions below are those of group 1), the summary row's totals from 547.
+constexpr Field kGYear{17, 4}, kGMonth{21, 2}, kGDay{23, 2};
+constexpr ColumnRule kGCustomerCode = Text("D11_code", {5, 3}, "100");
+constexpr ColumnRule kGCustomerName = Text("D11_cname", {51, 30});
+constexpr ColumnRule kGInvoiceCode = Text("D52_yo", {580, 4});
+constexpr ColumnRule kGLine[] = {
+    Date("D31_date", kGYear, kGMonth, kGDay),
+    Constant("D31_mgcode", "1"),
+    kGCustomerCode,
+    kGCustomerName,
+    InGroup(Text("D14_code", {210, 2})),
+    InGroup(Text("D14_name", {213, 9})),
+    InGroup(Decimal("D31_qty", {228, 5}, {233, 2})),
+    InGroup(Int32("D31_pri", {236, 8}, "단가")),
+    InGroup(Int32("D31_amt", {270, 12}, "금액")),
+    InGroup(Int32("D31_vat", {258, 11}, "부가세")),
+    Int32("D52_si", {1, 3}, "계산서번호"),
+    kGInvoiceCode,
+    Supplied("seri"),  // 1, 2, ... over the filled groups
+};
+constexpr ColumnRule kGSummary[] = {
+    kGCustomerCode,
+    kGCustomerName,
+    Constant("d_gubun", "1"),
+    Int16("D52_si", {1, 3}, "계산서번호"),
+    Date("s_date", kGYear, kGMonth, kGDay),
+    Date("e_date", kGYear, kGMonth, kGDay),
+    Date("d31_wdate", kGYear, kGMonth, kGDay),
+    Decimal("qty1", {547, 5}, {552, 2}),
+    Int32("amt1", {555, 12}, "합계금액"),
+    Int32("vat1", {568, 11}, "합계부가세"),
+    kGInvoiceCode,
 };
 
-// One line row per non-empty item group, numbered 1, 2, ... in `seri`.
-void AddLineRows(RecordContext& context, const InvoiceRecord& record, LineRowForm form) {
-  std::int16_t lineNumber = 1;
-  for (const InvoiceItem& item : record.items) {
-    if (item.IsEmpty()) continue;
-    // Converted before the row is added, so a bad number leaves no half row.
-    const double quantity = LeadingNumber(item.quantityText);
-    const std::int32_t unitPrice = ModMain::ToInt32(item.unitPriceText, "단가");
-    const std::int32_t amount = ModMain::ToInt32(item.amountText, "금액");
-    const std::int32_t vat = ModMain::ToInt32(item.vatText, "부가세");
-    dbf::Value invoiceNumber = form.invoiceNumberIs16Bit
-                                   ? dbf::Value(ModMain::ToInt16(record.invoiceNumber, "계산서번호"))
-                                   : dbf::Value(ModMain::ToInt32(record.invoiceNumber, "계산서번호"));
+// "*계산서*.txt", 616 bytes: four item groups 92 bytes apart from byte 223,
+// without an item code; the customer is found by name (the held code).
+constexpr Field kRYear{23, 4}, kRMonth{27, 2}, kRDay{29, 2};
+constexpr ColumnRule kRCustomerName = Text("D11_cname", {57, 30});
+constexpr ColumnRule kRInvoiceCode = Text("D52_yo", {606, 4});
+constexpr ColumnRule kReadyMixLine[] = {
+    Date("D31_date", kRYear, kRMonth, kRDay),
+    Constant("D31_mgcode", "1"),
+    Supplied("D11_code"),
+    kRCustomerName,
+    InGroup(Text("D14_name", {223, 9})),
+    InGroup(Decimal("D31_qty", {238, 5}, {243, 2})),
+    InGroup(Int32("D31_pri", {246, 8}, "단가")),
+    InGroup(Int32("D31_amt", {280, 12}, "금액")),
+    InGroup(Int32("D31_vat", {268, 11}, "부가세")),
+    Int16("D52_si", {1, 3}, "계산서번호"),
+    kRInvoiceCode,
+    Supplied("seri"),
+};
+constexpr ColumnRule kReadyMixSummary[] = {
+    Supplied("D11_code"),
+    kRCustomerName,
+    Constant("d_gubun", "1"),
+    Int16("D52_si", {1, 3}, "계산서번호"),
+    Date("s_date", kRYear, kRMonth, kRDay),
+    Date("e_date", kRYear, kRMonth, kRDay),
+    Date("d31_wdate", kRYear, kRMonth, kRDay),
+    Decimal("qty1", {573, 5}, {578, 2}),
+    Int32("amt1", {581, 12}, "합계금액"),
+    Int32("vat1", {594, 11}, "합계부가세"),
+    kRInvoiceCode,
+};
 
-    dbf::Recordset& lines = context.recordset;
-    context.AddRow();
-    lines.SetValue("D31_date", record.dateText);
-    lines.SetValue("D31_mgcode", std::string("1"));
-    lines.SetValue("D11_code", record.customerCode);
-    lines.SetValue("D11_cname", record.customerName);
-    if (form.writeItemCode) lines.SetValue("D14_code", item.code);
-    lines.SetValue("D14_name", item.name);
-    lines.SetValue("D31_qty", quantity);
-    lines.SetValue("D31_pri", unitPrice);
-    lines.SetValue("D31_amt", amount);
-    lines.SetValue("D31_vat", vat);
-    lines.SetValue("D52_si", invoiceNumber);
-    lines.SetValue("D52_yo", record.code);
-    lines.SetValue("seri", lineNumber);
-    lines.Update();
-    ++lineNumber;
+struct InvoiceLayout {
+  std::span<const ColumnRule> line;
+  std::span<const ColumnRule> summary;
+  int groupStride;
+  int heldCodeKind;  // -1: the record carries its customer number
+};
+constexpr InvoiceLayout kGInvoice{kGLine, kGSummary, 87, -1};
+constexpr InvoiceLayout kReadyMixInvoice{kReadyMixLine, kReadyMixSummary, 92, kReadyMixInvoices};
+constexpr int kItemGroups = 4;
+
+// One line row per item group whose quantity, unit price, amount and VAT do
+// not all read as 0, numbered 1, 2, ... in `seri`.
+void AddLineRows(RecordContext& context, const InvoiceLayout& layout, const std::string& customerCode) {
+  std::int16_t lineNumber = 1;
+  for (int group = 0; group < kItemGroups; ++group) {
+    RowValues row(context.record, layout.line, group * layout.groupStride);
+    if (row.Number("D31_qty") == 0 && row.Number("D31_pri") == 0 && row.Number("D31_amt") == 0 &&
+        row.Number("D31_vat") == 0)
+      continue;
+    if (layout.heldCodeKind >= 0) row.Supply("D11_code", customerCode);
+    row.Supply("seri", lineNumber++);
+    context.WriteRow(row);
   }
 }
 
-ModMain::DatedTableSwitch LineTableSwitch() {
-  return ModMain::DatedTableSwitch("K57_", ModMain::TableNameRule::kMonthly, true);
+// The invoice's summary row in k56_YYMM of its date, on a recordset of its
+// own. Reports every failure itself and returns, so the run goes on.
+void AddSummaryRow(RecordContext& context, const InvoiceLayout& layout, const std::string& customerCode) {
+  ImportShell& shell = context.shell;
+  dbf::Recordset summary;
+  try {
+    RowValues row(context.record, layout.summary);
+    const std::string table = DatedTableName("k56_", TableNameRule::kMonthly, row.Text("s_date"));
+    if (!TableExists(shell, table)) {
+      shell.ShowMessage(MissingDatedTableMessage(table));
+      return;
+    }
+    if (layout.heldCodeKind >= 0) row.Supply("D11_code", customerCode);
+    row.Convert();  // a bad total leaves no half row
+    OpenTable(shell, summary, table);
+    context.WriteRow(row, summary);
+    summary.Close();
+  } catch (const std::exception& error) {
+    shell.ShowMessage(LinePrefix(context.LineNumber()) + error.what());
+    CloseReporting(shell, &summary);
+  }
+}
+
+void ImportInvoices(ImportShell& shell, const InvoiceLayout& layout) {
+  DatedTableSwitch lineTables("K57_", TableNameRule::kMonthly, /*checkExists=*/true);
+  RunImport(shell, RunShape{}, [&](RecordContext& context) {
+    const RowValues header(context.record, layout.line.first(1));
+    // A zero month or day would name no monthly table: say which record lacks it.
+    header.RequireMonthAndDay("D31_date");
+    std::string customerCode;
+    if (layout.heldCodeKind >= 0) {
+      // The record names its customer only; a blank name continues the
+      // customer above it.
+      const RowValues summary(context.record, layout.summary);
+      customerCode = mod거래처::UpdateHeldCustomerCode(shell, layout.heldCodeKind, summary.Text("D11_cname"),
+                                                        context.LineNumber());
+    }
+    lineTables.SwitchTo(context, header.Text("D31_date"));
+    AddLineRows(context, layout, customerCode);
+    AddSummaryRow(context, layout, customerCode);
+  });
 }
 
 }  // namespace
 
-void ImportGTaxInvoices(ModMain::ImportShell& shell) {
-  ModMain::RunShape shape;
-  shape.yieldPerRecord = false;
-  shape.freeRecordLines = true;
-  ModMain::DatedTableSwitch lineTable = LineTableSwitch();
-  ModMain::RunImport(shell, shape, [&lineTable](RecordContext& context) {
-    const InvoiceRecord record = CutInvoiceRecord(context.record, kGInvoiceLayout);
-    lineTable.SwitchTo(context, record.dateText);
-    AddLineRows(context, record, {.writeItemCode = true, .invoiceNumberIs16Bit = false});
-    AddInvoiceSummaryRow(context, record);
-  });
-}
+void ImportGTaxInvoices(ImportShell& shell) { ImportInvoices(shell, kGInvoice); }
 
-void ImportReadyMixInvoices(ModMain::ImportShell& shell) {
-  ModMain::RunShape shape;
-  shape.yieldPerRecord = true;
-  shape.freeRecordLines = true;
-  ModMain::DatedTableSwitch lineTable = LineTableSwitch();
-  ModMain::RunImport(shell, shape, [&lineTable](RecordContext& context) {
-    InvoiceRecord record = CutInvoiceRecord(context.record, kReadyMixInvoiceLayout);
-    // The record names its customer only; the code is held from record to
-    // record (a blank name continues the customer above it).
-    mod거래처::UpdateHeldCustomerCode(context.shell, record.customerName,
-                                      context.shell.heldCustomerCodeInvoices,
-                                      context.LineNumber());
-    record.customerCode = context.shell.heldCustomerCodeInvoices;
-    lineTable.SwitchTo(context, record.dateText);
-    AddLineRows(context, record, {.writeItemCode = false, .invoiceNumberIs16Bit = true});
-    AddInvoiceSummaryRow(context, record);
-  });
-}
+void ImportReadyMixInvoices(ImportShell& shell) { ImportInvoices(shell, kReadyMixInvoice); }
 
 }  // namespace mod세금

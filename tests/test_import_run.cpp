@@ -1,22 +1,46 @@
-// The one import-run shape: list rows, progress, the last-line rule, the
-// missing-table and error paths, stopping, the dated-table switch.
+// The one import-run shape (list rows, progress, the trailer rule, the
+// missing-table and error paths, stopping, the dated-table switch) and the
+// record layouts' rules, on tables read back by an independent reader.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "common/encoding.h"
 #include "common/errors.h"
-#include "common/fields.h"
 #include "common/import_run.h"
+#include "common/tables.h"
 #include "support/dbfread_oracle.h"
 #include "support/recording_view.h"
 #include "support/scratch_dir.h"
 
 using namespace ModMain;
 
-namespace {
+TEST(RowValues, EachRuleMakesItsValue) {
+  static constexpr ColumnRule kLayout[] = {
+      Text("a", {1, 2}, "1"), CodeOrEmpty("b", "100", {4, 2}), CodeOrEmpty("c", "100", {7, 2}),
+      Joined("d", "-", {1, 2}, {4, 2}, {7, 2}), JoinedOrEmpty("e", "-", {7, 1}, {8, 1}),
+      JoinedOrEmpty("f", "-", {4, 1}, {6, 2}), Number("g", {10, 4}), Decimal("h", {10, 2}, {12, 2}),
+      Int32("i", {10, 4}, "금액"), Date("j", {15, 4}, {19, 2}, {21, 2}), DateOrZero("k", {15, 4}, {7, 2}, {21, 2}),
+      Constant("l", "1"), Supplied("m"), InGroup(Text("n", {1, 2}))};
+  const std::string record = "AB|CD|  |1235|20040315";
+  RowValues row(record, kLayout, 3);
+  row.Convert();
+  std::map<std::string, dbf::Value> values;
+  for (const auto& entry : row.Entries())
+    if (entry.value) values[entry.rule->column] = *entry.value;
+  const std::map<std::string, dbf::Value> expected = {
+      {"a", "1AB"}, {"b", "100CD"}, {"c", ""}, {"d", "AB-CD-"}, {"e", ""}, {"f", "C-|"},
+      {"g", 1235.0}, {"h", 12.35}, {"i", std::int32_t{1235}}, {"j", "2004/03/15"},
+      {"k", dbf::Value(dbf::kZeroDate)}, {"l", "1"}, {"n", "CD"}};
+  EXPECT_EQ(values, expected);
+  row.Supply("m", std::int16_t{7});
+  EXPECT_EQ(*row.Entries()[12].value, dbf::Value(std::int16_t{7}));
+  EXPECT_THROW(row.RequireMonthAndDay("k"), ImportFailure);
+  RowValues bad("AB|CD|  |12x5", kLayout);
+  EXPECT_THROW(bad.Convert(), ImportFailure);
+}
 
-const char* const kMissingVehicles = "차량 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오.";
+namespace {
 
 class ImportRunTest : public ::testing::Test {
  protected:
@@ -24,8 +48,7 @@ class ImportRunTest : public ::testing::Test {
 
   void MakeTable(const std::string& name) {
     dbf::CreateTable(dir_.File(name + ".dbf"), 0x30, 0x79,
-                     {{"code", 'C', 6, 0, false}, {"price", 'N', 10, 0, false},
-                      {"sdate", 'D', 8, 0, false}});
+                     {{"code", 'C', 6, 0, false}, {"price", 'N', 10, 0, false}, {"sdate", 'D', 8, 0, false}});
   }
 
   std::vector<OracleRow> Rows(const std::string& table) {
@@ -35,21 +58,19 @@ class ImportRunTest : public ::testing::Test {
     return rows;
   }
 
-  // Writes the code (bytes 1-3) and the price (bytes 5-8, whole number).
-  static void WriteCodeAndPrice(RecordContext& context) {
-    std::string code = CutField(context.record, 1, 3);
-    std::int32_t price = ToInt32(CutField(context.record, 5, 4), "단가");
-    context.AddRow();
-    context.recordset.SetValue("code", code);
-    context.recordset.SetValue("price", price);
-    context.recordset.Update();
+  // The code (bytes 1-3) and the price (bytes 5-8, a whole number).
+  static constexpr ColumnRule kLayout[] = {Text("code", {1, 3}), Int32("price", {5, 4}, "단가")};
+  static void WriteRow(RecordContext& context) {
+    RowValues row(context.record, kLayout);
+    context.WriteRow(row);
   }
 
-  RunShape FixedTableSettings(const std::string& table) {
-    RunShape settings;
-    settings.fixedTable = table;
-    settings.missingTableLabel = "차량";
-    return settings;
+  RunShape Vehicles(bool includeLastLine = false) {
+    RunShape shape;
+    shape.fixedTable = "carno";
+    shape.missingTableLabel = "차량";
+    shape.includeLastLine = includeLastLine;
+    return shape;
   }
 
   ScratchDir dir_;
@@ -59,15 +80,13 @@ class ImportRunTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ImportRunTest, ImportsAllButTheLastLineWithListRowsAndProgress) {
+TEST_F(ImportRunTest, AllButTheTrailerWithListRowsAndProgress) {
   MakeTable("carno");
   shell_.RecordLines = {"001 1200", "002   15", "\xB0\xA1  0007", "TOTAL 3"};
-  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
-
+  RunImport(shell_, Vehicles(), WriteRow);
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kCompleted);
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_EQ(view_.captions, std::vector<std::string>{"데이터 인서트"});
-  EXPECT_EQ(view_.progressMinimum, 0);
   EXPECT_EQ(view_.progressMaximum, 3);
   EXPECT_EQ(view_.progressValues, (std::vector<int>{1, 2, 3}));
   ASSERT_EQ(view_.rows.size(), 3u);
@@ -75,202 +94,103 @@ TEST_F(ImportRunTest, ImportsAllButTheLastLineWithListRowsAndProgress) {
   EXPECT_EQ(view_.rows[1].text, "001 1200");
   EXPECT_EQ(view_.rows[3].text, "가  0007");
   EXPECT_EQ(shell_.SharedRecordset, nullptr);
-  EXPECT_EQ(shell_.RecordLines.size(), 4u);  // kept: this run does not free them
-
-  auto rows = Rows("carno");
+  const auto rows = Rows("carno");
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0][0], "001");
-  EXPECT_EQ(rows[0][1], "1200");
-  EXPECT_EQ(rows[1][1], "15");
-  EXPECT_EQ(rows[2][0], "\xB0\xA1");  // the reader hands back CP949 bytes
-  EXPECT_EQ(rows[2][1], "7");
-  EXPECT_EQ(rows[2][2], "1899-12-30");  // blank default of the date column
-}
-
-TEST_F(ImportRunTest, EveryLineWhenAskedAndFreesRecordsAfterANormalEnd) {
-  MakeTable("carno");
-  shell_.RecordLines = {"001    1", "002    2"};
-  RunShape settings = FixedTableSettings("carno");
-  settings.includeLastLine = true;
-  settings.freeRecordLines = true;
-  RunImport(shell_, settings, WriteCodeAndPrice);
-  EXPECT_EQ(view_.rows.size(), 2u);
-  EXPECT_EQ(view_.progressMaximum, 2);
-  EXPECT_EQ(view_.progressValue, 2);
-  EXPECT_EQ(shell_.RecordLines, std::vector<std::string>{""});
-  EXPECT_EQ(Rows("carno").size(), 2u);
-}
-
-TEST_F(ImportRunTest, OneLineFileImportsNothing) {
-  MakeTable("carno");
-  shell_.RecordLines = {"001    1"};
-  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kCompleted);
-  EXPECT_EQ(view_.progressMinimum, 0);
+  EXPECT_EQ(rows[0], (OracleRow{"001", "1200", "1899-12-30"}));  // the date keeps its blank default
+  EXPECT_EQ(rows[2][0], "\xB0\xA1");
+  // Every line when asked (the site file has no trailer); one line alone is a trailer.
+  shell_.RecordLines = {"003    3", "004    4"};
+  RunImport(shell_, Vehicles(true), WriteRow);
+  shell_.RecordLines = {"005    5"};
+  RunImport(shell_, Vehicles(), WriteRow);
   EXPECT_EQ(view_.progressMaximum, 0);
   EXPECT_TRUE(view_.rows.empty());
-  EXPECT_EQ(view_.clears, 1);
-  EXPECT_TRUE(Rows("carno").empty());
+  EXPECT_EQ(Rows("carno").size(), 5u);
 }
 
-TEST_F(ImportRunTest, MissingFixedTableLeavesTheDisplayAlone) {
-  view_.rows[1] = {"성공", "earlier run"};
-  shell_.RecordLines = {"001    1", "002    2", "end"};
-  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
-  EXPECT_EQ(view_.messages, std::vector<std::string>{kMissingVehicles});
-  EXPECT_TRUE(view_.captions.empty());
-  EXPECT_EQ(view_.clears, 0);
-  EXPECT_EQ(view_.rows.size(), 1u);
-  EXPECT_EQ(view_.progressMaximum, -1);
-  EXPECT_EQ(shell_.SharedRecordset, nullptr);
-  EXPECT_EQ(shell_.RecordLines.size(), 3u);
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("carno.dbf")));
-}
-
-TEST_F(ImportRunTest, FailureAtRecordKKeepsKRowsAndNamesTheLine) {
+TEST_F(ImportRunTest, EndingsAFailureAtRecordKKeepsKRowsAndNamesLineK) {
   MakeTable("carno");
   shell_.RecordLines = {"001    1", "002    2", "003  x12", "004    4", "end"};
-  RunShape settings = FixedTableSettings("carno");
-  settings.freeRecordLines = true;
-  RunImport(shell_, settings, WriteCodeAndPrice);
+  RunImport(shell_, Vehicles(), WriteRow);
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
-  EXPECT_EQ(view_.messages,
-            std::vector<std::string>{"파일의 3번째 줄: 단가 'x12'을(를) 정수로 바꿀 수 없습니다."});
+  EXPECT_EQ(view_.messages, std::vector<std::string>{"파일의 3번째 줄: 단가 'x12'을(를) 정수로 바꿀 수 없습니다."});
   EXPECT_EQ(view_.rows.size(), 2u);
-  EXPECT_EQ(view_.progressValue, 2);
-  EXPECT_EQ(shell_.SharedRecordset, nullptr);
-  EXPECT_EQ(shell_.RecordLines.size(), 5u);  // not freed after an error
-  auto rows = Rows("carno");
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[1][0], "002");
-}
-
-TEST_F(ImportRunTest, TableLayerErrorsTakeTheErrorPathWithTheLineNumber) {
-  MakeTable("carno");
-  shell_.RecordLines = {"001", "002", "end"};
-  RunImport(shell_, FixedTableSettings("carno"), [](RecordContext& context) {
-    context.AddRow();
-    if (context.index == 1) context.recordset.SetValue("no_such_column", std::string("x"));
-    context.recordset.Update();
+  EXPECT_EQ(Rows("carno").size(), 2u);
+  // A table-layer error takes the same path with its line; an open failure before the loop has none.
+  shell_.RecordLines = {"001    1", "toolong 2", "end"};
+  RunImport(shell_, Vehicles(), [](RecordContext& context) {
+    static constexpr ColumnRule kWide[] = {Text("code", {1, 7})};
+    RowValues row(context.record, kWide);
+    context.WriteRow(row);
   });
-  ASSERT_EQ(view_.messages.size(), 1u);
-  EXPECT_EQ(view_.messages[0].rfind("파일의 2번째 줄: ", 0), 0u) << view_.messages[0];
+  EXPECT_EQ(view_.messages.back().rfind("파일의 2번째 줄: 테이블 carno의 열 code", 0), 0u) << view_.messages.back();
+  RunShape noCheck;
+  noCheck.fixedTable = "vdrs110";
+  RunImport(shell_, noCheck, WriteRow);
+  EXPECT_EQ(view_.messages.back().rfind("테이블 vdrs110", 0), 0u) << view_.messages.back();
+  EXPECT_EQ(Rows("carno").size(), 3u);
+}
+
+TEST_F(ImportRunTest, MissingFixedTableLeavesTheDisplayAndNoConnectionNamesTheDirectory) {
+  view_.rows[1] = {"성공", "earlier run"};
+  shell_.RecordLines = {"001    1", "end"};
+  RunImport(shell_, Vehicles(), WriteRow);
+  EXPECT_EQ(view_.messages, std::vector<std::string>{"차량 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오."});
+  EXPECT_TRUE(view_.captions.empty());
   EXPECT_EQ(view_.rows.size(), 1u);
-  EXPECT_EQ(Rows("carno").size(), 1u);
-}
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("carno.dbf")));
 
-TEST_F(ImportRunTest, OpenFailureBeforeTheLoopHasNoLineNumber) {
-  shell_.RecordLines = {"001", "end"};
-  RunShape settings;  // no existence check: the open itself fails
-  settings.fixedTable = "vdrs110";
-  RunImport(shell_, settings, WriteCodeAndPrice);
-  ASSERT_EQ(view_.messages.size(), 1u);
-  EXPECT_EQ(view_.messages[0].find("파일의"), std::string::npos);
-  EXPECT_NE(view_.messages[0].find("vdrs110"), std::string::npos);
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
-}
-
-TEST_F(ImportRunTest, WithoutAConnectionTheRunNamesTheTableDirectory) {
   RecordingView view;
   ImportShell shell(view);
-  const std::string missing = dir_.File("no_such_dir");
-  OpenTargetDatabase(shell, missing);
-  ASSERT_EQ(view.messages.size(), 1u);  // the failed open is shown
-  EXPECT_EQ(shell.SharedConnection, nullptr);
+  OpenTargetDatabase(shell, dir_.File("no_such_dir"));
   shell.RecordLines = {"001    1", "end"};
-  RunImport(shell, FixedTableSettings("carno"), WriteCodeAndPrice);
-  ASSERT_EQ(view.messages.size(), 2u);
-  EXPECT_EQ(view.messages[1], "테이블 폴더 '" + missing +
-                                  "'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 "
-                                  "시작하십시오.");
+  RunImport(shell, Vehicles(), WriteRow);
+  ASSERT_EQ(view.messages.size(), 2u);  // the failed open, then the run
+  EXPECT_EQ(view.messages[1], "테이블 폴더 '" + dir_.File("no_such_dir") +
+                                  "'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오.");
   EXPECT_EQ(shell.lastOutcome, RunOutcome::kEndedEarly);
-  CloseTargetDatabase(shell);
-  EXPECT_EQ(view.messages.size(), 2u);  // closing after a failed open says nothing
 }
 
-TEST_F(ImportRunTest, StopRequestEndsQuietlyAfterTheCurrentRecord) {
+TEST_F(ImportRunTest, AStopEndsQuietlyAfterTheCurrentRecord) {
   MakeTable("carno");
-  shell_.RecordLines = {"001    1", "002    2", "003    3", "004    4", "end"};
-  view_.stopAfterRows = 2;
-  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
-  EXPECT_TRUE(view_.messages.empty());
-  EXPECT_EQ(shell_.SharedRecordset, nullptr);
+  for (int stopAfter : {2, 0}) {  // 0: the window was closed while the file was loading
+    shell_.RecordLines = {"001    1", "002    2", "003    3", "end"};
+    view_.stopAfterRows = stopAfter;
+    RunImport(shell_, Vehicles(), WriteRow);
+    EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
+    EXPECT_TRUE(view_.messages.empty());
+  }
   EXPECT_EQ(Rows("carno").size(), 2u);
 }
 
-TEST_F(ImportRunTest, AStopBeforeTheFirstRecordWritesNothing) {
-  MakeTable("carno");
-  shell_.RecordLines = {"001 1200", "002   15", "TOTAL 2"};
-  view_.stopAfterRows = 0;  // the window was closed while the file was loading
-  RunImport(shell_, FixedTableSettings("carno"), WriteCodeAndPrice);
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
-  EXPECT_TRUE(view_.rows.empty());
-  EXPECT_EQ(shell_.SharedRecordset, nullptr);
-  EXPECT_TRUE(Rows("carno").empty());
-}
-
-TEST_F(ImportRunTest, AppendingToAnIndexedTableGivesOneNotice) {
-  std::filesystem::path fixtures = FIXTURES_DIR;
-  for (const char* extension : {".dbf", ".fpt", ".cdx"}) {
-    std::filesystem::copy_file(fixtures / (std::string("fox2_cdx") + extension),
-                               dir_.File(std::string("fox2_cdx") + extension));
-  }
-  shell_.RecordLines = {"100777", "100778", "end"};
-  RunShape settings;
-  settings.fixedTable = "fox2_cdx";
-  RunImport(shell_, settings, [](RecordContext& context) {
-    context.AddRow();
-    context.recordset.SetValue("D11_CODE", context.record);
-    context.recordset.Update();
-  });
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kCompleted);
-  ASSERT_EQ(view_.messages.size(), 1u);
-  EXPECT_NE(view_.messages[0].find("fox2_cdx"), std::string::npos) << view_.messages[0];
-  EXPECT_NE(view_.messages[0].find("색인"), std::string::npos);
-  EXPECT_EQ(Rows("fox2_cdx").size(), 4u);
-  // The notice names the tables of one run only.
-  shell_.RecordLines = {"x"};
-  RunImport(shell_, settings, [](RecordContext&) {});
-  EXPECT_EQ(view_.messages.size(), 1u);
-}
-
-TEST_F(ImportRunTest, DatedTableSwitchStopsAtAMissingMonth) {
+TEST_F(ImportRunTest, DatedTablesSwitchWithTheDateAndAMissingMonthEndsTheRun) {
   MakeTable("k31_0403");
   shell_.RecordLines = {"0403 2004/03/31", "0403 2004/03/31", "0404 2004/04/01", "end"};
   DatedTableSwitch tables("k31_", TableNameRule::kMonthly, true);
-  RunShape settings;
-  RunImport(shell_, settings, [&](RecordContext& context) {
-    tables.SwitchTo(context, CutField(context.record, 6, 10));
-    context.AddRow();
-    context.recordset.SetValue("code", CutField(context.record, 1, 4));
-    context.recordset.Update();
-  });
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
-  EXPECT_EQ(view_.messages, std::vector<std::string>{
-                                "k31_0404.dbf 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오."});
-  EXPECT_EQ(view_.rows.size(), 2u);
-  EXPECT_EQ(Rows("k31_0403").size(), 2u);
-}
-
-TEST_F(ImportRunTest, DatedTableSwitchWithoutCheckTakesTheErrorPath) {
-  shell_.RecordLines = {"0403 2004/03/31", "end"};
-  DatedTableSwitch tables("k31_", TableNameRule::kMonthly, false);
   RunImport(shell_, RunShape{}, [&](RecordContext& context) {
     tables.SwitchTo(context, CutField(context.record, 6, 10));
+    WriteRow(context);
+  });
+  EXPECT_EQ(view_.messages, std::vector<std::string>{"k31_0404.dbf 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오."});
+  EXPECT_EQ(Rows("k31_0403").size(), 2u);
+  EXPECT_EQ(DatedTableName("so", TableNameRule::kDaily, "24/01/15"), "so240115");
+}
+
+TEST_F(ImportRunTest, AnIndexedTableIsNamedOnceAtTheEndOfItsRun) {
+  for (const char* extension : {".dbf", ".fpt", ".cdx"})
+    std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/fox2_cdx" + extension,
+                               dir_.File(std::string("fox2_cdx") + extension));
+  shell_.RecordLines = {"100777", "100778", "end"};
+  RunShape shape;
+  shape.fixedTable = "fox2_cdx";
+  RunImport(shell_, shape, [](RecordContext& context) {
+    static constexpr ColumnRule kCode[] = {Text("D11_CODE", {1, 6})};
+    RowValues row(context.record, kCode);
+    context.WriteRow(row);
   });
   ASSERT_EQ(view_.messages.size(), 1u);
-  EXPECT_EQ(view_.messages[0].rfind("파일의 1번째 줄: ", 0), 0u);
-  EXPECT_NE(view_.messages[0].find("k31_0403"), std::string::npos);
+  EXPECT_NE(view_.messages[0].find("fox2_cdx"), std::string::npos) << view_.messages[0];
+  shell_.RecordLines = {"x"};
+  RunImport(shell_, shape, [](RecordContext&) {});
+  EXPECT_EQ(view_.messages.size(), 1u);
 }
-
-TEST(DatedTableName, MonthlyAndDailyNames) {
-  EXPECT_EQ(DatedTableName("k31_", TableNameRule::kMonthly, "2004/03/15"), "k31_0403");
-  EXPECT_EQ(DatedTableName("K57_", TableNameRule::kMonthly, "2004/3/15"), "K57_043/");
-  EXPECT_EQ(DatedTableName("so", TableNameRule::kDaily, "24/01/15"), "so240115");
-  EXPECT_EQ(MissingTableMessage("현장"), "현장 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오.");
-  EXPECT_EQ(MissingDatedTableMessage("so240115"),
-            "so240115.dbf 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오.");
-}
-

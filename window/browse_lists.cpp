@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/dispatcher.h"
+#include "common/encoding.h"
 
 namespace window {
 namespace {

@@ -24,21 +24,20 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <exception>
+#include <string_view>
+
+#include "common/messages.h"
 
 namespace window {
 namespace {
 
-// Grid cells of the option buttons: the "골재" kinds 0-5 in two columns of
-// three, the "레미콘" kinds 6-10 in three columns over the same area.
-struct OptionCell {
-  int row;
-  int column;
-};
-constexpr std::array<OptionCell, ModMain::kKindCount> kOptionCells{{
-    {0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1},  // 골재
-    {0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2},          // 레미콘
-}};
-constexpr int kFirstReadyMixKind = 6;
+// The tabs, in the kind table's words, and how many rows of option buttons
+// each fills before it starts the next column: the "골재" kinds in two columns
+// of three, the "레미콘" kinds in three columns of two, over the same area.
+constexpr const char* kTabs[] = {"골재", "레미콘"};
+constexpr int kRowsPerTab[] = {3, 2};
+
+int TabOf(const ModMain::KindInfo& info) { return std::string_view(info.tab) == kTabs[0] ? 0 : 1; }
 
 QFont RecordListFont() {
   // A fixed-pitch Korean font keeps the record columns aligned.
@@ -108,7 +107,6 @@ void Form1::BuildControls() {
 
   BuildStatusBar();
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-  // 11775 x 7800 twips at 96 dots per inch; layouts take over from there.
   resize(785, 520);
 }
 
@@ -156,8 +154,7 @@ QWidget* Form1::BuildTabStrip() {
   layout->setSpacing(0);
   TabStrip1 = new QTabBar;
   TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
-  TabStrip1->addTab(QStringLiteral("골재"));
-  TabStrip1->addTab(QStringLiteral("레미콘"));
+  for (const char* tab : kTabs) TabStrip1->addTab(QString::fromUtf8(tab));
   TabStrip1->setExpanding(false);
   layout->addWidget(TabStrip1);
 
@@ -166,14 +163,17 @@ QWidget* Form1::BuildTabStrip() {
   auto* grid = new QGridLayout(page);
   optionGroup_ = new QButtonGroup(this);
   optionGroup_->setExclusive(true);  // one group across both tabs
-  for (int kind = 0; kind < ModMain::kKindCount; ++kind) {
-    auto* option = new QRadioButton(QString::fromUtf8(ModMain::KindInfo(kind).caption));
-    option->setObjectName(QStringLiteral("Option1_%1").arg(kind));
-    option->setVisible(kind < kFirstReadyMixKind);
+  int placed[2] = {0, 0};
+  for (const ModMain::KindInfo& info : ModMain::Kinds()) {
+    const int tab = TabOf(info);
+    auto* option = new QRadioButton(QString::fromUtf8(info.caption));
+    option->setObjectName(QStringLiteral("Option1_%1").arg(info.kind));
+    option->setVisible(tab == 0);
     // Hidden buttons take no room, so both groups share the same cells.
-    grid->addWidget(option, kOptionCells[kind].row, kOptionCells[kind].column);
-    optionGroup_->addButton(option, kind);
-    Option1[kind] = option;
+    const int position = placed[tab]++;
+    grid->addWidget(option, position % kRowsPerTab[tab], position / kRowsPerTab[tab]);
+    optionGroup_->addButton(option, info.kind);
+    Option1[info.kind] = option;
   }
   grid->setRowMinimumHeight(2, Option1[0]->sizeHint().height());
   layout->addWidget(page);
@@ -192,7 +192,7 @@ QWidget* Form1::BuildProgressFrame() {
   Command2->setObjectName(QStringLiteral("Command2"));
   Label2 = new QLabel(QStringLiteral("진행상황 "));
   Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setMinimumWidth(Label2->fontMetrics().horizontalAdvance(QStringLiteral("데이터 인서트 ")));
+  Label2->setMinimumWidth(Label2->fontMetrics().horizontalAdvance(QString::fromUtf8(ModMain::kInsertCaption) + ' '));
   ProgressBar1 = new QProgressBar;
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
   ProgressBar1->setRange(0, 100);
@@ -278,10 +278,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::Option1_Click(int index) { ImportKind = static_cast<std::int16_t>(index); }
 
 void Form1::TabStrip1_Click(int tab) {
-  for (int kind = 0; kind < ModMain::kKindCount; ++kind) {
-    const bool readyMix = kind >= kFirstReadyMixKind;
-    Option1[kind]->setVisible(tab == 2 ? readyMix : !readyMix);
-  }
+  for (const ModMain::KindInfo& info : ModMain::Kinds()) Option1[info.kind]->setVisible(TabOf(info) == tab - 1);
 }
 
 void Form1::Drive1_Change() {

@@ -14,7 +14,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "common/dispatcher.h"
+#include "import/dispatcher.h"
+#include "import/kinds.h"
 #include "common/import_shell.h"
 #include "window/browse_lists.h"
 #include "window/record_list_model.h"

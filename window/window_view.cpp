@@ -66,7 +66,6 @@ void WindowView::ShowMessage(const std::string& text) {
 
 // The run's thread is not the window's: the window keeps processing its own
 // events, so there is nothing to do here.
-void WindowView::ProcessEvents() {}
 
 void WindowView::Post(Op op) {
   bool schedule = false;

@@ -51,7 +51,6 @@ class WindowView : public QObject, public ModMain::ImportView {
   void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
                      const std::string& name) override;
   void ShowMessage(const std::string& text) override;
-  void ProcessEvents() override;
   bool StopRequested() const override { return stop_.load(); }
 
   void RequestStop() { stop_ = true; }
@@ -61,7 +60,6 @@ class WindowView : public QObject, public ModMain::ImportView {
   void Drain();
 
   // The range the core asked for (the bar shows 0..1 for an empty range).
-  int LogicalMinimum() const { return logicalMinimum_; }
   int LogicalMaximum() const { return logicalMaximum_; }
 
  private:

@@ -23,7 +23,6 @@ struct RecordingView : ModMain::ImportView {
   int clears = 0;
   std::string countPanel;
   std::vector<std::string> messages;
-  int eventCalls = 0;
   std::vector<std::pair<std::string, std::string>> codeMap;
   int stopAfterRows = -1;  // StopRequested once this many rows exist
 
@@ -53,7 +52,6 @@ struct RecordingView : ModMain::ImportView {
     codeMap.emplace_back(oldCode, newCode);
   }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ProcessEvents() override { ++eventCalls; }
   bool StopRequested() const override {
     return stopAfterRows >= 0 && static_cast<int>(rows.size()) >= stopAfterRows;
   }

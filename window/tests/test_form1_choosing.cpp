@@ -14,7 +14,8 @@
 #include <QTreeWidget>
 #include <memory>
 
-#include "common/dispatcher.h"
+#include "import/kinds.h"
+#include "common/messages.h"
 #include "window_test_support.h"
 
 using namespace windowtest;

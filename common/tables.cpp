@@ -1,26 +1,25 @@
-// Opening tables on the shared connection, the existence check and the
-// missing-table messages.
-#include "common/encoding.h"
+#include "common/tables.h"
+
+#include <exception>
+
 #include "common/errors.h"
 #include "common/fields.h"
 #include "common/import_run.h"
+#include "common/messages.h"
 
 namespace ModMain {
 namespace {
 
 dbf::Connection& ConnectionOf(ImportShell& shell) {
-  if (!shell.SharedConnection || !shell.SharedConnection->IsOpen()) {
-    throw ImportFailure("테이블 폴더 '" + shell.tableDirectory +
-                        "'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오.");
-  }
+  if (!shell.SharedConnection || !shell.SharedConnection->IsOpen())
+    throw ImportFailure(NotConnectedMessage(shell.tableDirectory));
   return *shell.SharedConnection;
 }
 
 }  // namespace
 
 void OpenTable(ImportShell& shell, dbf::Recordset& recordset, const std::string& table) {
-  dbf::Connection& connection = ConnectionOf(shell);
-  recordset.Open(table, connection);
+  recordset.Open(table, ConnectionOf(shell));
 }
 
 bool TableExists(ImportShell& shell, const std::string& table) {
@@ -29,22 +28,21 @@ bool TableExists(ImportShell& shell, const std::string& table) {
   return ConnectionOf(shell).TableExists(table);
 }
 
-std::string MissingTableMessage(const std::string& firstLineSubject) {
-  return firstLineSubject + " 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오.";
+void CloseReporting(ImportShell& shell, dbf::Recordset* recordset) {
+  if (!recordset) return;
+  try {
+    recordset->Close();
+  } catch (const std::exception& error) {
+    shell.ShowMessage(error.what());
+  }
 }
 
-std::string MissingDatedTableMessage(const std::string& tableNameCp949) {
-  return MissingTableMessage(Cp949ToUtf8(tableNameCp949) + ".dbf");
-}
-
-std::string DatedTableName(const std::string& prefix, TableNameRule rule,
-                           const std::string& dateText) {
+std::string DatedTableName(const std::string& prefix, TableNameRule rule, const std::string& dateText) {
   switch (rule) {
     case TableNameRule::kMonthly:
       return prefix + MidChars(dateText, 3, 2) + MidChars(dateText, 6, 2);
     case TableNameRule::kDaily:
-      return prefix + MidChars(dateText, 1, 2) + MidChars(dateText, 4, 2) +
-             MidChars(dateText, 7, 2);
+      return prefix + MidChars(dateText, 1, 2) + MidChars(dateText, 4, 2) + MidChars(dateText, 7, 2);
   }
   return prefix;
 }
@@ -54,7 +52,7 @@ DatedTableSwitch::DatedTableSwitch(std::string prefix, TableNameRule rule, bool 
 
 void DatedTableSwitch::SwitchTo(RecordContext& context, const std::string& dateText) {
   if (holding_ && dateText == heldDateText_) return;
-  if (context.recordset.IsOpen()) context.recordset.Close();
+  context.recordset.Close();
   holding_ = false;
   const std::string table = DatedTableName(prefix_, rule_, dateText);
   if (checkExists_ && !TableExists(context.shell, table)) {

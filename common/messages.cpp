@@ -1,0 +1,55 @@
+#include "common/messages.h"
+
+#include "common/encoding.h"
+
+namespace ModMain {
+
+std::string RecordCountPanel(int lines) { return "전체레코드수 : " + std::to_string(lines); }
+
+std::string LinePrefix(int lineNumber) { return "파일의 " + std::to_string(lineNumber) + "번째 줄: "; }
+
+std::string MissingTableMessage(const std::string& subject) {
+  return subject + " 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오.";
+}
+
+std::string MissingDatedTableMessage(const std::string& tableNameCp949) {
+  return MissingTableMessage(Cp949ToUtf8(tableNameCp949) + ".dbf");
+}
+
+std::string FileMessage(const std::string& pathBytes, std::string_view rest) {
+  return "파일 '" + DecodeFileName(pathBytes) + "'" + std::string(rest);
+}
+
+namespace {
+std::string Quoted(std::string_view label, std::string_view textCp949) {
+  return std::string(label) + " '" + Cp949ToUtf8(textCp949) + "'";
+}
+}  // namespace
+
+std::string NotWholeNumberMessage(std::string_view label, std::string_view textCp949) {
+  return Quoted(label, textCp949) + "을(를) 정수로 바꿀 수 없습니다.";
+}
+
+std::string OutOfRangeMessage(std::string_view label, std::string_view textCp949, std::string_view range) {
+  return Quoted(label, textCp949) + "은(는) 정수 범위(" + std::string(range) + ")를 벗어납니다.";
+}
+
+std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view dayCp949) {
+  return "날짜에 월 또는 일이 없습니다 (월 '" + Cp949ToUtf8(monthCp949) + "', 일 '" + Cp949ToUtf8(dayCp949) +
+         "'). 날짜가 없는 레코드는 월별·일별 테이블을 정할 수 없습니다.";
+}
+
+std::string CustomerNotFoundMessage(std::string_view nameCp949) {
+  return "거래처 \"" + Cp949ToUtf8(nameCp949) + "\"을(를) 거래처 테이블(vdrs110)에서 찾을 수 없습니다.";
+}
+
+std::string CodeSeriesFullMessage(char series) {
+  const std::string s(1, series);
+  return "거래처 코드가 " + s + "00001부터 " + s + "99999까지 모두 쓰여 더 만들 수 없습니다.";
+}
+
+std::string NotConnectedMessage(const std::string& tableDirectory) {
+  return "테이블 폴더 '" + tableDirectory + "'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오.";
+}
+
+}  // namespace ModMain

@@ -1,0 +1,39 @@
+// The import core's texts: captions, statuses and the sentences of its
+// messages, each written once. Every text is UTF-8; values in them arrive as
+// CP949 and are shown with the one display rule for bytes that are not CP949.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ModMain {
+
+inline constexpr const char* kLoadCaption = "파일읽기";
+inline constexpr const char* kInsertCaption = "데이터 인서트";
+inline constexpr const char* kSuccessStatus = "성공";
+inline constexpr const char* kWrongFileMessage = "파일을 잘못 선택하셨습니다.\r\n다시 파일을 선택하십시오.";
+
+// "전체레코드수 : N", the first status panel.
+std::string RecordCountPanel(int lines);
+
+// "파일의 N번째 줄: ": what a message about the record on line N starts with.
+std::string LinePrefix(int lineNumber);
+
+// "<subject> 테이블이 없습니다." CR LF "테이블을 확인하고 다시 시도하십시오."
+std::string MissingTableMessage(const std::string& subject);
+// The same for a date-named table: "<name>.dbf 테이블이 없습니다." ...
+std::string MissingDatedTableMessage(const std::string& tableNameCp949);
+
+// "파일 '<name>'" + rest: every message about an export file starts so.
+std::string FileMessage(const std::string& pathBytes, std::string_view rest);
+
+// Conversions: "<label> '<text>'을(를) 정수로 바꿀 수 없습니다." and the range.
+std::string NotWholeNumberMessage(std::string_view label, std::string_view textCp949);
+std::string OutOfRangeMessage(std::string_view label, std::string_view textCp949, std::string_view range);
+std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view dayCp949);
+
+std::string CustomerNotFoundMessage(std::string_view nameCp949);
+std::string CodeSeriesFullMessage(char series);
+std::string NotConnectedMessage(const std::string& tableDirectory);
+
+}  // namespace ModMain

@@ -1,0 +1,105 @@
+#include "common/record_layout.h"
+
+#include "common/errors.h"
+
+namespace ModMain {
+
+RowValues::RowValues(const std::string& record, std::span<const ColumnRule> layout, int groupOffset) {
+  entries_.reserve(layout.size());
+  for (const ColumnRule& rule : layout) {
+    Entry entry{&rule, {}, {}, {}};
+    const int shift = rule.inGroup ? groupOffset : 0;
+    for (std::size_t i = 0; i < rule.fields.size(); ++i) {
+      const Field field = rule.fields[i];
+      if (field.length > 0) entry.parts[i] = CutField(record, field.start + shift, field.length);
+    }
+    const auto& parts = entry.parts;
+    switch (rule.rule) {
+      case Rule::kText:
+        entry.text = rule.text + parts[0];
+        entry.value = entry.text;
+        break;
+      case Rule::kCodeOrEmpty:
+        entry.text = parts[0].empty() ? std::string() : rule.text + parts[0];
+        entry.value = entry.text;
+        break;
+      case Rule::kJoined:
+      case Rule::kJoinedOrEmpty: {
+        const int count = rule.fields[2].length > 0 ? 3 : 2;
+        if (rule.rule == Rule::kJoinedOrEmpty) {
+          // Blank when every byte from the first part to the last is blank.
+          const Field first = rule.fields[0], last = rule.fields[count - 1];
+          if (CutField(record, first.start + shift, last.start + last.length - first.start).empty()) {
+            entry.value = entry.text;
+            break;
+          }
+        }
+        for (int i = 0; i < count; ++i) entry.text += (i > 0 ? rule.text : "") + parts[i];
+        entry.value = entry.text;
+        break;
+      }
+      case Rule::kNumber:
+        entry.text = parts[0];
+        entry.value = LeadingNumber(entry.text);
+        break;
+      case Rule::kDecimal:
+        entry.text = parts[0] + "." + parts[1];
+        entry.value = LeadingNumber(entry.text);
+        break;
+      case Rule::kInt32:
+      case Rule::kInt16:
+        entry.text = parts[0];  // converted by Convert
+        break;
+      case Rule::kDate:
+        entry.text = DateText(parts[0], parts[1], parts[2]);
+        entry.value = entry.text;
+        break;
+      case Rule::kDateOrZero:
+        entry.text = DateText(parts[0], parts[1], parts[2]);
+        entry.value = DateValueOrZero(parts[0], parts[1], parts[2]);
+        break;
+      case Rule::kConstant:
+        entry.text = rule.text;
+        entry.value = entry.text;
+        break;
+      case Rule::kSupplied:
+        break;
+    }
+    entries_.push_back(std::move(entry));
+  }
+}
+
+RowValues::Entry& RowValues::Find(std::string_view column) {
+  for (Entry& entry : entries_)
+    if (column == entry.rule->column) return entry;
+  throw std::logic_error("no column " + std::string(column) + " in the layout");
+}
+
+const RowValues::Entry& RowValues::Find(std::string_view column) const {
+  return const_cast<RowValues*>(this)->Find(column);
+}
+
+const std::string& RowValues::Text(std::string_view column) const { return Find(column).text; }
+
+double RowValues::Number(std::string_view column) const { return LeadingNumber(Find(column).text); }
+
+void RowValues::RequireMonthAndDay(std::string_view column) const {
+  const Entry& entry = Find(column);
+  if (!HasMonthAndDay(entry.parts[1], entry.parts[2])) ThrowNoMonthOrDay(entry.parts[1], entry.parts[2]);
+}
+
+void RowValues::Supply(std::string_view column, dbf::Value value) { Find(column).value = std::move(value); }
+
+void RowValues::Append(const RowValues& more) {
+  entries_.insert(entries_.end(), more.entries_.begin(), more.entries_.end());
+}
+
+void RowValues::Convert() {
+  for (Entry& entry : entries_) {
+    if (entry.value) continue;
+    if (entry.rule->rule == Rule::kInt32) entry.value = ToInt32(entry.text, entry.rule->text);
+    if (entry.rule->rule == Rule::kInt16) entry.value = ToInt16(entry.text, entry.rule->text);
+  }
+}
+
+}  // namespace ModMain

@@ -1,0 +1,81 @@
+#include "import/kinds.h"
+
+#include <stdexcept>
+
+namespace ModMain {
+namespace {
+
+constexpr KindInfo kKinds[] = {
+    {kGCustomers, "골재", "거래처", NameTest::kEquals, "G거래처.txt", "G거래처.txt", 210,
+     &mod거래처::ImportGCustomers},
+    {kGVehicles, "골재", "차량", NameTest::kEquals, "G차량.txt", "G차량.txt", 41, &mod차량::ImportGVehicles},
+    {kGSales, "골재", "판매", NameTest::kEquals, "G판매.txt", "G판매.txt", 145, &mod판매::ImportGSales},
+    {kGCollections, "골재", "수금", NameTest::kEquals, "G수금.txt", "G수금.txt", 70, &mod수금::ImportGCollections},
+    {kGTaxInvoices, "골재", "세금", NameTest::kPrefix, "GSS", "GSS로 시작하는 이름 (대소문자 무관, 예: GSS0403.txt)", 616,
+     &mod세금::ImportGTaxInvoices},
+    {kDeliverySlips, "골재", "송장", NameTest::kPrefix, "S0",
+     "S0(숫자 0)으로 시작하는 이름 (대소문자 무관, 예: S0040315.txt)", 191, &mod송장::ImportDeliverySlips},
+    {kReadyMixCustomers, "레미콘", "거래처", NameTest::kEquals, "레미콘거래처.txt", "레미콘거래처.txt", 738,
+     &mod거래처::ImportReadyMixCustomers},
+    {kReadyMixSites, "레미콘", "현장", NameTest::kEquals, "레미콘현장.txt", "레미콘현장.txt", 259,
+     &mod거래처::ImportReadyMixSites},
+    {kReadyMixDailySales, "레미콘", "일일판매", NameTest::kEquals, "레미콘일일판매.txt", "레미콘일일판매.txt", 371,
+     &mod판매::ImportReadyMixDailySales},
+    {kReadyMixCollections, "레미콘", "수금", NameTest::kEquals, "레미콘수금.txt", "레미콘수금.txt", 225,
+     &mod수금::ImportReadyMixCollections},
+    {kReadyMixInvoices, "레미콘", "계산서", NameTest::kContains, "계산서",
+     "계산서가 들어간 이름 (예: 레미콘계산서.txt)", 616, &mod세금::ImportReadyMixInvoices},
+};
+static_assert(std::size(kKinds) == kKindCount);
+
+// Length in bytes of the UTF-8 character starting with `lead`.
+std::size_t Utf8CharLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// The first `count` characters (not bytes), with ASCII letters upper-cased.
+std::string UpperPrefix(std::string_view name, std::size_t count) {
+  std::string prefix;
+  std::size_t position = 0;
+  for (std::size_t taken = 0; taken < count && position < name.size(); ++taken) {
+    const std::size_t length = Utf8CharLength(static_cast<unsigned char>(name[position]));
+    for (char c : name.substr(position, length)) prefix += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    position += length;
+  }
+  return prefix;
+}
+
+std::size_t CharCount(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t position = 0; position < text.size(); ++count)
+    position += Utf8CharLength(static_cast<unsigned char>(text[position]));
+  return count;
+}
+
+}  // namespace
+
+std::span<const KindInfo> Kinds() { return kKinds; }
+
+const KindInfo& Kind(int kind) {
+  if (kind < 0 || kind >= kKindCount)
+    throw std::out_of_range("가져오기 종류는 0에서 " + std::to_string(kKindCount - 1) + " 사이입니다: " +
+                            std::to_string(kind));
+  return kKinds[kind];
+}
+
+bool FileNameFits(int kind, std::string_view fileNameUtf8) {
+  const KindInfo& info = Kind(kind);
+  const std::string_view pattern = info.pattern;
+  switch (info.test) {
+    case NameTest::kEquals: return fileNameUtf8 == pattern;
+    case NameTest::kPrefix: return UpperPrefix(fileNameUtf8, CharCount(pattern)) == pattern;
+    case NameTest::kContains: return fileNameUtf8.find(pattern) != std::string_view::npos;
+  }
+  return false;
+}
+
+}  // namespace ModMain

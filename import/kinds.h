@@ -1,0 +1,42 @@
+// The kind table: every import kind with its tab, caption, file-name rule,
+// record length and routine. The dispatcher, the command line's help and the
+// window's option buttons all read it; adding a kind is one entry here (and
+// its routine).
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "common/import_shell.h"
+#include "import/imports.h"
+
+namespace ModMain {
+
+using ImportRoutine = void (*)(ImportShell&);
+
+enum class NameTest {
+  kEquals,   // the whole name
+  kPrefix,   // the name starts with the pattern, ASCII letters in any case
+  kContains  // the name contains the pattern
+};
+
+struct KindInfo {
+  int kind;
+  const char* tab;      // "골재" or "레미콘"
+  const char* caption;  // the option button's caption
+  NameTest test;
+  const char* pattern;   // what the file name is tested against
+  const char* nameRule;  // the rule in words, for help texts and messages
+  int recordLength;      // bytes of a record of a sound export file
+  ImportRoutine routine;
+};
+
+std::span<const KindInfo> Kinds();
+// Throws std::out_of_range for a kind outside the table.
+const KindInfo& Kind(int kind);
+
+// The kind's file-name test on a decoded name (no directory).
+bool FileNameFits(int kind, std::string_view fileNameUtf8);
+
+}  // namespace ModMain

@@ -1,0 +1,185 @@
+// What every import shares: cutting fields by byte out of CP949 records, the
+// number and date rules, the display text, loading export files, the kind
+// table's file-name rules and the blank defaults of a new row.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "common/encoding.h"
+#include "common/errors.h"
+#include "common/fields.h"
+#include "common/import_shell.h"
+#include "common/loader.h"
+#include "import/kinds.h"
+#include "support/dbfread_oracle.h"
+#include "support/recording_view.h"
+#include "support/scratch_dir.h"
+
+using namespace ModMain;
+
+namespace {
+const std::string kGa = "\xB0\xA1";         // 가
+const std::string kGak = "\x81\x41";        // 갂: its trail byte is the letter 'A'
+const std::string kIdeoSpace = "\xA1\xA1";  // the ideographic space
+}  // namespace
+
+TEST(CutField, BytesNotCharactersTrimmedSpacesOnlyHalfCharactersDropped) {
+  const std::string car = Utf8ToCp949("차량");
+  const struct { std::string record; int start, length; std::string cut; } cases[] = {
+      {car + "AB", 5, 2, "AB"}, {car + "AB", 1, 4, car},
+      {"  ab c  |", 1, 8, "ab c"}, {"        ", 1, 8, ""}, {"\tab\t", 1, 4, "\tab\t"},
+      {kIdeoSpace + "x" + kIdeoSpace, 1, 5, kIdeoSpace + "x" + kIdeoSpace},
+      {"12345", 4, 10, "45"}, {"12345", 6, 1, ""}, {"12345", 0, 3, ""}, {"12345", 2, -1, ""}, {"", 1, 3, ""},
+      {kGa + kGa + kGa, 1, 3, kGa}, {kGa + kGa + kGa, 2, 3, kGa}, {kGa + kGa + kGa, 2, 4, kGa},
+      {"ab\xB0", 1, 3, "ab"},                                   // a lead byte at the record's end
+      {kGak + "BC", 2, 3, "BC"}, {"x" + kGak, 3, 1, ""}, {kGak + kGak + "Z", 4, 2, "Z"},  // 'A' is a trail byte
+  };
+  for (const auto& c : cases) EXPECT_EQ(CutField(c.record, c.start, c.length), c.cut) << c.start << "+" << c.length;
+}
+
+TEST(CutField, EveryCutOfMixedTextIsWholeCp949) {
+  std::mt19937 random(949);
+  const std::vector<std::string> pieces = {kGa, kGak, "A", " ", "7", kIdeoSpace, "\x81\x61", "z"};
+  for (int round = 0; round < 200; ++round) {
+    std::string record;
+    for (int k = static_cast<int>(random() % 20); k > 0; --k) record += pieces[random() % pieces.size()];
+    for (int start = 1; start <= static_cast<int>(record.size()) + 1; ++start)
+      for (int length = 0; length <= 6; ++length) {
+        const std::string cut = CutField(record, start, length);
+        ASSERT_LE(cut.size(), static_cast<std::size_t>(length));
+        ASSERT_EQ(Cp949ToUtf8(cut).find("\xEF\xBF\xBD"), std::string::npos) << start << "+" << length;
+        std::size_t i = 0;
+        while (i < cut.size()) i += Cp949CharLength(static_cast<unsigned char>(cut[i]));
+        ASSERT_EQ(i, cut.size());
+      }
+  }
+}
+
+TEST(Text, CharactersNotBytesAndOneRuleForBadBytes) {
+  const std::string text = kGa + "B" + kGak + "CD";
+  EXPECT_EQ(MidChars(text, 2, 2), "B" + kGak);
+  EXPECT_EQ(MidChars(text, 4, 10), "CD");
+  EXPECT_EQ(MidChars(text, 9, 1), "");
+  EXPECT_TRUE(ContainsText(text, kGak));
+  EXPECT_FALSE(ContainsText(text, "A"));  // the trail byte of 갂, not a letter
+  EXPECT_EQ(Cp949ToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(Cp949ToUtf8("\xB0 A"), "\xEF\xBF\xBD A");  // a bad trail keeps the character after it
+  EXPECT_EQ(Cp949ToUtf8("ab\xB0"), "ab\xEF\xBF\xBD");
+  EXPECT_THROW(Utf8ToCp949("\xF0\x9F\x98\x80"), std::runtime_error);
+  EXPECT_EQ(DecodeFileName("G" + Utf8ToCp949("차량") + ".txt"), "G차량.txt");
+  EXPECT_EQ(DecodeFileName("G차량.txt"), "G차량.txt");
+  EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+}
+
+TEST(Numbers, LeadingNumberNeverFailsWholeNumbersHalveToEven) {
+  const std::pair<std::string, double> leading[] = {{"15", 15}, {"", 0}, {"ab", 0}, {"00012.50", 12.5},
+      {" 1 2\t3\n4", 1234}, {"-7.5x9", -7.5}, {"1.2.3", 1.2}, {"-", 0}, {".", 0}, {"3" + kGa, 3}};
+  for (const auto& [text, value] : leading) EXPECT_DOUBLE_EQ(LeadingNumber(text), value) << text;
+  const std::pair<const char*, std::int32_t> whole[] = {{"1234.5", 1234}, {"1235.5", 1236}, {"-2.5", -2},
+      {"  0042 ", 42}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}};
+  for (const auto& [text, value] : whole) EXPECT_EQ(ToInt32(text, "금액"), value) << text;
+  EXPECT_EQ(ToInt16("32767", "번호"), 32767);
+  EXPECT_EQ(ToInt16("1.5", "번호"), 2);
+  EXPECT_EQ(RoundToInt32(2.5, "2.5", "금액"), 2);
+  for (const char* bad : {"", "   ", "x12", "12x", "1.2.3", "-", ".", "2147483648", "-2147483649"})
+    EXPECT_THROW(ToInt32(bad, "단가"), ImportFailure) << bad;
+  EXPECT_THROW(ToInt16("32768", "번호"), ImportFailure);
+  EXPECT_THROW(ToInt16("-32769", "번호"), ImportFailure);
+  try {
+    ToInt16(Utf8ToCp949("열"), "번호");
+    FAIL();
+  } catch (const ImportFailure& failure) {
+    EXPECT_STREQ(failure.what(), "번호 '열'을(를) 정수로 바꿀 수 없습니다.");
+  }
+}
+
+TEST(Dates, TextMonthDayAndZeroDate) {
+  EXPECT_EQ(DateText("2004", " 3", "5 "), "2004/3/5");
+  EXPECT_FALSE(HasMonthAndDay("00", "15"));
+  EXPECT_FALSE(HasMonthAndDay("03", ""));
+  EXPECT_EQ(DateValueOrZero("2004", "03", "15"), dbf::Value(std::string("2004/03/15")));
+  EXPECT_EQ(DateValueOrZero("2004", "ab", "15"), dbf::Value(dbf::kZeroDate));
+  EXPECT_THROW(ThrowNoMonthOrDay("00", "15"), ImportFailure);
+}
+
+TEST(FileNames, EachKindTakesItsOwnNamesOnly) {
+  const struct { const char* name; int kind; } fits[] = {
+      {"G거래처.txt", 0}, {"G차량.txt", 1}, {"G판매.txt", 2}, {"G수금.txt", 3}, {"gss0405.txt", 4}, {"GsS", 4},
+      {"s0040501.txt", 5}, {"레미콘거래처.txt", 6}, {"레미콘현장.txt", 7}, {"레미콘일일판매.txt", 8},
+      {"레미콘수금.txt", 9}, {"2004년3월계산서자료.txt", 10},
+      // no kind at all
+      {"g차량.txt", -1}, {"G차량.TXT", -1}, {"G차량.txt ", -1}, {"GS.txt", -1}, {" GSS.txt", -1},
+      {"SO0405.txt", -1}, {"송장S0.txt", -1}, {"계 산 서.txt", -1}, {"", -1}};
+  for (const auto& f : fits)
+    for (const KindInfo& kind : Kinds()) EXPECT_EQ(FileNameFits(kind.kind, f.name), kind.kind == f.kind) << f.name;
+}
+
+TEST(Loader, LinesRecordCountLimitsAndFailures) {
+  ScratchDir dir;
+  RecordingView view;
+  ImportShell shell(view);
+  auto write = [&](const std::string& name, const std::string& bytes) {
+    std::ofstream(dir.File(name), std::ios::binary) << bytes;
+    return dir.File(name);
+  };
+  const std::string stray = "\xC2\xF7\xB7\xAE  \x81\x41\xFF\t";
+  const std::pair<std::string, std::vector<std::string>> files[] = {
+      {"a\r\nb \r\n c\r\n", {"a", "b ", " c"}}, {"a\r\nb \r\n c", {"a", "b ", " c"}},
+      {"a\rb\r\nc\nd\r\n", {"a", "b", "c\nd"}}, {"p\r\r\nq", {"p", "", "q"}}, {"a\r\n\r\n", {"a", ""}},
+      {stray + "\r\n", {stray}}};
+  for (const auto& [bytes, lines] : files) {
+    LoadExportFile(shell, write("f.txt", bytes));
+    EXPECT_EQ(shell.RecordLines, lines);
+    EXPECT_EQ(view.countPanel, "전체레코드수 : " + std::to_string(lines.size()));
+    EXPECT_EQ(view.progressValue, static_cast<int>(lines.size()));
+  }
+  std::string max;
+  for (int i = 0; i < kMaxRecordLines; ++i) max += std::to_string(i) + "\r\n";
+  LoadExportFile(shell, write("max.txt", max));
+  EXPECT_EQ(shell.RecordLines.size(), 32767u);
+  // Refusals name the file and keep the records loaded before.
+  const std::pair<std::string, const char*> refused[] = {
+      {write("over.txt", max + "x"), "32767"}, {write("empty.txt", ""), "비어"},
+      {dir.File("nothere.txt"), "nothere.txt"}, {dir.Path(), "폴더"},
+      {write("G\xC2\xF7\xB7\xAE.txt", ""), "G차량.txt"}};
+  for (const auto& [path, fragment] : refused) {
+    try {
+      LoadExportFile(shell, path);
+      ADD_FAILURE() << path << " loaded";
+    } catch (const ImportFailure& failure) {
+      EXPECT_NE(std::string(failure.what()).find(fragment), std::string::npos) << failure.what();
+    }
+    EXPECT_EQ(shell.RecordLines.size(), 32767u);
+  }
+}
+
+TEST(SetBlankDefaults, EachColumnTypeGetsItsBlank) {
+  // CNO C, CNAME C null, QTY N, FLT F, F_DATE D, F_TIME T, F_LOG L, F_MEMO M,
+  // F_INT I, F_DBL B, F_CUR Y, F_NNUM N null: the other engine's every-type table.
+  ScratchDir dir;
+  for (const char* extension : {".dbf", ".fpt"})
+    std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/vfp_types" + extension,
+                               dir.File(std::string("vfp_types") + extension));
+  std::vector<std::string> messages;
+  auto append = [&](bool defaults) {
+    dbf::Connection connection;
+    connection.Open(dir.Path());
+    dbf::Recordset recordset;
+    recordset.Open("vfp_types", connection);
+    recordset.AddNew();
+    if (defaults) SetBlankDefaults(recordset, [&](const std::string& m) { messages.push_back(m); });
+    recordset.Update();
+  };
+  append(false);  // the format's blank record, to show the defaults differ from it
+  append(true);
+  const auto rows = ReadWithDbfread(dir.File("vfp_types.dbf"));
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(OracleRow(rows[3].begin(), rows[3].begin() + 12), (OracleRow{"", "", "0.0", "0.0", "1899-12-30", "1899-12-30 00:00:00", "None", " ", "0", "0.0",
+                                 rows[2][10], "0"}));
+  EXPECT_NE(rows[2][2], "0.0");
+  EXPECT_NE(rows[2][4], "1899-12-30");
+  EXPECT_TRUE(messages.empty());
+}
