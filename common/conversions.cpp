@@ -23,7 +23,7 @@ double RoundHalfEven(double value) {
 }
 
 [[noreturn]] void ThrowNotWhole(std::string_view text, std::string_view fieldLabel) {
-  throw ImportFailure(NotWholeNumberMessage(fieldLabel, text));
+  throw ImportFailure(NotWholeNumberMessage(fieldLabel, text), std::string(fieldLabel), std::string(text));
 }
 
 // Halves to even, then the range of T; NaN and out of range throw.
@@ -32,7 +32,7 @@ T ToWhole(double value, std::string_view text, std::string_view fieldLabel, cons
   if (std::isnan(value)) ThrowNotWhole(text, fieldLabel);
   const double rounded = RoundHalfEven(value);
   if (rounded < std::numeric_limits<T>::min() || rounded > std::numeric_limits<T>::max())
-    throw ImportFailure(OutOfRangeMessage(fieldLabel, text, range));
+    throw ImportFailure(OutOfRangeMessage(fieldLabel, text, range), std::string(fieldLabel), std::string(text));
   return static_cast<T>(rounded);
 }
 

@@ -9,9 +9,17 @@ namespace ModMain {
 
 // A failure with a Korean UTF-8 description (a conversion, a bad record). The
 // run shape adds the record's 1-based line number and takes the error path.
+// A failure about one field names it and carries its text (CP949).
 class ImportFailure : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ImportFailure(const std::string& message, std::string field = {}, std::string text = {})
+      : std::runtime_error(message), field_(std::move(field)), text_(std::move(text)) {}
+  const std::string& Field() const { return field_; }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string field_;
+  std::string text_;
 };
 
 // The run ends at this record without the error path's message: its own

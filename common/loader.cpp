@@ -1,134 +1,103 @@
 // Reading an export file into RecordLines.
 #include "common/loader.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "common/encoding.h"
+#include <cerrno>
+#include <cstring>
+
 #include "common/errors.h"
 #include "common/messages.h"
+#include "dbf/dbf.h"
 
 namespace ModMain {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+[[noreturn]] void Refuse(const std::string& path, std::string_view rest) {
+  throw ImportFailure(FileMessage(path, rest));
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
-std::string OsReason(int error) {
-  switch (error) {
-    case ENOENT: return "파일이 없습니다";
-    case EACCES: return "읽을 권한이 없습니다";
-    case EISDIR: return "파일이 아니라 폴더입니다";
-    default: return std::strerror(error);
-  }
-}
-
-File OpenForReading(const std::string& path) {
-  errno = 0;
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    throw ImportFailure(FileMessage(path, "을(를) 열 수 없습니다: ") + OsReason(errno) + ".");
-  }
-  return file;
-}
-
-[[noreturn]] void ThrowReadError(const std::string& path, int error) {
-  throw ImportFailure(FileMessage(path, "을(를) 읽는 중 오류가 났습니다: ") + OsReason(error) +
-                      ".");
-}
-
-// Feeds the file's bytes to `onLine` line by line: CR LF or a CR alone ends a
-// line, a LF alone stays in the text; a last line without an end counts.
-// `onLine` returns false to stop early.
-template <typename OnLine>
-void ForEachLine(const std::string& path, std::FILE* file, OnLine onLine) {
-  std::string line;
-  char buffer[65536];
-  bool afterCr = false;
-  bool pending = false;  // bytes (or an empty line start) since the last end
+// The whole file, after the checks that keep a FIFO, a device or an endless
+// file from hanging the program or filling its memory.
+std::string ReadWhole(const std::string& path, const LoadLimits& limits) {
+  // Non-blocking, so a FIFO without a writer cannot hang the open.
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0) Refuse(path, "을(를) 열 수 없습니다: " + dbf::SystemErrorText(errno) + ".");
+  struct stat st {};
+  if (::fstat(file.get(), &st) != 0) Refuse(path, "을(를) 읽을 수 없습니다: " + dbf::SystemErrorText(errno) + ".");
+  if (S_ISDIR(st.st_mode)) Refuse(path, "은(는) 파일이 아니라 폴더입니다.");
+  if (!S_ISREG(st.st_mode))
+    Refuse(path, "은(는) 보통 파일이 아닙니다 (파이프나 장치 파일). 내보내기 파일을 골라 주십시오.");
+  if (static_cast<std::uint64_t>(st.st_size) > limits.maxFileBytes)
+    Refuse(path, "이(가) 너무 큽니다 (" + std::to_string(st.st_size) + "바이트). 이 종류의 내보내기 파일은 " +
+                     std::to_string(limits.maxFileBytes) + "바이트를 넘지 않습니다. 파일을 확인하십시오.");
+  std::string bytes;
+  bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t done = 0;
   for (;;) {
-    std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
-    if (got == 0) {
-      if (std::ferror(file)) ThrowReadError(path, errno);
-      break;
-    }
-    std::size_t i = 0;
-    while (i < got) {
-      if (afterCr) {
-        afterCr = false;
-        if (buffer[i] == '\n') {  // the LF of a CR LF
-          ++i;
-          continue;
-        }
-      }
-      const void* found = std::memchr(buffer + i, '\r', got - i);
-      std::size_t cr = found ? static_cast<std::size_t>(static_cast<const char*>(found) - buffer)
-                             : got;
-      if (cr > i) {
-        line.append(buffer + i, cr - i);
-        pending = true;
-      }
-      if (cr == got) break;
-      afterCr = true;
-      pending = false;
-      if (!onLine(line)) return;
-      line.clear();
-      i = cr + 1;
-    }
+    if (done == bytes.size()) bytes.resize(done + 4096);  // the file may have grown
+    const ssize_t n = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) Refuse(path, "을(를) 읽는 중 오류가 났습니다: " + dbf::SystemErrorText(errno) + ".");
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+    if (done > limits.maxFileBytes) Refuse(path, "이(가) 읽는 동안 너무 커졌습니다. 다시 시도하십시오.");
   }
-  if (pending) onLine(line);
+  bytes.resize(done);
+  return bytes;
 }
 
 }  // namespace
 
-void LoadExportFile(ImportShell& shell, const std::string& path) {
+LoadLimits LimitsForRecordLength(int recordLength) {
+  // Twice the record and its line end for every line: room for stray bytes.
+  const std::size_t line = 2 * static_cast<std::size_t>(recordLength) + 2;
+  return {static_cast<std::uint64_t>(line) * kMaxRecordLines, line};
+}
+
+void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimits& limits) {
   ImportView& view = shell.view;
-
-  // Counting pass: sizes the array exactly and refuses oversized files early.
-  int count = 0;
-  {
-    File file = OpenForReading(path);
-    ForEachLine(path, file.get(), [&](const std::string&) {
-      if (count == kMaxRecordLines) {
-        throw ImportFailure(FileMessage(path, "의 줄이 ") + std::to_string(kMaxRecordLines) +
-                            "개를 넘습니다. 한 번에 " + std::to_string(kMaxRecordLines) +
-                            "줄까지 가져올 수 있으니 파일을 나누어 주십시오.");
-      }
-      ++count;
-      return true;
-    });
-  }
-
+  const std::string bytes = ReadWhole(path, limits);
   view.SetPhaseCaption(kLoadCaption);
-  if (count == 0) {
-    throw ImportFailure(FileMessage(path, "이(가) 비어 있습니다. 가져올 줄이 없습니다."));
-  }
+  if (bytes.empty()) Refuse(path, "이(가) 비어 있습니다. 가져올 줄이 없습니다.");
 
   // Filled aside, so a failure leaves the previous records in place.
   std::vector<std::string> lines;
-  lines.reserve(static_cast<std::size_t>(count));
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    if (end - start > limits.maxLineBytes)
+      Refuse(path, "의 " + std::to_string(lines.size() + 1) + "번째 줄이 너무 깁니다 (" +
+                       std::to_string(end - start) + "바이트). 이 종류의 내보내기 파일이 아닌 것 같습니다.");
+    if (static_cast<int>(lines.size()) == kMaxRecordLines)
+      Refuse(path, "의 줄이 " + std::to_string(kMaxRecordLines) + "개를 넘습니다. 한 번에 " +
+                       std::to_string(kMaxRecordLines) + "줄까지 가져올 수 있으니 파일을 나누어 주십시오.");
+    lines.emplace_back(bytes, start, end - start);
+    // CR LF is one line end; CR and LF alone are one each.
+    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  const int count = static_cast<int>(lines.size());
   view.SetProgressRange(0, count);
   view.SetRecordCountPanel(RecordCountPanel(count));
-  bool grew = false;
-  {
-    File file = OpenForReading(path);
-    ForEachLine(path, file.get(), [&](const std::string& line) {
-      if (static_cast<int>(lines.size()) == count) {
-        grew = true;
-        return false;
-      }
-      lines.push_back(line);
-      view.SetProgressValue(static_cast<int>(lines.size()));
-      return true;
-    });
-  }
-  if (grew || static_cast<int>(lines.size()) != count) {
-    throw ImportFailure(FileMessage(path, "이(가) 읽는 동안 바뀌었습니다. 다시 시도하십시오."));
-  }
+  view.SetProgressValue(count);
   shell.RecordLines = std::move(lines);
 }
 

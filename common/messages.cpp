@@ -34,6 +34,14 @@ std::string OutOfRangeMessage(std::string_view label, std::string_view textCp949
   return Quoted(label, textCp949) + "은(는) 정수 범위(" + std::string(range) + ")를 벗어납니다.";
 }
 
+std::string NotCp949Message(std::string_view column, int firstByte, int lastByte, unsigned char bad, int badPosition) {
+  static const char* digits = "0123456789ABCDEF";
+  const std::string hex = {'0', 'x', digits[bad >> 4], digits[bad & 15]};
+  return "열 " + std::string(column) + "(" + std::to_string(firstByte) + "~" + std::to_string(lastByte) +
+         "번째 바이트)에 CP949 글자가 아닌 바이트 " + hex + "가 있습니다 (" + std::to_string(badPosition) +
+         "번째 바이트). 파일이 CP949(완성형 한글)로 저장되었는지 확인하십시오.";
+}
+
 std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view dayCp949) {
   return "날짜에 월 또는 일이 없습니다 (월 '" + Cp949ToUtf8(monthCp949) + "', 일 '" + Cp949ToUtf8(dayCp949) +
          "'). 날짜가 없는 레코드는 월별·일별 테이블을 정할 수 없습니다.";

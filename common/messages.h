@@ -30,6 +30,8 @@ std::string FileMessage(const std::string& pathBytes, std::string_view rest);
 // Conversions: "<label> '<text>'을(를) 정수로 바꿀 수 없습니다." and the range.
 std::string NotWholeNumberMessage(std::string_view label, std::string_view textCp949);
 std::string OutOfRangeMessage(std::string_view label, std::string_view textCp949, std::string_view range);
+// "열 <column>(<first>~<last>번째 바이트)에 CP949 글자가 아닌 바이트 0xXX가 있습니다 (N번째 바이트)."
+std::string NotCp949Message(std::string_view column, int firstByte, int lastByte, unsigned char bad, int badPosition);
 std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view dayCp949);
 
 std::string CustomerNotFoundMessage(std::string_view nameCp949);

@@ -1,8 +1,27 @@
 #include "common/record_layout.h"
 
 #include "common/errors.h"
+#include "common/messages.h"
 
 namespace ModMain {
+namespace {
+
+bool StoresText(Rule rule) {
+  return rule == Rule::kText || rule == Rule::kCodeOrEmpty || rule == Rule::kJoined || rule == Rule::kJoinedOrEmpty;
+}
+
+// A text field must be CP949 where the table will store it: the failure names
+// the column and the byte of the record.
+void RequireCp949(const std::string& record, const char* column, Field field, const std::string& cut) {
+  const std::size_t bad = dbf::FirstNonCp949Byte(cut);
+  if (bad == std::string::npos) return;
+  const std::size_t at = record.find(cut, static_cast<std::size_t>(field.start - 1)) + bad;
+  throw ImportFailure(NotCp949Message(column, field.start, field.start + field.length - 1,
+                                      static_cast<unsigned char>(record[at]), static_cast<int>(at + 1)),
+                      column, cut);
+}
+
+}  // namespace
 
 RowValues::RowValues(const std::string& record, std::span<const ColumnRule> layout, int groupOffset) {
   entries_.reserve(layout.size());
@@ -11,7 +30,9 @@ RowValues::RowValues(const std::string& record, std::span<const ColumnRule> layo
     const int shift = rule.inGroup ? groupOffset : 0;
     for (std::size_t i = 0; i < rule.fields.size(); ++i) {
       const Field field = rule.fields[i];
-      if (field.length > 0) entry.parts[i] = CutField(record, field.start + shift, field.length);
+      if (field.length == 0) continue;
+      entry.parts[i] = CutField(record, field.start + shift, field.length);
+      if (StoresText(rule.rule)) RequireCp949(record, rule.column, {field.start + shift, field.length}, entry.parts[i]);
     }
     const auto& parts = entry.parts;
     switch (rule.rule) {

@@ -90,6 +90,23 @@ class DisplayConverter {
   DisplayConverter(const DisplayConverter&) = delete;
   DisplayConverter& operator=(const DisplayConverter&) = delete;
 
+  // The offset of the first byte that starts no valid CP949 character, or
+  // npos when every byte belongs to one.
+  std::size_t FirstInvalid(std::string_view input) {
+    if (handle_ == reinterpret_cast<iconv_t>(-1)) return 0;
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
+    char buffer[1024];
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    while (inLeft > 0) {
+      char* out = buffer;
+      std::size_t outLeft = sizeof buffer;
+      if (iconv(handle_, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) && errno != E2BIG)
+        return input.size() - inLeft;
+    }
+    return std::string_view::npos;
+  }
+
   std::string Run(std::string_view input) {
     std::string output;
     output.reserve(input.size() * 3 / 2 + 8);
@@ -118,14 +135,25 @@ class DisplayConverter {
   iconv_t handle_;
 };
 
+bool IsAscii(std::string_view text) {
+  for (unsigned char c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+DisplayConverter& Converter() {
+  thread_local DisplayConverter converter;
+  return converter;
+}
+
 }  // namespace
 
 std::string DisplayText(std::string_view cp949) {
-  bool ascii = true;
-  for (unsigned char c : cp949) ascii = ascii && c < 0x80;
-  if (ascii) return std::string(cp949);
-  thread_local DisplayConverter converter;
-  return converter.Run(cp949);
+  return IsAscii(cp949) ? std::string(cp949) : Converter().Run(cp949);
+}
+
+std::size_t FirstNonCp949Byte(std::string_view text) {
+  return IsAscii(text) ? std::string_view::npos : Converter().FirstInvalid(text);
 }
 
 }  // namespace dbf

@@ -47,7 +47,8 @@ struct Target {
 };
 
 [[noreturn]] void Refuse(const Target& t, const std::string& why) {
-  Fail(ColumnValueSubject(t.table, t.column.name, ValueAsText(t.value)) + why);
+  const std::string value = ValueAsText(t.value);
+  throw Error(ColumnValueSubject(t.table, t.column.name, value) + why, t.column.name, value);
 }
 
 std::string TypeName(char type) {
@@ -83,7 +84,11 @@ Decimal RequireNumber(const Target& t) {
 
 // Text for C/V/M: converted to the table's code page unless binary.
 std::string TextBytes(const Target& t, const std::string& cp949) {
-  if (t.column.binary || t.codePage.empty()) return cp949;
+  if (t.column.binary) return cp949;
+  // Text is CP949: a stray byte would make the table unreadable to a strict reader.
+  if (const std::size_t bad = FirstNonCp949Byte(cp949); bad != std::string::npos)
+    Refuse(t, "에 CP949 글자가 아닌 바이트가 있습니다 (" + std::to_string(bad + 1) + "번째 바이트).");
+  if (t.codePage.empty()) return cp949;
   const bool ascii = std::all_of(cp949.begin(), cp949.end(), [](char c) { return (c & 0x80) == 0; });
   if (ascii) return cp949;  // the same bytes in every code page the marks name
   std::string out;

@@ -15,10 +15,18 @@
 namespace dbf {
 
 // A failure of the access layer. what() is a Korean UTF-8 sentence a clerk can
-// act on, naming the table, the column and the value where they are known.
+// act on, naming the table, the column and the value where they are known;
+// a value refused by a column also carries the column and the value (CP949).
 class Error : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit Error(const std::string& message, std::string column = {}, std::string value = {})
+      : std::runtime_error(message), column_(std::move(column)), value_(std::move(value)) {}
+  const std::string& Column() const { return column_; }
+  const std::string& Value() const { return value_; }
+
+ private:
+  std::string column_;
+  std::string value_;
 };
 
 // A calendar date (proleptic Gregorian) with an optional time of day.
@@ -126,6 +134,14 @@ class Recordset {
 // a valid CP949 character shows as U+FFFD (a lead byte followed by a bad trail
 // byte drops only the lead, so the character after it survives).
 std::string DisplayText(std::string_view cp949);
+// The offset of the first byte of `text` that starts no valid CP949
+// character, or std::string_view::npos when the text is all CP949.
+std::size_t FirstNonCp949Byte(std::string_view text);
+
+// The Korean text of errno `error` for the errors a clerk meets (no such file
+// or folder, not a folder, permission, read-only, disk full, file too large);
+// other errors give the system's English text after "시스템 오류: ".
+std::string SystemErrorText(int error);
 
 // Makes a file size limit (SIGXFSZ) arrive as a write error instead of
 // killing the program. The front ends call it once at start.

@@ -7,19 +7,32 @@ namespace dbf::detail {
 
 std::string MessageText(std::string_view cp949) { return DisplayText(cp949); }
 
+}  // namespace dbf::detail
+
+namespace dbf {
+
 std::string SystemErrorText(int error) {
   switch (error) {
-    case ENOSPC: return "디스크 공간이 부족합니다";
-    case EFBIG: return "파일 크기 한도를 넘었습니다";
+    case ENOENT: return "파일이나 폴더가 없습니다";
+    case ENOTDIR: return "폴더가 아닙니다";
+    case EISDIR: return "파일이 아니라 폴더입니다";
     case EACCES:
     case EPERM: return "접근 권한이 없습니다";
     case EROFS: return "읽기 전용 파일 시스템입니다";
-    case ENOENT: return "파일이 없습니다";
-    case EIO: return "입출력 오류가 났습니다";
+    case ENOSPC: return "디스크 공간이 부족합니다";
     case EDQUOT: return "디스크 할당량을 넘었습니다";
+    case EFBIG: return "파일 크기 한도를 넘었습니다";
+    case ENAMETOOLONG: return "이름이 너무 깁니다";
+    case EIO: return "입출력 오류가 났습니다";
+    case EMFILE:
+    case ENFILE: return "열린 파일이 너무 많습니다";
     default: return std::string("시스템 오류: ") + std::strerror(error);
   }
 }
+
+}  // namespace dbf
+
+namespace dbf::detail {
 
 void Fail(const std::string& utf8Message) { throw Error(utf8Message); }
 

@@ -14,8 +14,7 @@ namespace dbf::detail {
 // CP949 bytes as UTF-8 for a message (DisplayText's rule).
 std::string MessageText(std::string_view cp949);
 
-// The text of errno `error` (Korean for the errors a clerk meets).
-std::string SystemErrorText(int error);
+using dbf::SystemErrorText;
 
 [[noreturn]] void Fail(const std::string& utf8Message);
 [[noreturn]] void FailTable(std::string_view table, std::string_view rest);

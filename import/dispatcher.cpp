@@ -17,7 +17,7 @@ DispatchResult Dispatch(ImportShell& shell, int kind, const std::string& directo
     return DispatchResult::kRefused;
   }
   try {
-    LoadExportFile(shell, directory + "/" + fileNameBytes);
+    LoadExportFile(shell, directory + "/" + fileNameBytes, LimitsForRecordLength(info.recordLength));
   } catch (const std::exception& error) {
     shell.ShowMessage(error.what());
     return DispatchResult::kLoadFailed;

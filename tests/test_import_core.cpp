@@ -3,6 +3,8 @@
 // table's file-name rules and the blank defaults of a new row.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -121,6 +123,7 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
   ScratchDir dir;
   RecordingView view;
   ImportShell shell(view);
+  const LoadLimits limits = LimitsForRecordLength(8);
   auto write = [&](const std::string& name, const std::string& bytes) {
     std::ofstream(dir.File(name), std::ios::binary) << bytes;
     return dir.File(name);
@@ -128,26 +131,30 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
   const std::string stray = "\xC2\xF7\xB7\xAE  \x81\x41\xFF\t";
   const std::pair<std::string, std::vector<std::string>> files[] = {
       {"a\r\nb \r\n c\r\n", {"a", "b ", " c"}}, {"a\r\nb \r\n c", {"a", "b ", " c"}},
-      {"a\rb\r\nc\nd\r\n", {"a", "b", "c\nd"}}, {"p\r\r\nq", {"p", "", "q"}}, {"a\r\n\r\n", {"a", ""}},
-      {stray + "\r\n", {stray}}};
+      {"a\rb\r\nc\nd\n", {"a", "b", "c", "d"}}, {"p\r\r\nq\n\rr", {"p", "", "q", "", "r"}},
+      {"a\r\n\r\n", {"a", ""}}, {stray + "\r\n", {stray}}};
   for (const auto& [bytes, lines] : files) {
-    LoadExportFile(shell, write("f.txt", bytes));
+    LoadExportFile(shell, write("f.txt", bytes), limits);
     EXPECT_EQ(shell.RecordLines, lines);
     EXPECT_EQ(view.countPanel, "전체레코드수 : " + std::to_string(lines.size()));
     EXPECT_EQ(view.progressValue, static_cast<int>(lines.size()));
   }
   std::string max;
-  for (int i = 0; i < kMaxRecordLines; ++i) max += std::to_string(i) + "\r\n";
-  LoadExportFile(shell, write("max.txt", max));
+  for (int i = 0; i < kMaxRecordLines; ++i) max += std::to_string(i) + "\n";
+  LoadExportFile(shell, write("max.txt", max), limits);
   EXPECT_EQ(shell.RecordLines.size(), 32767u);
-  // Refusals name the file and keep the records loaded before.
+  // Refusals name the file, come quickly and keep the records loaded before.
+  mkfifo(dir.File("fifo.txt").c_str(), 0600);
   const std::pair<std::string, const char*> refused[] = {
       {write("over.txt", max + "x"), "32767"}, {write("empty.txt", ""), "비어"},
-      {dir.File("nothere.txt"), "nothere.txt"}, {dir.Path(), "폴더"},
+      {write("long.txt", "a\r\n" + std::string(19, 'x')), "2번째 줄이 너무 깁니다"},
+      {write("big.txt", std::string(limits.maxFileBytes + 1, '\n')), "너무 큽니다"},
+      {dir.File("fifo.txt"), "보통 파일이 아닙니다"}, {"/dev/zero", "보통 파일이 아닙니다"},
+      {dir.File("nothere.txt"), "파일이나 폴더가 없습니다"}, {dir.Path(), "폴더입니다"},
       {write("G\xC2\xF7\xB7\xAE.txt", ""), "G차량.txt"}};
   for (const auto& [path, fragment] : refused) {
     try {
-      LoadExportFile(shell, path);
+      LoadExportFile(shell, path, limits);
       ADD_FAILURE() << path << " loaded";
     } catch (const ImportFailure& failure) {
       EXPECT_NE(std::string(failure.what()).find(fragment), std::string::npos) << failure.what();

@@ -144,11 +144,10 @@ def test_step_splits_at_the_first_colon_and_cp949_names_pass(tabledir):
 def test_record_text_is_escaped_on_stdout(tabledir):
     make_standard_table(tabledir, 'carno')
     path = tabledir.parent / 'G차량.txt'
-    # a LF alone does not end a line, so it stays inside the record
-    path.write_bytes(b'001\tA\\B\nC ' + '김'.encode('cp949') + b'\r\nend\r\n')
+    path.write_bytes(b'001\tA\\B ' + '김'.encode('cp949') + b'\r\nend\r\n')
     code, out, err = run_cli(tabledir, ('1', path))
     assert (code, err) == (0, '')
-    assert out == '1\t성공\t001\\tA\\\\B\\nC 김\n'
+    assert out == '1\t성공\t001\\tA\\\\B 김\n'
 
 
 def test_progress_goes_to_stderr_only_on_a_terminal(tabledir):
