@@ -15,7 +15,7 @@ namespace {
 // Written rows reach the disk at the end of every run, and tables whose
 // structural index was not kept current are named once.
 void FinishWrites(ImportShell& shell) {
-  if (!shell.SharedConnection) return;
+  if (!shell.SharedConnection || shell.check) return;
   try {
     shell.SharedConnection->FlushWrittenTables();
   } catch (const std::exception& error) {
@@ -45,11 +45,45 @@ void RecordContext::WriteRow(RowValues& row) { WriteRow(row, recordset); }
 void RecordContext::WriteRow(RowValues& row, dbf::Recordset& target) {
   row.Convert();  // before the row is added, so a failing record adds nothing
   target.AddNew();
-  SetBlankDefaults(target, [this](const std::string& message) { shell.ShowMessage(message); });
-  for (const RowValues::Entry& entry : row.Entries())
-    if (entry.value) target.SetValue(entry.rule->column, *entry.value);
-  target.Update();
+  try {
+    SetBlankDefaults(target, [this](const std::string& message) { shell.ShowMessage(message); });
+    for (const RowValues::Entry& entry : row.Entries())
+      if (entry.value) target.SetValue(entry.rule->column, *entry.value);
+    target.Update();
+  } catch (...) {
+    target.Discard();  // a refused value leaves no row behind, not even for a later save
+    throw;
+  }
 }
+
+namespace {
+
+// What a check makes of a failure: the problem of `line` (0: the file).
+Problem ProblemOf(int line, const std::exception& error) {
+  if (auto* failure = dynamic_cast<const ImportFailure*>(&error))
+    return {line, failure->Field(), Cp949ToUtf8(failure->Text()), error.what()};
+  if (auto* refused = dynamic_cast<const dbf::Error*>(&error))
+    return {line, refused->Column(), Cp949ToUtf8(refused->Value()), error.what()};
+  return {line, "", "", error.what()};
+}
+
+// A record of a check: its failure, or the message before a RunEnded (a
+// missing table), is its problem, and the check goes on with the next.
+void CheckRecord(ImportShell& shell, const RecordStep& step, RecordContext& context) {
+  FileCheck& check = *shell.check;
+  const std::size_t shown = check.messages.size();
+  try {
+    step(context);
+  } catch (const RunEnded&) {
+    if (check.messages.size() == shown) throw;  // a stop
+    check.problems.push_back({context.LineNumber(), "", "", check.messages.back()});
+    check.messages.pop_back();
+  } catch (const std::exception& error) {
+    check.problems.push_back(ProblemOf(context.LineNumber(), error));
+  }
+}
+
+}  // namespace
 
 void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step) {
   ImportView& view = shell.view;
@@ -82,6 +116,10 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
       current = i;
       const std::string& record = shell.RecordLines[static_cast<std::size_t>(i)];
       RecordContext context{shell, *slot, i, record};
+      if (shell.check) {
+        CheckRecord(shell, step, context);
+        continue;
+      }
       step(context);
       view.AddRecordRow(i + 1, kSuccessStatus);
       view.SetRecordRowData(i + 1, Cp949ToUtf8(record));
@@ -90,10 +128,16 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
     shell.lastOutcome = RunOutcome::kCompleted;
   } catch (const RunEnded&) {
     shell.lastOutcome = RunOutcome::kEndedEarly;
+    // In a check, a message before the first record (a missing table) ends it.
+    if (shell.check && current < 0 && !shell.check->messages.empty()) {
+      shell.check->problems.push_back({0, "", "", shell.check->messages.back()});
+      shell.check->messages.pop_back();
+    }
   } catch (const std::exception& error) {
     // ImportFailure, dbf::Error and whatever else a step raises.
     shell.lastOutcome = RunOutcome::kEndedEarly;
-    failure = current < 0 ? error.what() : LinePrefix(current + 1) + error.what();
+    if (shell.check) shell.check->problems.push_back(ProblemOf(0, error));
+    else failure = current < 0 ? error.what() : LinePrefix(current + 1) + error.what();
   }
   CloseReporting(shell, slot.get());
   slot.reset();

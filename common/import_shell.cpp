@@ -14,6 +14,10 @@ ImportShell::~ImportShell() {
 }
 
 void ImportShell::ShowMessage(const std::string& text) {
+  if (check) {
+    check->messages.push_back(text);
+    return;
+  }
   ++messagesShown;
   view.ShowMessage(text);
 }

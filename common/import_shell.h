@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/customer_code_map.h"
+#include "common/file_check.h"
 #include "common/import_view.h"
 #include "dbf/dbf.h"
 
@@ -47,7 +48,11 @@ struct ImportShell {
   RunOutcome lastOutcome = RunOutcome::kNone;
   int messagesShown = 0;
 
-  // Shows a message box and counts it.
+  // Set while the shell runs a check: every record is visited, the failures
+  // become its problems and the messages its messages; nothing is written.
+  FileCheck* check = nullptr;
+
+  // Shows a message box and counts it (a check keeps it instead).
   void ShowMessage(const std::string& text);
 };
 

@@ -31,7 +31,7 @@ Connection::~Connection() {
   }
 }
 
-void Connection::Open(const std::string& directory) {
+void Connection::Open(const std::string& directory, bool checkOnly) {
   if (state_->open) Close();
   std::string dir = directory;
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
@@ -42,9 +42,12 @@ void Connection::Open(const std::string& directory) {
   state_ = std::make_shared<ConnectionState>();
   state_->directory = dir;
   state_->open = true;
+  state_->checkOnly = checkOnly;
 }
 
 bool Connection::IsOpen() const { return state_->open; }
+
+const std::map<std::string, int>& Connection::CheckedRows() const { return state_->checkedRows; }
 
 void Connection::Close() {
   if (!state_->open) return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ struct ConnectionState {
   std::set<std::string> writtenFiles;        // paths to fdatasync
   std::uint64_t flushGeneration = 0;         // counts the flushes
   std::vector<std::string> needingReindex;   // table names, in order, once each
+  bool checkOnly = false;                    // saves are checked and counted, never written
+  std::map<std::string, int> checkedRows;    // table name -> rows a check saved
 
   // The path of <name>.<extension> in the table directory (case-insensitive),
   // "" when there is none. Throws on two files differing only in case.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -55,7 +56,11 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   // Opens the table directory. Throws Error naming it when it cannot be read.
-  void Open(const std::string& directory);
+  // With `checkOnly`, every save is checked as a real one (the values, the
+  // table) and counted in CheckedRows, and nothing is ever written.
+  void Open(const std::string& directory, bool checkOnly = false);
+  // Rows each table would have received, by table name (checkOnly).
+  const std::map<std::string, int>& CheckedRows() const;
   bool IsOpen() const;
   // Closes every recordset opened on this connection, then flushes (fdatasync)
   // every table written since the last flush.
@@ -100,6 +105,8 @@ class Recordset {
   void AddNew();
   void SetValue(std::string_view columnName, const Value& value);  // case-insensitive name
   void Update();
+  // Drops the row being added, if any.
+  void Discard();
 
   // Columns by position, 0-based; the hidden _NullFlags column is not listed.
   int ColumnCount() const;

@@ -77,6 +77,11 @@ void Recordset::Update() {
   impl_->Save();
 }
 
+void Recordset::Discard() {
+  impl_->adding = false;
+  impl_->pendingMemos.clear();
+}
+
 void Recordset::MoveFirst() {
   impl_->RequireOpen();
   impl_->adding = false;

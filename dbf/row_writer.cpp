@@ -103,6 +103,13 @@ void Recordset::Impl::Save() {
   for (const detail::Column& c : layout.columns)
     if (c.autoIncrement)
       FailTable(t, "의 열 " + detail::MessageText(c.name) + "은(는) 자동 증가 열이어서 이 프로그램으로는 행을 추가할 수 없습니다.");
+  if (connection->checkOnly) {
+    // Checked like a real save, counted, and not written.
+    ++connection->checkedRows[tableName];
+    adding = false;
+    pendingMemos.clear();
+    return;
+  }
 
   detail::ByteLock lock;
   if (!lock.Acquire(file, detail::kHeaderLockOffset))
