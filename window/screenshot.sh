@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 mkdir -p "$work/db" "$work/files"
-/usr/bin/python3 "$source_dir/window/tests/tables.py" make "$work/db" carno
+/usr/bin/python3 "$source_dir/tests/e2e/harness.py" make "$work/db" carno
 /usr/bin/python3 - "$work/files/G차량.txt" <<'PY'
 import sys
 rows = [('001', '12가3456', '홍길동', '덤프', '15'), ('002', '서울34나5678', '김철수', '믹서', '8'),

@@ -1,178 +1,124 @@
-"""dbfimport-cli: steps, exit statuses, messages and the record list."""
-
+"""dbfimport-cli: arguments, exit statuses, the record list and the progress line."""
+import os
+import pty
 import shutil
 import subprocess
 
-from dbfharness import (cli_path, listed_rows, make_standard_table, read_rows, record, run_cli,
-                        tabledir, write_export)  # noqa: F401  (tabledir is a fixture)
+import pytest
 
+from harness import BIN, column, listed, make_table, read_rows, run_cli, write_export
+from test_kinds import rec
+
+CLI = str(BIN / 'dbfimport-cli')
+USAGE = 'dbfimport-cli [--db DIR] KIND:FILE'
 WRONG_FILE = '파일을 잘못 선택하셨습니다.\n다시 파일을 선택하십시오.\n'
-MISSING_VEHICLES = '차량 테이블이 없습니다.\n테이블을 확인하고 다시 시도하십시오.\n'
 
 
-def vehicle(code, registration=''):
-    return record(45, {1: code, 5: registration} if registration else {1: code})
+@pytest.fixture
+def db(tmp_path):
+    make_table(tmp_path / 'db', 'carno')
+    return tmp_path / 'db'
 
 
-def vehicle_file(directory, name='G차량.txt', codes=('001', '002')):
-    return write_export(directory / name, [vehicle(c, 'R' + c) for c in codes])
+def vehicles(folder, name='G차량.txt', count=2):
+    return write_export(folder / name, [rec(1, code=f'{i:03}') for i in range(1, count + 1)])
 
 
-def cli(*args):
-    done = subprocess.run([str(cli_path()), *map(str, args)], capture_output=True, timeout=60)
-    return done.returncode, done.stdout.decode('utf-8'), done.stderr.decode('utf-8')
+@pytest.mark.parametrize('args', [[], ['11:{f}'], ['-1:{f}'], ['x:{f}'], ['+1:{f}'], ['{f}'], ['1:'], ['1:{d}/'],
+                                  ['--db'], ['--frobnicate', '1:{f}'], ['--db', '{d}', '--db', '{d}', '1:{f}'],
+                                  ['--make-sample-db', '{d}', '1:{f}']])
+def test_usage_errors_exit_2_with_the_usage(db, args):
+    f = vehicles(db.parent)
+    code, out, err = run_cli(None, *[a.format(f=f, d=db) for a in args])
+    assert (code, out, USAGE in err) == (2, '', True)
+    assert read_rows(db, 'carno') == []
 
 
-def test_help_explains_in_korean_and_english():
-    code, out, err = cli('--help')
-    assert (code, err) == (0, '')
-    for text in ('사용법', 'usage', 'KIND:FILE', '--db', '종료 상태', 'exit status',
-                 'G차량.txt', '계산서', '--make-sample-db'):
-        assert text in out
+def test_help_exits_0():
+    code, out, err = run_cli(None, '--help')
+    assert (code, err, USAGE in out, '종료 상태' in out) == (0, '', True, True)
 
 
-def test_usage_errors_exit_2_with_the_usage(tmp_path):
-    good = vehicle_file(tmp_path)
-    for args in ([], ['11:' + str(good)], ['-1:' + str(good)], ['x:' + str(good)],
-                 [str(good)], ['1:'], ['--db'], ['--frobnicate', '1:' + str(good)],
-                 ['--db', str(tmp_path), '--db', str(tmp_path), '1:' + str(good)]):
-        code, out, err = cli(*args)
-        assert code == 2, args
-        assert out == ''
-        assert 'dbfimport-cli [--db DIR] KIND:FILE' in err, args
+@pytest.mark.parametrize('kind, name, fits', [(1, 'g차량.txt', False), (0, 'G차량.txt', False),
+                                              (4, 'SS0403.txt', False), (4, 'gss0403.txt', True),
+                                              (5, 'SO040315.txt', False), (5, 's0040315.txt', True),
+                                              (10, '3월계산서.txt', True), (10, '계산.txt', False)])
+def test_a_wrong_file_name_refuses_the_step_and_the_steps_after(db, kind, name, fits):
+    path = write_export(db.parent / name, [rec(kind)], trailer=False)  # one line: nothing to import
+    code, out, err = run_cli(db, (kind, path), (1, vehicles(db.parent)))
+    assert (code, len(listed(out)), err) == ((0, 2, '') if fits else (1, 0, WRONG_FILE))
 
 
-def test_wrong_file_name_refuses_and_stops_later_steps(tabledir):
-    make_standard_table(tabledir, 'carno')
-    good = vehicle_file(tabledir.parent)
-    wrong = vehicle_file(tabledir.parent, name='g차량.txt')
-    code, out, err = run_cli(tabledir, ('1', wrong), ('1', good))
-    assert (code, out, err) == (1, '', WRONG_FILE)
-    assert read_rows(tabledir, 'carno') == []
-    # the kind decides the test, not the file's contents
-    code, _, err = run_cli(tabledir, ('0', good))
-    assert (code, err) == (1, WRONG_FILE)
+def test_steps_share_one_run_and_list_their_records_from_1(db):
+    other = db.parent / 'a:b'  # a step splits at its first colon
+    code, out, err = run_cli(db, (1, vehicles(db.parent)), f'1:{vehicles(other, count=1)}')
+    assert (code, err, [(p, s) for p, s, _ in listed(out)]) == (0, '', [(1, '성공'), (2, '성공'), (1, '성공')])
+    assert column(db, 'carno', 'CNO') == ['1001', '1002', '1001']
 
 
-def test_load_failure_names_the_file(tabledir):
-    make_standard_table(tabledir, 'carno')
-    empty = tabledir.parent / 'G차량.txt'
-    empty.write_bytes(b'')
-    code, out, err = run_cli(tabledir, ('1', empty))
-    assert code == 1 and out == ''
-    assert str(empty) in err
-    code, _, err = run_cli(tabledir, ('1', tabledir.parent / 'nowhere' / 'G차량.txt'))
-    assert code == 1
-    assert 'nowhere/G차량.txt' in err
+@pytest.mark.parametrize('name', ['G차량.txt', 'nowhere/G차량.txt'])  # empty, missing
+def test_a_file_that_cannot_be_loaded_is_named(db, name):
+    (db.parent / 'G차량.txt').write_bytes(b'')
+    code, out, err = run_cli(db, (1, db.parent / name))
+    assert (code, out, f"파일 '{db.parent / name}'" in err) == (1, '', True)
 
 
-def test_steps_share_one_run_and_number_their_rows_from_1(tabledir):
-    make_standard_table(tabledir, 'carno')
-    first = vehicle_file(tabledir.parent, codes=('001', '002'))
-    other = tabledir.parent / 'more'
-    other.mkdir()
-    second = vehicle_file(other, codes=('003',))
-    code, out, err = run_cli(tabledir, ('1', first), ('1', second))
-    assert (code, err) == (0, '')
-    assert [(p, s) for p, s, _ in listed_rows(out)] == [(1, '성공'), (2, '성공'), (1, '성공')]
-    assert [r['CNO'] for r in read_rows(tabledir, 'carno')] == ['1001', '1002', '1003']
-
-
-def test_missing_table_ends_the_run_and_later_steps_do_not_run(tabledir):
-    good = vehicle_file(tabledir.parent)
-    code, out, err = run_cli(tabledir, ('1', good), ('1', good))
-    assert (code, out, err) == (1, '', MISSING_VEHICLES)
-
-
-def test_missing_table_directory_is_reported_then_named_by_the_import(tmp_path):
-    good = vehicle_file(tmp_path)
-    missing = tmp_path / 'no_tables_here'
-    code, out, err = run_cli(missing, ('1', good))
-    assert code == 1 and out == ''
+def test_a_table_directory_that_cannot_be_opened_is_named_twice(tmp_path):
+    missing = tmp_path / 'nowhere'
+    code, out, err = run_cli(missing, (1, vehicles(tmp_path)))
     lines = err.splitlines()
-    assert len(lines) == 2
-    assert str(missing) in lines[0]
-    assert lines[1] == (f"테이블 폴더 '{missing}'에 연결되어 있지 않습니다. "
-                        '폴더를 확인하고 프로그램을 다시 시작하십시오.')
+    assert (code, out, len(lines), str(missing) in lines[0]) == (1, '', 2, True)
+    assert lines[1] == f"테이블 폴더 '{missing}'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오."
 
 
-def test_index_notice_gives_exit_3(tabledir):
-    make_standard_table(tabledir, 'carno')
-    table = tabledir / 'carno.dbf'
-    header = bytearray(table.read_bytes())
-    header[28] |= 0x01  # the table says it has a structural index
-    table.write_bytes(bytes(header))
-    code, out, err = run_cli(tabledir, ('1', vehicle_file(tabledir.parent)))
-    assert code == 3
-    assert len(listed_rows(out)) == 2
-    assert 'carno' in err and '색인' in err
-    assert len(read_rows(tabledir, 'carno')) == 2
+def test_a_table_with_a_structural_index_is_named_after_the_run_exit_3(db):
+    header = bytearray((db / 'carno.dbf').read_bytes())
+    header[28] |= 1  # the table says it has a structural index
+    (db / 'carno.dbf').write_bytes(header)
+    code, out, err = run_cli(db, (1, vehicles(db.parent)))
+    assert (code, len(listed(out)), len(read_rows(db, 'carno'))) == (3, 2, 2)
+    assert err.startswith('다음 테이블에 행을 추가했지만 색인 파일(.cdx)은 갱신하지 않았습니다: carno')
 
 
-def test_tables_beside_the_program_without_db(tmp_path):
-    home = tmp_path / 'app'
-    home.mkdir()
-    shutil.copy(cli_path(), home / 'dbfimport-cli')
-    make_standard_table(home, 'carno')
-    good = vehicle_file(tmp_path)
-    elsewhere = tmp_path / 'elsewhere'
+def test_record_text_is_escaped_on_stdout(db):
+    path = db.parent / 'G차량.txt'
+    path.write_bytes(b'001\tA\\B C ' + '김'.encode('cp949') + b'\r\nend\r\n')
+    assert run_cli(db, (1, path)) == (0, '1\t성공\t001\\tA\\\\B C 김\n', '')
+
+
+def test_cp949_file_names_pass(db):
+    path = os.fsencode(db.parent) + b'/G' + '차량'.encode('cp949') + b'.txt'
+    with open(path, 'wb') as handle:
+        handle.write(rec(1, code='009') + b'\r\nend\r\n')
+    done = subprocess.run([CLI, '--db', str(db), b'1:' + path], capture_output=True)
+    assert (done.returncode, done.stderr, column(db, 'carno', 'CNO')) == (0, b'', ['1009'])
+
+
+def test_without_db_the_tables_beside_the_program_are_used(tmp_path):
+    home, elsewhere = tmp_path / 'app', tmp_path / 'elsewhere'
+    make_table(home, 'carno')
     elsewhere.mkdir()
-    done = subprocess.run([str(home / 'dbfimport-cli'), f'1:{good}'], cwd=elsewhere,
-                          capture_output=True, timeout=60)
-    assert done.returncode == 0, done.stderr.decode()
-    assert len(read_rows(home, 'carno')) == 2
-    assert list(elsewhere.iterdir()) == []
+    shutil.copy(CLI, home)
+    done = subprocess.run([str(home / 'dbfimport-cli'), f'1:{vehicles(tmp_path)}'], cwd=elsewhere,
+                          capture_output=True)
+    assert (done.returncode, len(read_rows(home, 'carno')), list(elsewhere.iterdir())) == (0, 2, [])
 
 
-def test_step_splits_at_the_first_colon_and_cp949_names_pass(tabledir):
-    make_standard_table(tabledir, 'carno')
-    odd = tabledir.parent / 'a:b'
-    odd.mkdir()
-    good = vehicle_file(odd)
-    code, _, err = run_cli(tabledir, f'1:{good}')
-    assert (code, err) == (0, '')
-    # a file named on an old Korean system: its name is CP949 bytes
-    raw = bytes(tabledir.parent) + b'/G' + '차량'.encode('cp949') + b'.txt'
-    with open(raw, 'wb') as handle:
-        handle.write(vehicle('009') + b'\r\nend\r\n')
-    done = subprocess.run([str(cli_path()), '--db', str(tabledir), b'1:' + raw],
-                          capture_output=True, timeout=60)
-    assert done.returncode == 0, done.stderr.decode()
-    assert [r['CNO'] for r in read_rows(tabledir, 'carno')][-1] == '1009'
-
-
-def test_record_text_is_escaped_on_stdout(tabledir):
-    make_standard_table(tabledir, 'carno')
-    path = tabledir.parent / 'G차량.txt'
-    path.write_bytes(b'001\tA\\B ' + '김'.encode('cp949') + b'\r\nend\r\n')
-    code, out, err = run_cli(tabledir, ('1', path))
-    assert (code, err) == (0, '')
-    assert out == '1\t성공\t001\\tA\\\\B 김\n'
-
-
-def test_progress_goes_to_stderr_only_on_a_terminal(tabledir):
-    import os
-    import pty
-    make_standard_table(tabledir, 'carno')
-    good = vehicle_file(tabledir.parent, codes=('001', '002', '003'))
+def test_progress_goes_to_stderr_only_on_a_terminal(db):
     leader, follower = pty.openpty()
+    done = subprocess.run([CLI, '--db', str(db), f'1:{vehicles(db.parent, count=3)}'], stdout=subprocess.PIPE,
+                          stderr=follower)
+    os.close(follower)
+    shown = b''
+    while chunk := readable(leader):
+        shown += chunk
+    os.close(leader)
+    assert (done.returncode, len(listed(done.stdout.decode()))) == (0, 3)
+    assert '전체레코드수 : 4' in shown.decode() and '데이터 인서트 3/3 (100%)' in shown.decode()
+
+
+def readable(fd):
     try:
-        done = subprocess.run([str(cli_path()), '--db', str(tabledir), f'1:{good}'],
-                              stdout=subprocess.PIPE, stderr=follower, timeout=60)
-        os.close(follower)
-        shown = b''
-        while True:
-            try:
-                chunk = os.read(leader, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            shown += chunk
-    finally:
-        os.close(leader)
-    assert done.returncode == 0
-    assert len(listed_rows(done.stdout.decode())) == 3
-    text = shown.decode('utf-8')
-    assert '전체레코드수 : 4' in text
-    assert '데이터 인서트 3/3' in text
+        return os.read(fd, 4096)
+    except OSError:  # the terminal's other side is closed: all was read
+        return b''
