@@ -4,6 +4,10 @@
 
 namespace ModMain {
 
+std::string NoFileChosenMessage(const std::string& kindLabel, const std::string& nameRule) {
+  return "가져올 파일을 고르지 않았습니다.\r\n왼쪽 파일 목록에서 " + kindLabel + " 파일(" + nameRule + ")을 고르십시오.";
+}
+
 std::string RecordCountPanel(int lines) { return "전체레코드수 : " + std::to_string(lines); }
 
 std::string LinePrefix(int lineNumber) { return "파일의 " + std::to_string(lineNumber) + "번째 줄: "; }

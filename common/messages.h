@@ -13,6 +13,9 @@ inline constexpr const char* kInsertCaption = "데이터 인서트";
 inline constexpr const char* kSuccessStatus = "성공";
 inline constexpr const char* kWrongFileMessage = "파일을 잘못 선택하셨습니다.\r\n다시 파일을 선택하십시오.";
 
+// No file chosen for the kind: "가져올 파일을 고르지 않았습니다." and what it expects.
+std::string NoFileChosenMessage(const std::string& kindLabel, const std::string& nameRule);
+
 // "전체레코드수 : N", the first status panel.
 std::string RecordCountPanel(int lines);
 

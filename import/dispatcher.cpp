@@ -9,11 +9,20 @@
 
 namespace ModMain {
 
-DispatchResult Dispatch(ImportShell& shell, int kind, const std::string& directory,
+std::string WrongFileMessage(int kind) {
+  const KindInfo& info = Kind(kind);
+  return std::string(kWrongFileMessage) + "\r\n" + KindLabel(kind) + " 파일: " + info.nameRule;
+}
+
+DispatchResult LoadStep(ImportShell& shell, int kind, const std::string& directory,
                         const std::string& fileNameBytes) {
   const KindInfo& info = Kind(kind);
+  if (fileNameBytes.empty()) {
+    shell.ShowMessage(NoFileChosenMessage(KindLabel(kind), info.nameRule));
+    return DispatchResult::kRefused;
+  }
   if (!FileNameFits(kind, DecodeFileName(fileNameBytes))) {
-    shell.ShowMessage(kWrongFileMessage);
+    shell.ShowMessage(WrongFileMessage(kind));
     return DispatchResult::kRefused;
   }
   try {
@@ -22,8 +31,16 @@ DispatchResult Dispatch(ImportShell& shell, int kind, const std::string& directo
     shell.ShowMessage(error.what());
     return DispatchResult::kLoadFailed;
   }
-  info.routine(shell);
   return DispatchResult::kRan;
+}
+
+void RunStep(ImportShell& shell, int kind) { Kind(kind).routine(shell); }
+
+DispatchResult Dispatch(ImportShell& shell, int kind, const std::string& directory,
+                        const std::string& fileNameBytes) {
+  const DispatchResult loaded = LoadStep(shell, kind, directory, fileNameBytes);
+  if (loaded == DispatchResult::kRan) RunStep(shell, kind);
+  return loaded;
 }
 
 }  // namespace ModMain

@@ -67,6 +67,8 @@ const KindInfo& Kind(int kind) {
   return kKinds[kind];
 }
 
+std::string KindLabel(int kind) { return std::string(Kind(kind).tab) + " · " + Kind(kind).caption; }
+
 bool FileNameFits(int kind, std::string_view fileNameUtf8) {
   const KindInfo& info = Kind(kind);
   const std::string_view pattern = info.pattern;

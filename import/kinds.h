@@ -36,6 +36,9 @@ std::span<const KindInfo> Kinds();
 // Throws std::out_of_range for a kind outside the table.
 const KindInfo& Kind(int kind);
 
+// "골재 · 차량": the tab and the caption, as the window shows the chosen kind.
+std::string KindLabel(int kind);
+
 // The kind's file-name test on a decoded name (no directory).
 bool FileNameFits(int kind, std::string_view fileNameUtf8);
 

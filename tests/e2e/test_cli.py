@@ -11,7 +11,7 @@ from test_kinds import rec
 
 CLI = str(BIN / 'dbfimport-cli')
 USAGE = 'dbfimport-cli [--db DIR] KIND:FILE'
-WRONG_FILE = '파일을 잘못 선택하셨습니다.\n다시 파일을 선택하십시오.\n'
+WRONG_FILE = '파일을 잘못 선택하셨습니다.\n다시 파일을 선택하십시오.\n'  # then what the kind expects
 
 
 @pytest.fixture
@@ -46,7 +46,8 @@ def test_help_exits_0():
 def test_a_wrong_file_name_refuses_the_step_and_the_steps_after(db, kind, name, fits):
     path = write_export(db.parent / name, [rec(kind)], trailer=False)  # one line: nothing to import
     code, out, err = run_cli(db, (kind, path), (1, vehicles(db.parent)))
-    assert (code, len(listed(out)), err) == ((0, 2, '') if fits else (1, 0, WRONG_FILE))
+    assert (code, len(listed(out))) == ((0, 2) if fits else (1, 0))
+    assert err == '' if fits else err.startswith(WRONG_FILE)
 
 
 def test_steps_share_one_run_and_list_their_records_from_1(db):

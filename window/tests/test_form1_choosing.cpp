@@ -16,13 +16,14 @@
 
 #include "import/kinds.h"
 #include "common/messages.h"
+#include "import/dispatcher.h"
 #include "window_test_support.h"
 
 using namespace windowtest;
 
 namespace {
 
-const QString kWrongFile = QString::fromUtf8(ModMain::kWrongFileMessage);
+QString WrongFile(int kind) { return QString::fromStdString(ModMain::WrongFileMessage(kind)); }
 
 }  // namespace
 
@@ -96,7 +97,7 @@ class Form1Choosing : public QObject {
     // Kind 7 refuses the kind-0 file and accepts its own, whose table is missing.
     QVERIFY(Choose(*form, files_, "G거래처.txt"));
     QVERIFY(RunAndWait(*form));
-    QCOMPARE(log.messages, QStringList{kWrongFile});
+    QCOMPARE(log.messages, QStringList{WrongFile(7)});
     QVERIFY(Choose(*form, files_, "레미콘현장.txt"));
     QVERIFY(RunAndWait(*form));
     QCOMPARE(log.messages.size(), 2);
@@ -124,14 +125,14 @@ class Form1Choosing : public QObject {
     auto form = MakeForm(db_, log);
     QVERIFY(Choose(*form, files_, "G차량.txt"));
     QVERIFY(RunAndWait(*form));
-    QCOMPARE(log.messages, QStringList{kWrongFile});
+    QCOMPARE(log.messages, QStringList{WrongFile(0)});
     // The kind-0 file is loaded (its count shows) and its import reaches the
     // customer table, which this database lacks.
     QVERIFY(Choose(*form, files_, "G거래처.txt"));
     QVERIFY(RunAndWait(*form));
     QCOMPARE(form->StatusPanels[0]->text(), QStringLiteral("전체레코드수 : 2"));
     QCOMPARE(log.messages.size(), 2);
-    QVERIFY(log.messages[1] != kWrongFile);
+    QVERIFY(log.messages[1] != WrongFile(0));
   }
 
   void wrongFileLoadsNothingAndFocusesTheFileList() {
@@ -142,7 +143,7 @@ class Form1Choosing : public QObject {
     QVERIFY(Choose(*form, files_, "g차량.txt"));  // the letter case counts
     form->Command2->setFocus();
     QVERIFY(RunAndWait(*form));
-    QCOMPARE(log.messages, QStringList{kWrongFile});
+    QCOMPARE(log.messages, QStringList{WrongFile(1)});
     QVERIFY(form->LastResult() == ModMain::DispatchResult::kRefused);
     QCOMPARE(form->Label2->text(), QStringLiteral("진행상황 "));
     QCOMPARE(form->StatusPanels[0]->text(), QStringLiteral("전체레코드수"));
@@ -150,11 +151,12 @@ class Form1Choosing : public QObject {
     QCOMPARE(form->RecordList->rowCount(), 0);
     QTRY_VERIFY(form->File1->hasFocus());
 
-    // No file selected at all: the same message.
+    // No file selected at all: a message of its own.
     form->File1->clearSelection();
     form->File1->setCurrentItem(nullptr);
     QVERIFY(RunAndWait(*form));
-    QCOMPARE(log.messages, (QStringList{kWrongFile, kWrongFile}));
+    QCOMPARE(log.messages.size(), 2);
+    QVERIFY(log.messages[1].startsWith(QStringLiteral("가져올 파일을 고르지 않았습니다.")));
   }
 
   void failedOpenShowsItsMessageAndTheWindowOpens() {
