@@ -48,6 +48,10 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
       parsed.help = true;
+    } else if (argument == "--check") {
+      parsed.checkOnly = true;
+    } else if (argument == "--force") {
+      parsed.force = true;
     } else if (argument == "--db" || argument == "--make-sample-db") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         throw std::invalid_argument(argument + " 뒤에 폴더가 필요합니다 / " + argument +
@@ -66,7 +70,7 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     }
   }
   if (parsed.help) return parsed;
-  if (parsed.sampleDatabase && (!parsed.steps.empty() || parsed.tableDirectory)) {
+  if (parsed.sampleDatabase && (!parsed.steps.empty() || parsed.tableDirectory || parsed.checkOnly || parsed.force)) {
     throw std::invalid_argument(
         "--make-sample-db는 혼자 씁니다 / --make-sample-db takes no other arguments");
   }

@@ -1,4 +1,4 @@
-// The command line: dbfimport-cli [--db DIR] KIND:FILE [KIND:FILE ...]
+// The command line: dbfimport-cli [--db DIR] [--check] [--force] KIND:FILE [KIND:FILE ...]
 #pragma once
 
 #include <optional>
@@ -15,6 +15,8 @@ struct ImportStep {
 
 struct Arguments {
   bool help = false;
+  bool checkOnly = false;  // --check: check every step, write nothing
+  bool force = false;      // --force: import files whose records mostly have another length
   std::optional<std::string> tableDirectory;    // --db
   std::optional<std::string> sampleDatabase;    // --make-sample-db
   std::vector<ImportStep> steps;

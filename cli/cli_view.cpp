@@ -1,9 +1,45 @@
 #include "cli/cli_view.h"
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 namespace cli {
+namespace {
+volatile std::sig_atomic_t stopSignal = 0;
+extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
+}  // namespace
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);  // a closed list pipe is an error on write, not death
+}
+
+bool StopSignalled() { return stopSignal != 0; }
+
+bool CliView::StopRequested() const { return StopSignalled(); }
+
+void CliView::WriteListLine(const std::string& line) {
+  if (listCut_) return;
+  if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::ferror(stdout)) {
+    listCut_ = true;
+  }
+}
+
+void CliView::ReportCutList() {
+  if (std::fflush(stdout) != 0) listCut_ = true;
+  if (!listCut_) return;
+  Note("가져온 레코드 목록을 끝까지 쓰지 못했습니다 (출력이 닫혔습니다). 가져오기는 끝까지 했습니다.");
+}
+
+void CliView::Note(const std::string& text) {
+  EndProgressLine();
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fflush(stderr);
+}
 
 std::string EscapeRecordText(const std::string& text) {
   if (text.find_first_of("\\\r\n\t") == std::string::npos) return text;
@@ -57,16 +93,14 @@ void CliView::AddRecordRow(int position, const std::string& status) {
 
 void CliView::SetRecordRowData(int position, const std::string& recordText) {
   if (position != pendingPosition_) FlushPendingRow();
-  std::string line = std::to_string(position) + "\t" +
-                     (position == pendingPosition_ ? pendingStatus_ : std::string()) + "\t" +
-                     EscapeRecordText(recordText) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stdout);
+  WriteListLine(std::to_string(position) + "\t" + (position == pendingPosition_ ? pendingStatus_ : std::string()) +
+                "\t" + EscapeRecordText(recordText) + "\n");
   pendingPosition_ = 0;
 }
 
 void CliView::FlushPendingRow() {
   if (pendingPosition_ == 0) return;
-  std::printf("%d\t%s\t\n", pendingPosition_, pendingStatus_.c_str());
+  WriteListLine(std::to_string(pendingPosition_) + "\t" + pendingStatus_ + "\t\n");
   pendingPosition_ = 0;
 }
 
@@ -84,7 +118,7 @@ void CliView::AddCodeMapRow(const std::string&, const std::string&, const std::s
 void CliView::ShowMessage(const std::string& text) {
   ++messagesShown_;
   FlushPendingRow();
-  std::fflush(stdout);
+  if (!listCut_ && std::fflush(stdout) != 0) listCut_ = true;
   EndProgressLine();
   std::string shown;
   shown.reserve(text.size());
@@ -98,7 +132,7 @@ void CliView::ShowMessage(const std::string& text) {
 
 void CliView::Finish() {
   FlushPendingRow();
-  std::fflush(stdout);
+  if (!listCut_ && std::fflush(stdout) != 0) listCut_ = true;
   EndProgressLine();
 }
 

@@ -23,9 +23,15 @@ class CliView : public ModMain::ImportView {
   void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
                      const std::string& name) override;
   void ShowMessage(const std::string& text) override;
+  bool StopRequested() const override;
 
   // Writes a row still waiting for its text and ends the progress line.
   void Finish();
+  // Says once, on stderr, that the list could not all be written (a closed
+  // pipe, a full disk): the import itself went on to its end.
+  void ReportCutList();
+  // A line on stderr that is no message box (a check's findings, a stop).
+  void Note(const std::string& text);
   // Every message box shown, whoever showed it.
   int MessagesShown() const { return messagesShown_; }
 
@@ -41,7 +47,15 @@ class CliView : public ModMain::ImportView {
   int pendingPosition_ = 0;  // 0: none
   std::string pendingStatus_;
   int messagesShown_ = 0;
+  bool listCut_ = false;
+
+  void WriteListLine(const std::string& line);
 };
+
+// SIGINT, SIGTERM and SIGHUP ask the run to stop after the current record
+// (StopRequested), as closing the window does.
+void CatchStopSignals();
+bool StopSignalled();
 
 // Record text for one stdout line: backslash, CR, LF and tab escaped.
 std::string EscapeRecordText(const std::string& text);

@@ -11,7 +11,10 @@
 #include "cli/cli_view.h"
 #include "cli/help_text.h"
 #include "cli/sample_db.h"
+#include "common/encoding.h"
+#include "import/checker.h"
 #include "import/dispatcher.h"
+#include "import/kinds.h"
 #include "common/import_shell.h"
 #include "dbf/dbf.h"
 
@@ -44,30 +47,87 @@ int MakeSampleDatabase(const std::string& directory) {
   return kExitOk;
 }
 
+std::string StepName(const cli::ImportStep& step) {
+  return std::to_string(step.kind) + ":" + ModMain::DecodeFileName(step.directory + "/" + step.fileName);
+}
+
+std::string OneLine(std::string text) {
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+  return text;
+}
+
+// Prints what the check of one step found; true when it may be imported.
+bool ReportCheck(cli::CliView& view, const std::string& step, const ModMain::FileCheck& check, bool force) {
+  for (const ModMain::Problem& p : check.problems) {
+    view.Note(step + ": " + (p.line > 0 ? std::to_string(p.line) + "번째 줄: " : "") + OneLine(p.reason));
+  }
+  if (check.foundRecordLength == 0) return check.problems.empty();
+  std::string kinds;
+  for (int kind : check.kindsOfFoundLength) kinds += (kinds.empty() ? "" : ", ") + ModMain::KindLabel(kind);
+  view.Note(step + ": 레코드 대부분의 길이가 " + std::to_string(check.foundRecordLength) + "바이트입니다. 이 종류는 " +
+            std::to_string(check.expectedRecordLength) + "바이트이므로 " +
+            (kinds.empty() ? "다른 파일인 것 같습니다." : "다른 종류(" + kinds + ")의 파일인 것 같습니다.") +
+            (force ? " --force로 그대로 가져옵니다." : " 그래도 가져오려면 --force를 붙이십시오."));
+  return check.problems.empty() && force;
+}
+
 int RunSteps(const cli::Arguments& arguments) {
+  cli::CatchStopSignals();
   cli::CliView view;
   ModMain::ImportShell shell(view);
-  ModMain::OpenTargetDatabase(shell,
-                              arguments.tableDirectory ? *arguments.tableDirectory
-                                                       : ExecutableDirectory());
-  int status = kExitOk;
-  for (const cli::ImportStep& step : arguments.steps) {
-    shell.lastOutcome = ModMain::RunOutcome::kNone;
-    ModMain::DispatchResult result =
-        ModMain::Dispatch(shell, step.kind, step.directory, step.fileName);
+  ModMain::OpenTargetDatabase(shell, arguments.tableDirectory ? *arguments.tableDirectory : ExecutableDirectory());
+  const auto finish = [&](int status) {
+    ModMain::CloseTargetDatabase(shell);
     view.Finish();
-    if (result != ModMain::DispatchResult::kRan ||
-        shell.lastOutcome != ModMain::RunOutcome::kCompleted) {
-      status = kExitStepFailed;
-      break;
+    view.ReportCutList();
+    if (status == kExitOk && (view.MessagesShown() > 0 || shell.messagesShown > 0)) status = kExitWithMessages;
+    return status;
+  };
+
+  // Every step is loaded and checked before the first one writes anything.
+  std::vector<std::vector<std::string>> files;
+  for (const cli::ImportStep& step : arguments.steps) {
+    if (ModMain::LoadStep(shell, step.kind, step.directory, step.fileName) != ModMain::DispatchResult::kRan)
+      return finish(kExitStepFailed);
+    files.push_back(std::move(shell.RecordLines));
+  }
+  bool importable = true;
+  {
+    ModMain::StepChecker checker(shell);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const cli::ImportStep& step = arguments.steps[i];
+      const ModMain::FileCheck check = checker.Check(step.kind, files[i]);
+      importable = ReportCheck(view, StepName(step), check, arguments.force) && importable;
+      if (!arguments.checkOnly) continue;
+      for (const std::string& message : check.messages) view.ShowMessage(message);
+      for (const auto& [table, rows] : check.rows)
+        std::printf("%s\t%s\t%d\n", StepName(step).c_str(), ModMain::Cp949ToUtf8(table).c_str(), rows);
     }
   }
-  ModMain::CloseTargetDatabase(shell);
-  view.Finish();
-  if (status == kExitOk && (view.MessagesShown() > 0 || shell.messagesShown > 0)) {
-    status = kExitWithMessages;
+  if (!importable) {
+    view.Note("검사에서 문제를 찾아 아무것도 가져오지 않았습니다. 파일을 고친 뒤 다시 실행하십시오.");
+    return finish(kExitStepFailed);
   }
-  return status;
+  if (arguments.checkOnly) return finish(kExitOk);
+  if (cli::StopSignalled()) {
+    view.Note("중지했습니다. 아무것도 가져오지 않았습니다.");
+    return finish(kExitStepFailed);
+  }
+
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const cli::ImportStep& step = arguments.steps[i];
+    shell.lastOutcome = ModMain::RunOutcome::kNone;
+    shell.RecordLines = std::move(files[i]);
+    ModMain::RunStep(shell, step.kind);
+    view.Finish();
+    if (shell.lastOutcome == ModMain::RunOutcome::kCompleted) continue;
+    if (cli::StopSignalled())
+      view.Note("중지했습니다: " + StepName(step) + "의 레코드 " + std::to_string(shell.recordsDone) +
+                "개를 가져왔습니다. 이어서 가져오려면 파일의 " + std::to_string(shell.recordsDone + 1) +
+                "번째 줄부터 가져오십시오.");
+    return finish(kExitStepFailed);
+  }
+  return finish(kExitOk);
 }
 
 }  // namespace

@@ -90,6 +90,7 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
   std::unique_ptr<dbf::Recordset>& slot = shape.useSiteRecordset ? shell.SiteRecordset : shell.SharedRecordset;
   int current = -1;  // index of the record in progress, -1 before the loop
   std::string failure;
+  shell.recordsDone = 0;
   try {
     slot = std::make_unique<dbf::Recordset>();
     if (!shape.fixedTable.empty()) {
@@ -121,6 +122,7 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
         continue;
       }
       step(context);
+      shell.recordsDone = i + 1;
       view.AddRecordRow(i + 1, kSuccessStatus);
       view.SetRecordRowData(i + 1, Cp949ToUtf8(record));
       view.SetProgressValue(i + 1);

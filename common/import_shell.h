@@ -46,6 +46,7 @@ struct ImportShell {
   // How the last import run ended and how many message boxes it showed; the
   // command line's exit status is built from these.
   RunOutcome lastOutcome = RunOutcome::kNone;
+  int recordsDone = 0;  // records of the last run whose rows were all saved
   int messagesShown = 0;
 
   // Set while the shell runs a check: every record is visited, the failures

@@ -66,9 +66,11 @@ std::string ReadWhole(const std::string& path, const LoadLimits& limits) {
 }  // namespace
 
 LoadLimits LimitsForRecordLength(int recordLength) {
-  // Twice the record and its line end for every line: room for stray bytes.
+  // The file: twice the record and its line end for every line. A line: long
+  // enough for the longest record of any kind, so the check can still say
+  // which kind a file of another kind belongs to.
   const std::size_t line = 2 * static_cast<std::size_t>(recordLength) + 2;
-  return {static_cast<std::uint64_t>(line) * kMaxRecordLines, line};
+  return {static_cast<std::uint64_t>(line) * kMaxRecordLines, kMaxLineBytes};
 }
 
 void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimits& limits) {
@@ -85,7 +87,7 @@ void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimit
     while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
     if (end - start > limits.maxLineBytes)
       Refuse(path, "의 " + std::to_string(lines.size() + 1) + "번째 줄이 너무 깁니다 (" +
-                       std::to_string(end - start) + "바이트). 이 종류의 내보내기 파일이 아닌 것 같습니다.");
+                       std::to_string(end - start) + "바이트). 내보내기 파일이 아닌 것 같습니다.");
     if (static_cast<int>(lines.size()) == kMaxRecordLines)
       Refuse(path, "의 줄이 " + std::to_string(kMaxRecordLines) + "개를 넘습니다. 한 번에 " +
                        std::to_string(kMaxRecordLines) + "줄까지 가져올 수 있으니 파일을 나누어 주십시오.");

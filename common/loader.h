@@ -9,6 +9,7 @@
 namespace ModMain {
 
 inline constexpr int kMaxRecordLines = 32767;
+inline constexpr std::size_t kMaxLineBytes = 4096;
 
 // What a sound export file of a kind can hold: larger files and longer lines
 // are refused before they are read into memory.

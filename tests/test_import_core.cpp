@@ -147,7 +147,7 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
   mkfifo(dir.File("fifo.txt").c_str(), 0600);
   const std::pair<std::string, const char*> refused[] = {
       {write("over.txt", max + "x"), "32767"}, {write("empty.txt", ""), "비어"},
-      {write("long.txt", "a\r\n" + std::string(19, 'x')), "2번째 줄이 너무 깁니다"},
+      {write("long.txt", "a\r\n" + std::string(kMaxLineBytes + 1, 'x')), "2번째 줄이 너무 깁니다"},
       {write("big.txt", std::string(limits.maxFileBytes + 1, '\n')), "너무 큽니다"},
       {dir.File("fifo.txt"), "보통 파일이 아닙니다"}, {"/dev/zero", "보통 파일이 아닙니다"},
       {dir.File("nothere.txt"), "파일이나 폴더가 없습니다"}, {dir.Path(), "폴더입니다"},

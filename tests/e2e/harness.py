@@ -59,12 +59,12 @@ def record(layout, width, **values):
     return bytes(line)
 
 
-def write_export(path, records, trailer=True):
-    """The records joined with CR LF, with a totals line after them when `trailer`."""
+def write_export(path, records, trailer=True, end=b'\r\n'):
+    """The records joined with CR LF (or `end`), with a totals line after them when `trailer`."""
     lines = [cp949(r) for r in records] + ([cp949(f'합계 {len(records)}건')] if trailer else [])
     path = pathlib.Path(path)
     path.parent.mkdir(parents=True, exist_ok=True)
-    path.write_bytes(b'\r\n'.join(lines) + b'\r\n')
+    path.write_bytes(end.join(lines) + end)
     return path
 
 

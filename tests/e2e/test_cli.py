@@ -68,8 +68,8 @@ def test_a_table_directory_that_cannot_be_opened_is_named_twice(tmp_path):
     missing = tmp_path / 'nowhere'
     code, out, err = run_cli(missing, (1, vehicles(tmp_path)))
     lines = err.splitlines()
-    assert (code, out, len(lines), str(missing) in lines[0]) == (1, '', 2, True)
-    assert lines[1] == f"테이블 폴더 '{missing}'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오."
+    assert (code, out, len(lines), str(missing) in lines[0]) == (1, '', 3, True)
+    assert lines[1].endswith(f": 테이블 폴더 '{missing}'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오.")
 
 
 def test_a_table_with_a_structural_index_is_named_after_the_run_exit_3(db):
@@ -83,8 +83,8 @@ def test_a_table_with_a_structural_index_is_named_after_the_run_exit_3(db):
 
 def test_record_text_is_escaped_on_stdout(db):
     path = db.parent / 'G차량.txt'
-    path.write_bytes(b'001\tA\\B C ' + '김'.encode('cp949') + b'\r\nend\r\n')
-    assert run_cli(db, (1, path)) == (0, '1\t성공\t001\\tA\\\\B C 김\n', '')
+    path.write_bytes(b'001\tA\\B C ' + '김'.encode('cp949') + b' ' * 29 + b'\r\nend\r\n')
+    assert run_cli(db, (1, path)) == (0, '1\t성공\t001\\tA\\\\B C 김' + ' ' * 29 + '\n', '')
 
 
 def test_cp949_file_names_pass(db):

@@ -21,7 +21,7 @@ KINDS = {
             's3': (68, 20), 'bno': (89, 10), 'jno': (100, 13), 'rep': (114, 8), 'addr': (129, 40),
             'type': (170, 20), 'item': (191, 20)}, ('vdrs110', 'vdrs160'), None,
             dict(no='001', name='대한건설')),
-    1: Kind('G차량.txt', 45, {'code': (1, 3), 'reg': (5, 12), 'owner': (18, 10), 'name': (29, 8),
+    1: Kind('G차량.txt', 41, {'code': (1, 3), 'reg': (5, 12), 'owner': (18, 10), 'name': (29, 8),
             'cap': (40, 2)}, ('carno',), None, dict(code='001', reg='12가3456')),
     2: Kind('G판매.txt', 145, {**DATE, 'cust': (10, 3), 'item': (14, 2), 'name': (33, 30),
             'iname': (64, 10), 'qty': (75, 5), 'dec': (80, 2), 'price': (83, 8), 'amount': (92, 12),
@@ -382,10 +382,8 @@ def test_a_failing_summary_row_is_reported_and_the_run_goes_on(tmp_path, kind):
     assert [column(db, f'k56_{m}', 'D52_SI') for m in ('0403', '0404')] == [[2], []]
 
 
-def test_an_invoice_item_without_price_ends_the_run_after_the_groups_before(tmp_path):
+def test_an_invoice_item_without_price_refuses_the_whole_invoice(tmp_path):
     prepare(tmp_path / 'db', 4)
     code, out, err = run(tmp_path, 4, [rec(4, **item(2, '02', '자갈', '3', '', '', '', ''))])
-    assert (code, out) == (1, '')
-    assert err.startswith("파일의 1번째 줄: 단가 ''")
-    assert column(tmp_path / 'db', 'K57_0403', 'SERI') == [1]
-    assert read_rows(tmp_path / 'db', 'k56_0403') == []
+    assert (code, out) == (1, '') and ": 1번째 줄: 단가 ''을(를) 정수로 바꿀 수 없습니다." in err
+    assert read_rows(tmp_path / 'db', 'K57_0403') == read_rows(tmp_path / 'db', 'k56_0403') == []

@@ -1,0 +1,109 @@
+"""The check of a whole file before its first row is written, and the command line to the end:
+a file of another kind, text that is not CP949, line ends, --check, files that are no export
+files, a closed list pipe and a stop signal."""
+import os
+import signal
+import subprocess
+
+import pytest
+
+from harness import BIN, listed, make_table, read_rows, run_cli, write_export
+from test_kinds import HELD_CODE_KINDS, KINDS, TABLE, add_customers, import_table, prepare, rec, tables
+
+CAPTION = {0: '골재 · 거래처', 2: '골재 · 판매', 3: '골재 · 수금', 5: '골재 · 송장', 6: '레미콘 · 거래처',
+           7: '레미콘 · 현장', 8: '레미콘 · 일일판매', 9: '레미콘 · 수금'}
+REFUSED = '검사에서 문제를 찾아 아무것도 가져오지 않았습니다. 파일을 고친 뒤 다시 실행하십시오.\n'
+
+
+def snapshot(db):
+    return sorted((p.name, p.read_bytes()) for p in db.iterdir())
+
+
+@pytest.mark.parametrize('kind, other', [(1, 2), (2, 3), (3, 0), (4, 5), (5, 6), (6, 7), (7, 8), (8, 9),
+                                         (9, 0), (10, 2), (0, 8)])
+def test_a_file_of_another_kind_is_refused_naming_that_kind_unless_forced(tmp_path, kind, other):
+    prepare(tmp_path / 'db', kind)
+    before = snapshot(tmp_path / 'db')
+    path = write_export(tmp_path / 'files' / KINDS[kind].file, [rec(other)] * 3)
+    code, out, err = run_cli(tmp_path / 'db', (kind, path))
+    assert (code, out, snapshot(tmp_path / 'db')) == (1, '', before) and CAPTION[other] in err
+    assert f'레코드 대부분의 길이가 {KINDS[other].width}바이트입니다' in err and '--force' in err
+    assert run_cli(tmp_path / 'db', '--force', '--check', (kind, path))[2].count('--force로 그대로') == 1
+
+
+@pytest.mark.parametrize('kind', KINDS)
+@pytest.mark.parametrize('mark', [b'', b'\xef\xbb\xbf'])
+def test_a_utf8_file_is_named_as_such_and_nothing_is_written(tmp_path, kind, mark):
+    prepare(tmp_path / 'db', kind)
+    before = snapshot(tmp_path / 'db')
+    path = write_export(tmp_path / 'files' / KINDS[kind].file, [rec(kind)] * 2, trailer=True)
+    path.write_bytes(mark + path.read_bytes().decode('cp949').encode('utf-8'))
+    code, out, err = run_cli(tmp_path / 'db', (kind, path))
+    assert (code, out, snapshot(tmp_path / 'db')) == (1, '', before) and '파일이 UTF-8' in err
+
+
+@pytest.mark.parametrize('kind, field, stray', [(0, 'name', b'\xff'), (1, 'owner', b'A\x80B'),
+                                                (2, 'name', b'\xb0 '), (6, 'addr', b'\xb0\x00'),
+                                                (8, 'sname', b'\xc9')])
+def test_text_that_is_not_cp949_names_line_column_and_byte(tmp_path, kind, field, stray):
+    prepare(tmp_path / 'db', kind)
+    start = KINDS[kind].layout[field][0]
+    code, out, err = run_cli(tmp_path / 'db', (kind, write_export(tmp_path / 'files' / KINDS[kind].file,
+                                                                  [rec(kind), rec(kind, **{field: stray})])))
+    assert (code, out, read_rows(tmp_path / 'db', tables(kind)[0])) == (1, '', [])
+    assert f': 2번째 줄: 열 ' in err and f'({start}~' in err and 'CP949 글자가 아닌 바이트' in err
+
+
+@pytest.mark.parametrize('kind', TABLE)
+@pytest.mark.parametrize('end', [b'\n', b'\r'])
+def test_lf_and_cr_files_import_as_cr_lf_ones_and_check_writes_nothing(tmp_path, kind, end):
+    records, code, out, _ = import_table(tmp_path / 'crlf', kind)
+    db = tmp_path / 'db'
+    for name in TABLE[kind][1]:
+        make_table(db, name)
+    if kind in HELD_CODE_KINDS:
+        add_customers(db)
+    path = write_export(tmp_path / 'files' / KINDS[kind].file, records, trailer=kind != 7, end=end)
+    before = snapshot(db)
+    check = run_cli(db, '--check', (kind, path))
+    assert (check[0], snapshot(db)) == (0, before)
+    assert run_cli(db, (kind, path))[:2] == (code, out)
+    expected = {t: len(read_rows(tmp_path / 'crlf' / 'db', t)) for t in TABLE[kind][1]}
+    counted = {line.split('\t')[1]: int(line.split('\t')[2]) for line in check[1].splitlines()}
+    assert {t: len(read_rows(db, t)) for t in expected} == expected == {t: counted.get(t, 0) for t in expected}
+
+
+def test_a_fifo_or_a_device_named_like_the_file_is_refused_at_once(tmp_path):
+    make_table(tmp_path / 'db', 'carno')
+    (tmp_path / 'files').mkdir()
+    os.mkfifo(tmp_path / 'files' / 'G차량.txt')
+    os.symlink('/dev/zero', tmp_path / 'files' / 'G판매.txt')
+    for kind, name in ((1, 'G차량.txt'), (2, 'G판매.txt')):
+        code, out, err = run_cli(tmp_path / 'db', (kind, tmp_path / 'files' / name))
+        assert (code, out) == (1, '') and '보통 파일이 아닙니다' in err
+
+
+def big_vehicle_file(tmp_path):
+    make_table(tmp_path / 'db', 'carno')
+    return write_export(tmp_path / 'files' / 'G차량.txt', [rec(1, code=f'{i % 1000:03}') for i in range(32765)])
+
+
+def test_a_closed_list_pipe_leaves_the_whole_import_done(tmp_path):
+    path = big_vehicle_file(tmp_path)
+    done = subprocess.run(['bash', '-c', f'"{BIN}/dbfimport-cli" --db "{tmp_path}/db" "1:{path}" | head -1;'
+                           ' exit ${PIPESTATUS[0]}'], capture_output=True, timeout=120)
+    assert (done.returncode, len(done.stdout.splitlines())) == (0, 1)
+    assert '목록을 끝까지 쓰지 못했습니다' in done.stderr.decode()
+    assert len(read_rows(tmp_path / 'db', 'carno')) == 32765
+
+
+def test_sigterm_stops_after_the_current_record_and_says_where_to_go_on(tmp_path):
+    path = big_vehicle_file(tmp_path)
+    process = subprocess.Popen([BIN / 'dbfimport-cli', '--db', tmp_path / 'db', f'1:{path}'],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    process.stdout.readline()  # the run has begun
+    process.send_signal(signal.SIGTERM)
+    out, err = process.communicate(timeout=60)
+    saved = len(read_rows(tmp_path / 'db', 'carno'))
+    assert process.returncode == 1 and 0 < saved < 32765
+    assert f'레코드 {saved}개를 가져왔습니다. 이어서 가져오려면 파일의 {saved + 1}번째 줄부터' in err.decode()
