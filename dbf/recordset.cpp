@@ -192,6 +192,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   memo = std::move(memoFile);
   layout = std::move(parsed);
   codePage = std::move(pageName);
+  index.Open(*state, name, path, layout, codePage);
   open = true;
   adding = false;
   pendingMemos.clear();
@@ -203,6 +204,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
 }
 
 void Recordset::Impl::CloseTable() {
+  index.Close();
   file.Close();
   memo.Close();
   open = false;
