@@ -211,12 +211,14 @@ TEST_F(ImportRunTest, AStopBeforeTheFirstRecordWritesNothing) {
   EXPECT_TRUE(Rows("carno").empty());
 }
 
-TEST_F(ImportRunTest, AppendingToAnIndexedTableGivesOneNotice) {
+TEST_F(ImportRunTest, AnIndexNotKeptCurrentGivesOneNotice) {
   std::filesystem::path fixtures = FIXTURES_DIR;
   for (const char* extension : {".dbf", ".fpt", ".cdx"}) {
     std::filesystem::copy_file(fixtures / (std::string("fox2_cdx") + extension),
                                dir_.File(std::string("fox2_cdx") + extension));
   }
+  // Its .cdx is kept current; a Clipper index beside it is not.
+  std::filesystem::copy_file(fixtures / "fox2_cdx.cdx", dir_.File("FOX2_CDX.NTX"));
   shell_.RecordLines = {"100777", "100778", "end"};
   RunShape settings;
   settings.fixedTable = "fox2_cdx";
@@ -227,8 +229,8 @@ TEST_F(ImportRunTest, AppendingToAnIndexedTableGivesOneNotice) {
   });
   EXPECT_EQ(shell_.lastOutcome, RunOutcome::kCompleted);
   ASSERT_EQ(view_.messages.size(), 1u);
-  EXPECT_NE(view_.messages[0].find("fox2_cdx"), std::string::npos) << view_.messages[0];
-  EXPECT_NE(view_.messages[0].find("색인"), std::string::npos);
+  EXPECT_NE(view_.messages[0].find("fox2_cdx의 FOX2_CDX.NTX"), std::string::npos) << view_.messages[0];
+  EXPECT_EQ(view_.messages[0].find(".cdx"), std::string::npos) << view_.messages[0];
   EXPECT_EQ(Rows("fox2_cdx").size(), 4u);
   // The notice names the tables of one run only.
   shell_.RecordLines = {"x"};

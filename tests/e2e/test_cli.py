@@ -98,15 +98,24 @@ def test_missing_table_directory_is_reported_then_named_by_the_import(tmp_path):
 
 def test_index_notice_gives_exit_3(tabledir):
     make_standard_table(tabledir, 'carno')
-    table = tabledir / 'carno.dbf'
-    header = bytearray(table.read_bytes())
-    header[28] |= 0x01  # the table says it has a structural index
-    table.write_bytes(bytes(header))
+    (tabledir / 'CARNO.NTX').write_bytes(b'')  # an index the program does not keep
     code, out, err = run_cli(tabledir, ('1', vehicle_file(tabledir.parent)))
     assert code == 3
     assert len(listed_rows(out)) == 2
-    assert 'carno' in err and '색인' in err
+    assert 'carno의 CARNO.NTX' in err and '색인' in err
     assert len(read_rows(tabledir, 'carno')) == 2
+
+
+def test_missing_structural_index_refuses_rows(tabledir):
+    make_standard_table(tabledir, 'carno')
+    table = tabledir / 'carno.dbf'
+    header = bytearray(table.read_bytes())
+    header[28] |= 0x01  # the table says it has a structural index, but there is none
+    table.write_bytes(bytes(header))
+    code, out, err = run_cli(tabledir, ('1', vehicle_file(tabledir.parent)))
+    assert code != 0
+    assert 'carno.cdx' in err
+    assert read_rows(tabledir, 'carno') == []
 
 
 def test_tables_beside_the_program_without_db(tmp_path):
