@@ -119,8 +119,12 @@ Value ReadColumn(const Column& c, const std::uint8_t* record, int nullFlagsOffse
 
 std::string DigitsOfDate(std::int64_t day) {
   const DateTime d = FromJulianDay(day, 0);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d%02d%02d", d.year % 10000, d.month, d.day);
+  std::string text(8, '0');
+  for (int i = 3, y = d.year % 10000; i >= 0; --i, y /= 10) text[i] = static_cast<char>('0' + y % 10);
+  text[4] = static_cast<char>('0' + d.month / 10);
+  text[5] = static_cast<char>('0' + d.month % 10);
+  text[6] = static_cast<char>('0' + d.day / 10);
+  text[7] = static_cast<char>('0' + d.day % 10);
   return text;
 }
 

@@ -56,61 +56,127 @@ void EncodeHeader(const Header& h, std::uint8_t* b) {
 }
 
 int CdxFile::Open(const std::string& path) {
+  Close();
   path_ = path;
   return file_.Open(path);
 }
 
-std::uint64_t CdxFile::Size() const {
-  const long long size = file_.Size();
-  if (size < 0) throw IoFailure{errno};
-  return static_cast<std::uint64_t>(size);
+void CdxFile::Close() {
+  file_.Close();
+  known_ = false;
+  Forget();
 }
 
-void CdxFile::BeginUpdate() { end_ = (Size() + kPageSize - 1) / kPageSize * kPageSize; }
+void CdxFile::Forget() {
+  failed_ = true;
+  known_ = false;
+  nodes_.clear();
+  roots_.clear();
+}
+
+void CdxFile::BeginUpdate() {
+  const long long size = file_.Size();
+  if (size < 0) {
+    Forget();
+    throw IoFailure{errno};
+  }
+  size_ = static_cast<std::uint64_t>(size);
+  std::uint8_t counter[4] = {0, 0, 0, 0};
+  file_.ReadAt(kCounter, counter, 4);
+  counter_ = ReadBE32(counter);
+  const bool unchanged = known_ && counter_ == knownCounter_ && size_ == knownSize_;
+  if (!unchanged || nodes_.size() > 4096) Forget();
+  failed_ = false;
+  end_ = (size_ + kPageSize - 1) / kPageSize * kPageSize;
+}
+
+bool CdxFile::EndUpdate() {
+  known_ = !failed_;
+  knownCounter_ = counter_;
+  knownSize_ = size_;
+  return known_;
+}
 
 bool CdxFile::IsPage(std::uint32_t offset) const {
   return offset % kPageSize == 0 && offset >= kHeaderSize && offset + std::uint64_t(kPageSize) <= end_;
 }
 
-void CdxFile::ReadPage(std::uint32_t offset, Page& page) const {
-  const long n = file_.ReadAt(offset, page.data(), page.size());
-  if (n < 0) throw IoFailure{errno};
-  if (n != static_cast<long>(page.size())) throw Damaged{};
+void CdxFile::Read(std::uint64_t offset, void* data, std::size_t size) {
+  const long n = file_.ReadAt(offset, data, size);
+  if (n == static_cast<long>(size)) return;
+  const int error = errno;
+  Forget();
+  if (n < 0) throw IoFailure{error};
+  throw Damaged{};
 }
 
-void CdxFile::WritePage(std::uint32_t offset, const Page& page) const {
-  if (int error = file_.WriteAt(offset, page.data(), page.size())) throw IoFailure{error};
+void CdxFile::Write(std::uint64_t offset, const void* data, std::size_t size) {
+  if (int error = file_.WriteAt(offset, data, size)) {
+    Forget();
+    throw IoFailure{error};
+  }
+  size_ = std::max<std::uint64_t>(size_, offset + size);
 }
 
-void CdxFile::ReadHeader(std::uint32_t offset, Header& header) const {
+Node& CdxFile::NodeAt(std::uint32_t offset, const KeyFormat& format) {
+  const auto cached = nodes_.find(offset);
+  if (cached != nodes_.end()) return cached->second;
+  if (!IsPage(offset)) throw Damaged{};
+  Page page;
+  ReadPage(offset, page);
+  Node node;
+  if (!Decode(page, offset, format, node)) throw Damaged{};
+  return nodes_[offset] = std::move(node);
+}
+
+void CdxFile::Store(const Node& node, const Page& page) {
+  Write(node.offset, page.data(), page.size());
+  Node& kept = nodes_[node.offset];
+  if (&kept != &node) kept = node;
+}
+
+void CdxFile::ReadPage(std::uint32_t offset, Page& page) { Read(offset, page.data(), page.size()); }
+
+void CdxFile::WritePage(std::uint32_t offset, const Page& page) {
+  nodes_.erase(offset);
+  Write(offset, page.data(), page.size());
+}
+
+void CdxFile::ReadHeader(std::uint32_t offset, Header& header) {
   std::uint8_t block[kHeaderSize];
-  const long n = file_.ReadAt(offset, block, sizeof block);
-  if (n < 0) throw IoFailure{errno};
-  if (n != static_cast<long>(sizeof block) || !DecodeHeader(block, header)) throw Damaged{};
+  Read(offset, block, sizeof block);
+  if (!DecodeHeader(block, header)) throw Damaged{};
 }
 
-void CdxFile::WriteHeader(std::uint32_t offset, const Header& header) const {
+void CdxFile::WriteHeader(std::uint32_t offset, const Header& header) {
   std::uint8_t block[kHeaderSize];
   EncodeHeader(header, block);
-  if (int error = file_.WriteAt(offset, block, sizeof block)) throw IoFailure{error};
+  roots_.erase(offset);
+  Write(offset, block, sizeof block);
 }
 
-std::uint32_t CdxFile::ReadWord(std::uint32_t offset) const {
+std::uint32_t CdxFile::ReadWord(std::uint32_t offset) {
   std::uint8_t bytes[4];
-  const long n = file_.ReadAt(offset, bytes, 4);
-  if (n < 0) throw IoFailure{errno};
-  if (n != 4) throw Damaged{};
+  Read(offset, bytes, 4);
   return ReadLE32(bytes);
 }
 
-void CdxFile::WriteWord(std::uint32_t offset, std::uint32_t value) const {
+void CdxFile::WriteWord(std::uint32_t offset, std::uint32_t value) {
   std::uint8_t bytes[4];
   WriteLE32(bytes, value);
-  if (int error = file_.WriteAt(offset, bytes, 4)) throw IoFailure{error};
+  Write(offset, bytes, 4);
 }
 
-std::uint32_t CdxFile::ReadRoot(std::uint32_t header) const { return ReadWord(header); }
-void CdxFile::WriteRoot(std::uint32_t header, std::uint32_t root) const { WriteWord(header, root); }
+std::uint32_t CdxFile::ReadRoot(std::uint32_t header) {
+  const auto cached = roots_.find(header);
+  if (cached != roots_.end()) return cached->second;
+  return roots_[header] = ReadWord(header);
+}
+
+void CdxFile::WriteRoot(std::uint32_t header, std::uint32_t root) {
+  WriteWord(header, root);
+  roots_[header] = root;
+}
 
 std::uint32_t CdxFile::AllocateAtEnd() {
   const std::uint32_t offset = static_cast<std::uint32_t>(end_);
@@ -138,16 +204,11 @@ void CdxFile::Free(std::uint32_t offset) {
   WriteWord(kFreeListHead, offset);
 }
 
-std::uint32_t CdxFile::Counter() const {
+void CdxFile::BumpCounter() {
   std::uint8_t bytes[4];
-  if (file_.ReadAt(kCounter, bytes, 4) != 4) return 0;
-  return ReadBE32(bytes);
-}
-
-void CdxFile::BumpCounter() const {
-  std::uint8_t bytes[4];
-  WriteBE32(bytes, Counter() + 1);
-  if (int error = file_.WriteAt(kCounter, bytes, 4)) throw IoFailure{error};
+  WriteBE32(bytes, counter_ + 1);
+  Write(kCounter, bytes, 4);
+  ++counter_;
 }
 
 }  // namespace dbf::detail::cdx

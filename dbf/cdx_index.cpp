@@ -131,7 +131,6 @@ void TableIndex::Update(Tag& tag, const FileHandle& table, std::uint32_t recordC
   } catch (const cdx::Damaged&) {
     MarkStale(tag, "색인이 손상되어 다시 만들지 못했습니다");
   } catch (const cdx::IoFailure& failure) {
-    connection_->checkedIndexes.erase(file_.Path());
     MarkStale(tag, "색인 파일을 고치지 못했습니다: " + SystemErrorText(failure.error));
   }
 }
@@ -218,12 +217,12 @@ IndexWrite::IndexWrite(TableIndex& index, const FileHandle& table, std::uint32_t
 
 IndexWrite::~IndexWrite() {
   if (!active_) return;
-  try {
-    cdx::CdxFile& file = index_.file_;
-    index_.connection_->checkedIndexes[file.Path()] = {file.Counter(), file.Size()};
-  } catch (const cdx::IoFailure&) {
-    index_.connection_->checkedIndexes.erase(index_.file_.Path());
-  }
+  cdx::CdxFile& file = index_.file_;
+  auto& checked = index_.connection_->checkedIndexes;
+  if (file.EndUpdate())
+    checked[file.Path()] = {file.Counter(), file.Size()};
+  else
+    checked.erase(file.Path());
 }
 
 void IndexWrite::Appended(std::uint32_t recno, const std::uint8_t* record) {

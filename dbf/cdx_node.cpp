@@ -48,6 +48,8 @@ bool DecodeLeaf(const Page& p, const KeyFormat& f, Node& node) {
     pool -= stored;
     if (pool < entryEnd) return false;
     Entry& e = node.entries[i];
+    e.dup = dup;
+    e.trail = trail;
     e.recno = static_cast<std::uint32_t>(v & Mask(w.recnoBits));
     e.key.assign(i ? node.entries[i - 1].key.data() : "", dup);
     e.key.append(reinterpret_cast<const char*>(&p[pool]), stored);
@@ -69,18 +71,39 @@ bool DecodeInterior(const Page& p, const KeyFormat& f, Node& node) {
   return true;
 }
 
+// Trailing pad bytes and the prefix shared with the previous key, eight
+// bytes at a time: every encoding of a leaf measures every key.
+int TrailingPad(const char* key, int length, std::uint8_t pad) {
+  const std::uint64_t pattern = 0x0101010101010101ull * pad;
+  int n = 0;
+  for (std::uint64_t word; n + 8 <= length; n += 8) {
+    std::memcpy(&word, key + length - n - 8, 8);
+    if (word != pattern) break;
+  }
+  while (n < length && static_cast<std::uint8_t>(key[length - 1 - n]) == pad) ++n;
+  return n;
+}
+
+int SharedPrefix(const char* a, const char* b, int limit) {
+  int n = 0;
+  for (std::uint64_t x, y; n + 8 <= limit; n += 8) {
+    std::memcpy(&x, a + n, 8);
+    std::memcpy(&y, b + n, 8);
+    if (x != y) break;
+  }
+  while (n < limit && a[n] == b[n]) ++n;
+  return n;
+}
+
 // How many leading bytes `key` shares with the previous key and how many
 // trailing pad bytes it has, as far as the widths can tell them.
 void Compress(const std::string* previous, const std::string& key, const KeyFormat& f, const LeafWidths& w,
               int& dup, int& trail) {
   const int k = f.length;
-  trail = 0;
-  while (trail < k && static_cast<std::uint8_t>(key[k - 1 - trail]) == f.pad) ++trail;
-  trail = static_cast<int>(std::min<std::uint64_t>(trail, Mask(w.trailBits)));
-  dup = 0;
-  if (!previous) return;
-  const int limit = static_cast<int>(std::min<std::uint64_t>(k - trail, Mask(w.dupBits)));
-  while (dup < limit && (*previous)[dup] == key[dup]) ++dup;
+  trail = static_cast<int>(std::min<std::uint64_t>(TrailingPad(key.data(), k, f.pad), Mask(w.trailBits)));
+  dup = previous ? SharedPrefix(previous->data(), key.data(),
+                                static_cast<int>(std::min<std::uint64_t>(k - trail, Mask(w.dupBits))))
+                 : 0;
 }
 
 bool EncodeLeaf(const Node& node, const KeyFormat& f, Page& p) {
@@ -90,9 +113,11 @@ bool EncodeLeaf(const Node& node, const KeyFormat& f, Page& p) {
   if (entryEnd > static_cast<int>(kPageSize)) return false;
   int pool = kPageSize;
   for (int i = 0; i < count; ++i) {
-    const std::string& key = node.entries[i].key;
-    int dup, trail;
-    Compress(i ? &node.entries[i - 1].key : nullptr, key, f, w, dup, trail);
+    const Entry& entry = node.entries[i];
+    const std::string& key = entry.key;
+    if (entry.dup < 0 || (i == 0 && entry.dup != 0))
+      Compress(i ? &node.entries[i - 1].key : nullptr, key, f, w, entry.dup, entry.trail);
+    const int dup = entry.dup, trail = entry.trail;
     const int stored = f.length - dup - trail;
     pool -= stored;
     if (pool < entryEnd || node.entries[i].recno > Mask(w.recnoBits)) return false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dbf::detail::cdx {
@@ -26,9 +27,14 @@ struct IoFailure {
 };
 
 struct Entry {
+  Entry(std::string k = {}, std::uint32_t r = 0, std::uint32_t c = 0) : key(std::move(k)), recno(r), child(c) {}
   std::string key;          // all K bytes
   std::uint32_t recno = 0;
   std::uint32_t child = 0;  // interior nodes: the child's offset
+  // A leaf entry's compression as last encoded or decoded (-1 = to measure):
+  // only the entries next to a change need measuring again.
+  mutable int dup = -1, trail = -1;
+  void Remeasure() const { dup = trail = -1; }
 };
 
 // Every tag orders its entries by key bytes (unsigned), then record number.

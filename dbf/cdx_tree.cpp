@@ -17,15 +17,31 @@ bool SameLast(const Node& node, const Entry& last) {
   return !node.entries.empty() && Compare(node.entries.back(), last) == 0;
 }
 
+bool At(const std::vector<Entry>& entries, std::size_t i, std::string_view key, std::uint32_t recno) {
+  return i < entries.size() && Compare(entries[i].key, entries[i].recno, key, recno) == 0;
+}
+
 }  // namespace
 
-// Pages to write, in the order that keeps every step readable.
+// Pages to write, in the order that keeps every step readable; each with the
+// page it encodes to.
 struct Tree::Plan {
-  std::vector<Node> created;
+  std::vector<std::pair<Node, Page>> created;
   std::uint32_t newRoot = kNoPage;
-  std::vector<std::vector<Node>> changed;  // per level, root level first
+  std::vector<std::vector<std::pair<Node*, Page>>> changed;  // per level, root level first
   std::vector<std::uint32_t> freed;
 };
+
+// The cached nodes are changed in place: a failure half way drops the cache.
+template <typename Work>
+auto Tree::Guarded(const Work& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (...) {
+    file_.Forget();
+    throw;
+  }
+}
 
 Node Tree::Read(std::uint32_t offset) {
   if (!file_.IsPage(offset)) throw Damaged{};
@@ -47,11 +63,11 @@ std::vector<Tree::Level> Tree::Descend(std::string_view key, std::uint32_t recno
   for (;;) {
     if (path.size() > 32) throw Damaged{};
     Level level;
-    level.node = Read(offset);
-    const std::vector<Entry>& entries = level.node.entries;
+    level.node = &file_.NodeAt(offset, format_);
+    const std::vector<Entry>& entries = level.node->entries;
     if (!entries.empty()) level.last = entries.back();
     level.index = LowerBound(entries, key, recno);
-    if (level.node.IsLeaf()) {
+    if (level.node->IsLeaf()) {
       path.push_back(std::move(level));
       return path;
     }
@@ -64,37 +80,42 @@ std::vector<Tree::Level> Tree::Descend(std::string_view key, std::uint32_t recno
 }
 
 bool Tree::Contains(std::string_view key) {
-  std::vector<Level> path = Descend(key, 0);
-  const Level& leaf = path.back();
-  return leaf.index < leaf.node.entries.size() && leaf.node.entries[leaf.index].key == key;
+  return Guarded([&] {
+    const Level leaf = Descend(key, 0).back();
+    return leaf.index < leaf.node->entries.size() && leaf.node->entries[leaf.index].key == key;
+  });
 }
 
 bool Tree::Contains(std::string_view key, std::uint32_t recno) {
-  std::vector<Level> path = Descend(key, recno);
-  const Level& leaf = path.back();
-  return leaf.index < leaf.node.entries.size() &&
-         Compare(leaf.node.entries[leaf.index].key, leaf.node.entries[leaf.index].recno, key, recno) == 0;
+  return Guarded([&] {
+    const Level leaf = Descend(key, recno).back();
+    return At(leaf.node->entries, leaf.index, key, recno);
+  });
 }
 
 void Tree::Insert(std::string_view key, std::uint32_t recno) {
-  std::vector<Level> path = Descend(key, recno);
-  Level& leaf = path.back();
-  std::vector<Entry>& entries = leaf.node.entries;
-  if (leaf.index < entries.size() && Compare(entries[leaf.index].key, entries[leaf.index].recno, key, recno) == 0)
-    return;
-  entries.insert(entries.begin() + leaf.index, Entry{std::string(key), recno, 0});
-  FitRecno(leaf.node.widths, recno);
-  Commit(path, leaf.index + 1 == entries.size());
+  Guarded([&] {
+    std::vector<Level> path = Descend(key, recno);
+    Level& leaf = path.back();
+    std::vector<Entry>& entries = leaf.node->entries;
+    if (At(entries, leaf.index, key, recno)) return;
+    entries.insert(entries.begin() + leaf.index, Entry{std::string(key), recno, 0});
+    if (leaf.index + 1 < entries.size()) entries[leaf.index + 1].Remeasure();
+    FitRecno(leaf.node->widths, recno);
+    Commit(path, leaf.index + 1 == entries.size());
+  });
 }
 
 void Tree::Remove(std::string_view key, std::uint32_t recno) {
-  std::vector<Level> path = Descend(key, recno);
-  Level& leaf = path.back();
-  std::vector<Entry>& entries = leaf.node.entries;
-  if (leaf.index >= entries.size() || Compare(entries[leaf.index].key, entries[leaf.index].recno, key, recno) != 0)
-    return;
-  entries.erase(entries.begin() + leaf.index);
-  Commit(path, false);
+  Guarded([&] {
+    std::vector<Level> path = Descend(key, recno);
+    Level& leaf = path.back();
+    std::vector<Entry>& entries = leaf.node->entries;
+    if (!At(entries, leaf.index, key, recno)) return;
+    entries.erase(entries.begin() + leaf.index);
+    if (leaf.index < entries.size()) entries[leaf.index].Remeasure();
+    Commit(path, false);
+  });
 }
 
 void Tree::Split(Node& node, Node& right, bool atEnd) {
@@ -127,10 +148,15 @@ void Tree::Split(Node& node, Node& right, bool atEnd) {
 void Tree::Commit(std::vector<Level>& path, bool atEnd) {
   Plan plan;
   plan.changed.resize(path.size());
+  Page page;
+  auto change = [&](std::size_t level, Node& node) {
+    if (!Encode(node, format_, page)) throw Damaged{};
+    plan.changed[level].emplace_back(&node, page);
+  };
   bool lastChanged = false, removed = false;
   Entry sibling;  // child 0 = none
   for (std::size_t level = path.size(); level-- > 0;) {
-    Node& node = path[level].node;
+    Node& node = *path[level].node;
     const std::size_t i = path[level].index;
     if (level + 1 < path.size()) {
       if (!lastChanged && !removed && sibling.child == 0) break;
@@ -139,8 +165,8 @@ void Tree::Commit(std::vector<Level>& path, bool atEnd) {
         entries.erase(entries.begin() + i);
       } else {
         if (lastChanged) {
-          entries[i].key = path[level + 1].node.entries.back().key;
-          entries[i].recno = path[level + 1].node.entries.back().recno;
+          entries[i].key = path[level + 1].node->entries.back().key;
+          entries[i].recno = path[level + 1].node->entries.back().recno;
         }
         if (sibling.child != 0) entries.insert(entries.begin() + i + 1, sibling);
       }
@@ -148,20 +174,19 @@ void Tree::Commit(std::vector<Level>& path, bool atEnd) {
     }
     lastChanged = removed = false;
     sibling = Entry{};
-    std::vector<Node>& changed = plan.changed[level];
     if (node.entries.empty() && level > 0) {
       // An emptied node leaves its level: its neighbours link past it.
       if (node.left != kNoPage) {
-        Node left = Read(node.left);
+        Node& left = file_.NodeAt(node.left, format_);
         if (left.right != node.offset) throw Damaged{};
         left.right = node.right;
-        changed.push_back(std::move(left));
+        change(level, left);
       }
       if (node.right != kNoPage) {
-        Node right = Read(node.right);
+        Node& right = file_.NodeAt(node.right, format_);
         if (right.left != node.offset) throw Damaged{};
         right.left = node.left;
-        changed.push_back(std::move(right));
+        change(level, right);
       }
       plan.freed.push_back(node.offset);
       removed = true;
@@ -170,12 +195,12 @@ void Tree::Commit(std::vector<Level>& path, bool atEnd) {
     if (node.entries.empty()) {
       node.attributes = kRootBit | kLeafBit;  // the last key of the tag went
       node.widths = WidthsFor(format_.length, 0);
-      changed.push_back(node);
+      change(level, node);
       break;
     }
-    if (Fits(node)) {
+    if (Encode(node, format_, page)) {
       lastChanged = !SameLast(node, path[level].last);
-      changed.push_back(node);
+      plan.changed[level].emplace_back(&node, page);
       continue;
     }
     Node right;
@@ -192,29 +217,26 @@ void Tree::Commit(std::vector<Level>& path, bool atEnd) {
       root.offset = file_.Allocate();
       root.attributes = kRootBit;
       root.entries = {Entry{node.entries.back().key, node.entries.back().recno, node.offset}, sibling};
-      plan.created.push_back(std::move(root));
-      plan.newRoot = plan.created.back().offset;
+      if (!Encode(root, format_, page)) throw Damaged{};
+      plan.newRoot = root.offset;
+      plan.created.emplace_back(std::move(root), page);
     }
-    changed.push_back(node);
+    change(level, node);
     if (right.right != kNoPage) {
-      Node neighbour = Read(right.right);
+      Node& neighbour = file_.NodeAt(right.right, format_);
       if (neighbour.left != node.offset) throw Damaged{};
       neighbour.left = right.offset;
-      changed.push_back(std::move(neighbour));
+      change(level, neighbour);
     }
-    plan.created.push_back(std::move(right));
+    if (!Encode(right, format_, page)) throw Damaged{};
+    plan.created.emplace_back(std::move(right), page);
     lastChanged = !SameLast(node, path[level].last);
   }
 
-  Page page;
-  auto write = [&](const Node& node) {
-    if (!Encode(node, format_, page)) throw Damaged{};
-    file_.WritePage(node.offset, page);
-  };
-  for (const Node& node : plan.created) write(node);
+  for (const auto& [node, bytes] : plan.created) file_.Store(node, bytes);
   if (plan.newRoot != kNoPage) file_.WriteRoot(header_, plan.newRoot);
-  for (const std::vector<Node>& level : plan.changed)
-    for (const Node& node : level) write(node);
+  for (const auto& level : plan.changed)
+    for (const auto& [node, bytes] : level) file_.Store(*node, bytes);
   for (std::uint32_t offset : plan.freed) file_.Free(offset);
 }
 

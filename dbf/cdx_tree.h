@@ -41,17 +41,19 @@ class Tree {
 
  private:
   struct Level {
-    Node node;
+    Node* node = nullptr;   // in the file's cache
     std::size_t index = 0;  // entry followed (interior) or position (leaf)
     Entry last;             // the node's last entry before the change
   };
   struct Plan;
 
-  Node Read(std::uint32_t offset);
+  Node Read(std::uint32_t offset);  // uncached
   std::vector<Level> Descend(std::string_view key, std::uint32_t recno);
   bool Fits(const Node& node) const;
   void Commit(std::vector<Level>& path, bool atEnd);
   void Split(Node& node, Node& right, bool atEnd);
+  template <typename Work>
+  auto Guarded(const Work& work) -> decltype(work());
 
   CdxFile& file_;
   std::uint32_t header_;
