@@ -1,8 +1,9 @@
 // One tag's B-tree in a .cdx file: search, insertion with splits, removal,
-// a build of a whole tree, a walk and a structural check. Pages are read
-// fresh for every operation; the caller holds the .cdx lock and has called
-// CdxFile::BeginUpdate. Throws Damaged when the pages are not a consistent
-// tree, IoFailure when the file cannot be read or written.
+// a build of a whole tree, a walk and a structural check. The caller holds
+// the .cdx lock and has called CdxFile::BeginUpdate, which drops the cached
+// nodes if another program changed the file. Throws Damaged when the pages
+// are not a consistent tree, IoFailure when the file cannot be read or
+// written.
 //
 // Write order: new pages first, then the tag header (a new root), then the
 // changed nodes from the root level down (a parent before its children, a
