@@ -85,7 +85,7 @@ void CdxFile::BeginUpdate() {
   file_.ReadAt(kCounter, counter, 4);
   counter_ = ReadBE32(counter);
   const bool unchanged = known_ && counter_ == knownCounter_ && size_ == knownSize_;
-  if (!unchanged || nodes_.size() > 4096) Forget();
+  if (!unchanged || nodes_.size() > 1024) Forget();  // at most a few megabytes
   failed_ = false;
   end_ = (size_ + kPageSize - 1) / kPageSize * kPageSize;
 }

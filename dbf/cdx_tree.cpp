@@ -100,6 +100,7 @@ void Tree::Insert(std::string_view key, std::uint32_t recno) {
     std::vector<Entry>& entries = leaf.node->entries;
     if (At(entries, leaf.index, key, recno)) return;
     entries.insert(entries.begin() + leaf.index, Entry{std::string(key), recno, 0});
+    // The next key may share more with the new one (keeping it shorter).
     if (leaf.index + 1 < entries.size()) entries[leaf.index + 1].Remeasure();
     FitRecno(leaf.node->widths, recno);
     Commit(path, leaf.index + 1 == entries.size());
@@ -113,6 +114,7 @@ void Tree::Remove(std::string_view key, std::uint32_t recno) {
     std::vector<Entry>& entries = leaf.node->entries;
     if (!At(entries, leaf.index, key, recno)) return;
     entries.erase(entries.begin() + leaf.index);
+    // The next key's shared prefix was measured against the removed one.
     if (leaf.index < entries.size()) entries[leaf.index].Remeasure();
     Commit(path, false);
   });

@@ -125,17 +125,19 @@ TEST(TableIndex, AppendsGiveTheOtherEnginesWalks) {
   }
 }
 
-
 // A table of four tags written by this layer: UNIQUE, FOR on DELETED(),
 // a concatenation and a numeric key with a FOR.
-std::string MakeIndexedTable(const dbftest::TempDir& dir) {
+void MakeIndexedTable(const dbftest::TempDir& dir) {
   dbf::CreateTable(dir.File("rnd.dbf"), 0x30, 0x79,
                    {{"CODE", 'C', 8}, {"NAME", 'C', 30}, {"SDATE", 'D', 8}, {"AMT", 'N', 10, 2}});
   dbf::CreateStructuralIndex(dir.File("rnd.dbf"), {{.name = "CODE", .key = "CODE", .filter = "", .unique = true},
                                                    {.name = "NAME", .key = "UPPER(NAME)", .filter = "!DELETED()"},
                                                    {.name = "DAY", .key = "DTOS(SDATE)+CODE", .filter = ""},
                                                    {.name = "AMT", .key = "AMT", .filter = "AMT > 0"}});
-  return dir.Path();
+}
+
+std::uint32_t Count(const std::string& dir, const std::string& table) {
+  return dbftest::Le32(dbftest::ReadBytes(dir + "/" + table + ".dbf"), 4);
 }
 
 // Appends random rows (keys crowding, repeating, Korean and ASCII); with
@@ -155,17 +157,8 @@ void AppendRandom(const std::string& dir, const std::string& table, int rows, un
     if (full) rs.SetValue("SDATE", dbf::DateTime{2020 + int(rng() % 5), 1 + int(rng() % 12), 1 + int(rng() % 28), 0});
     if (full) rs.SetValue("AMT", (int(rng() % 200000) - 50000) / 100.0);
     rs.Update();
-    if (deletes && i % 10 == 9) {
-      rs.MoveFirst();  // reads the count
-      int count = 0;
-      for (; !rs.Eof(); rs.MoveNext()) ++count;
-      if (count) rs.DeleteRow(1 + rng() % std::uint32_t(count));
-    }
+    if (deletes && i % 10 == 9) rs.DeleteRow(1 + rng() % Count(dir, table));
   }
-}
-
-std::uint32_t Count(const std::string& dir, const std::string& table) {
-  return dbftest::Le32(dbftest::ReadBytes(dir + "/" + table + ".dbf"), 4);
 }
 
 TEST(TableIndex, RandomAppendsAndDeletesKeepEveryTagValidAndComplete) {
