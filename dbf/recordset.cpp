@@ -192,7 +192,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   memo = std::move(memoFile);
   layout = std::move(parsed);
   codePage = std::move(pageName);
-  index.Open(*state, name, path, layout, codePage);
+  structuralIndex.Open(*state, name, path, layout, codePage);
   open = true;
   adding = false;
   pendingMemos.clear();
@@ -204,7 +204,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
 }
 
 void Recordset::Impl::CloseTable() {
-  index.Close();
+  structuralIndex.Close();
   file.Close();
   memo.Close();
   open = false;

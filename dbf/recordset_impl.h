@@ -25,7 +25,7 @@ struct Recordset::Impl {
   detail::MemoFile memo;
   detail::TableLayout layout;
   std::string codePage;  // "" when text is stored as CP949
-  detail::TableIndex index;
+  detail::TableIndex structuralIndex;
   int cursorType = kUnspecified;
   int lockType = kUnspecified;
   bool open = false;

@@ -23,7 +23,7 @@ void Recordset::Impl::Delete(std::uint32_t recordNumber) {
   const std::uint32_t count = ReadRecordCount();
   std::vector<std::uint8_t> before;
   if (recordNumber > count || !ReadRecord(recordNumber - 1, before)) Fail("테이블 " + t + "에 " + row + "이 없습니다.");
-  detail::IndexWrite indexWrite(index, file, count, nullptr);
+  detail::IndexWrite indexWrite(structuralIndex, file, count, nullptr);
   // One byte: a kill leaves the row either deleted or not. A row found
   // deleted already still has its keys put right, so deleting it again
   // finishes what a killed run left undone.

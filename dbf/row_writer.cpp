@@ -109,7 +109,7 @@ void Recordset::Impl::Save() {
 
   // The structural index's share: checked (and a candidate key refused)
   // before anything is written, keys after the record and its count.
-  detail::IndexWrite indexWrite(index, file, recordCount, row.data());
+  detail::IndexWrite indexWrite(structuralIndex, file, recordCount, row.data());
 
   // Memo blocks first: the record must never point at blocks not yet written.
   for (const auto& [index, content] : pendingMemos) {
@@ -177,7 +177,7 @@ void Recordset::Impl::ListWrittenFiles() {
   // Listed once per flush round, not once per row.
   connection->writtenFiles.insert(path);
   if (memo.IsOpen()) connection->writtenFiles.insert(memo.Path());
-  index.NoteWritten();
+  structuralIndex.NoteWritten();
   flushGeneration = connection->flushGeneration;
 }
 
