@@ -12,8 +12,8 @@
 namespace ModMain {
 namespace {
 
-// Written rows reach the disk at the end of every run, and tables whose
-// structural index was not kept current are named once.
+// Written rows reach the disk at the end of every run, and the indexes the
+// table layer did not keep current are named once.
 void FinishWrites(ImportShell& shell) {
   if (!shell.SharedConnection || shell.check) return;
   try {
@@ -22,20 +22,18 @@ void FinishWrites(ImportShell& shell) {
     shell.lastOutcome = RunOutcome::kEndedEarly;
     shell.ShowMessage(error.what());
   }
-  std::vector<std::string> tables;
+  std::vector<dbf::StaleIndex> stale;
   try {
-    tables = shell.SharedConnection->TakeTablesNeedingReindex();
+    stale = shell.SharedConnection->TakeStaleIndexes();
   } catch (const std::exception& error) {
     shell.ShowMessage(error.what());
   }
-  if (tables.empty()) return;
-  std::string names;
-  for (const std::string& table : tables) {
-    if (!names.empty()) names += ", ";
-    names += Cp949ToUtf8(table);
-  }
-  shell.ShowMessage("다음 테이블에 행을 추가했지만 색인 파일(.cdx)은 갱신하지 않았습니다: " + names +
-                    "\r\n사용하기 전에 응용 프로그램에서 이 테이블들의 색인을 다시 만드십시오.");
+  if (stale.empty()) return;
+  std::string list;
+  for (const dbf::StaleIndex& index : stale)
+    list += "\r\n- " + Cp949ToUtf8(index.table) + "의 " + Cp949ToUtf8(index.index) + ": " + index.reason;
+  shell.ShowMessage("행을 추가한 테이블의 다음 색인은 갱신하지 않았습니다." + list +
+                    "\r\n사용하기 전에 응용 프로그램에서 이 색인을 다시 만드십시오.");
 }
 
 }  // namespace

@@ -77,9 +77,12 @@ void Connection::FlushWrittenTables() {
   if (!failed.empty()) Fail("테이블을 디스크에 기록하지 못했습니다 (" + failed + ").");
 }
 
-std::vector<std::string> Connection::TakeTablesNeedingReindex() {
-  return std::exchange(state_->needingReindex, {});
+void ConnectionState::NoteStale(const StaleIndex& stale) {
+  if (std::find(staleIndexes.begin(), staleIndexes.end(), stale) == staleIndexes.end())
+    staleIndexes.push_back(stale);
 }
+
+std::vector<StaleIndex> Connection::TakeStaleIndexes() { return std::exchange(state_->staleIndexes, {}); }
 
 void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
 

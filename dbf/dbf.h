@@ -47,6 +47,16 @@ using Value = std::variant<std::string, std::int16_t, std::int32_t, double, Date
 class Recordset;
 struct ConnectionState;
 
+// An index this layer did not keep current while writing a table: a tag of
+// the table's structural index (.cdx) it cannot maintain exactly, or an index
+// file beside the table that the table's header does not announce.
+struct StaleIndex {
+  std::string table;   // the table's name as opened
+  std::string index;   // the tag's name, or the index file's name on disk
+  std::string reason;  // short, Korean UTF-8
+  friend bool operator==(const StaleIndex&, const StaleIndex&) = default;
+};
+
 // The table directory. Never creates, renames or deletes a file in it.
 class Connection {
  public:
@@ -75,10 +85,10 @@ class Connection {
 
   // fdatasync every table (and memo file) written since the last flush.
   void FlushWrittenTables();
-  // Names of the tables appended to since the last call whose header flags a
-  // structural index (.cdx) that this layer does not keep current; clears the
-  // list.
-  std::vector<std::string> TakeTablesNeedingReindex();
+  // The indexes that the writes since the last call left stale, once each,
+  // in the order met; clears the list. Every tag of a structural index that
+  // this layer can maintain exactly is kept current and is not listed.
+  std::vector<StaleIndex> TakeStaleIndexes();
 
  private:
   friend class Recordset;
@@ -107,6 +117,11 @@ class Recordset {
   void Update();
   // Drops the row being added, if any.
   void Discard();
+
+  // Marks row `recordNumber` (1-based, within the count) deleted, under the
+  // table's header lock and the row's lock, and takes its keys out of the
+  // tags whose FOR clause no longer holds (or puts them in where it now does).
+  void DeleteRow(std::uint32_t recordNumber);
 
   // Columns by position, 0-based; the hidden _NullFlags column is not listed.
   int ColumnCount() const;
@@ -166,5 +181,18 @@ struct ColumnSpec {
 // one. Fails if the table file already exists.
 void CreateTable(const std::string& path, std::uint8_t version, std::uint8_t codePageMark,
                  const std::vector<ColumnSpec>& columns);
+
+// Demo and test aid (never used by the importer): writes the structural index
+// (<table>.cdx beside the table) with these tags, keyed from the table's rows,
+// and marks the table's header as having it. Fails if the index file exists.
+struct IndexTagSpec {
+  std::string name;    // 1-10 ASCII letters, digits or '_'
+  std::string key;     // key expression
+  std::string filter;  // FOR expression, "" for none
+  bool unique = false;
+  bool candidate = false;
+  bool descending = false;
+};
+void CreateStructuralIndex(const std::string& tablePath, const std::vector<IndexTagSpec>& tags);
 
 }  // namespace dbf

@@ -40,8 +40,14 @@ class FileHandle {
   bool writable_ = false;
 };
 
-// FoxPro locks the table header at this byte ("record 0") for every append.
+// FoxPro locks the table header at this byte ("record 0") for every append,
+// record n at the byte n below it, and a .cdx at the same byte of its own file
+// while it changes the index.
 inline constexpr std::uint64_t kHeaderLockOffset = 0x7FFFFFFE;
+inline constexpr std::uint64_t RecordLockOffset(std::uint32_t recordNumber) {
+  return kHeaderLockOffset - recordNumber;
+}
+inline constexpr std::uint64_t kIndexLockOffset = 0x7FFFFFFE;
 
 // Holds an open-file-description write lock on one byte, taken with bounded
 // retries (about five seconds in all). Closing another descriptor of the same

@@ -177,6 +177,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   memo = std::move(memoFile);
   layout = std::move(parsed);
   codePage = std::move(pageName);
+  structuralIndex.Open(*state, name, path, layout, codePage);
   open = true;
   adding = false;
   pendingMemos.clear();
@@ -188,6 +189,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
 }
 
 void Recordset::Impl::CloseTable() {
+  structuralIndex.Close();
   file.Close();
   memo.Close();
   open = false;

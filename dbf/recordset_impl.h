@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dbf/cdx_index.h"
 #include "dbf/connection_state.h"
 #include "dbf/dbf.h"
 #include "dbf/file_handle.h"
@@ -24,6 +25,7 @@ struct Recordset::Impl {
   detail::MemoFile memo;
   detail::TableLayout layout;
   std::string codePage;  // "" when text is stored as CP949
+  detail::TableIndex structuralIndex;
   bool open = false;
 
   // The row being added.
@@ -51,6 +53,8 @@ struct Recordset::Impl {
   void BlankRow();
   void Store(int columnIndex, const Value& value);
   void Save();
+  void Delete(std::uint32_t recordNumber);
+  void ListWrittenFiles();  // once per flush round
   std::uint32_t ReadRecordCount() const;
   bool ReadRecord(std::uint32_t index, std::vector<std::uint8_t>& out) const;
   // A column's value as CP949 text with trailing blanks removed ("" if null).

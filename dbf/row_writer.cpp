@@ -14,7 +14,6 @@
 //  (5) A tail past the count (what a killed save leaves: at most one record
 //      and an end mark) is overwritten by the next save and cut back.
 //  (6) A failed write is undone: the table is as it was, with its end mark.
-#include <algorithm>
 #include <ctime>
 #include <cstring>
 
@@ -132,6 +131,10 @@ void Recordset::Impl::Save() {
   if (recordCount == 0xFFFFFFFFu || newEnd + 1 >= detail::kHeaderLockOffset)
     FailTable(t, "이(가) 최대 크기(2GB)에 이르러 행을 더 추가할 수 없습니다.");
 
+  // The structural index's share: checked (and a candidate key refused)
+  // before anything is written, keys after the record and its count.
+  detail::IndexWrite indexWrite(structuralIndex, file, recordCount, row.data());
+
   // Memo blocks first: the record must never point at blocks not yet written.
   for (const auto& [index, content] : pendingMemos) {
     const detail::Column& c = layout.columns[index];
@@ -180,19 +183,20 @@ void Recordset::Impl::Save() {
   }
   // Rule (5): a tail left by a save killed before counting is cut back.
   if (static_cast<std::uint64_t>(size) > newEnd + 1) file.Truncate(newEnd + 1);
+  indexWrite.Appended(recordCount + 1, row.data());
 
-  if (flushGeneration != connection->flushGeneration) {
-    // Listed once per flush round, not once per row.
-    connection->writtenFiles.insert(path);
-    if (memo.IsOpen()) connection->writtenFiles.insert(memo.Path());
-    flushGeneration = connection->flushGeneration;
-  }
-  if (layout.HasStructuralIndex()) {
-    auto& list = connection->needingReindex;
-    if (std::find(list.begin(), list.end(), tableName) == list.end()) list.push_back(tableName);
-  }
+  ListWrittenFiles();
   adding = false;
   pendingMemos.clear();
+}
+
+void Recordset::Impl::ListWrittenFiles() {
+  if (flushGeneration == connection->flushGeneration) return;
+  // Listed once per flush round, not once per row.
+  connection->writtenFiles.insert(path);
+  if (memo.IsOpen()) connection->writtenFiles.insert(memo.Path());
+  structuralIndex.NoteWritten();
+  flushGeneration = connection->flushGeneration;
 }
 
 }  // namespace dbf

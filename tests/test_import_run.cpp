@@ -176,10 +176,12 @@ TEST_F(ImportRunTest, DatedTablesSwitchWithTheDateAndAMissingMonthEndsTheRun) {
   EXPECT_EQ(DatedTableName("so", TableNameRule::kDaily, "24/01/15"), "so240115");
 }
 
-TEST_F(ImportRunTest, AnIndexedTableIsNamedOnceAtTheEndOfItsRun) {
+TEST_F(ImportRunTest, AnIndexNotKeptCurrentIsNamedOnceAtTheEndOfItsRun) {
   for (const char* extension : {".dbf", ".fpt", ".cdx"})
     std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/fox2_cdx" + extension,
                                dir_.File(std::string("fox2_cdx") + extension));
+  // Its .cdx is kept current; a Clipper index beside it is not.
+  std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/fox2_cdx.cdx", dir_.File("FOX2_CDX.NTX"));
   shell_.RecordLines = {"100777", "100778", "end"};
   RunShape shape;
   shape.fixedTable = "fox2_cdx";
@@ -189,7 +191,8 @@ TEST_F(ImportRunTest, AnIndexedTableIsNamedOnceAtTheEndOfItsRun) {
     context.WriteRow(row);
   });
   ASSERT_EQ(view_.messages.size(), 1u);
-  EXPECT_NE(view_.messages[0].find("fox2_cdx"), std::string::npos) << view_.messages[0];
+  EXPECT_NE(view_.messages[0].find("fox2_cdx의 FOX2_CDX.NTX"), std::string::npos) << view_.messages[0];
+  EXPECT_EQ(view_.messages[0].find(".cdx"), std::string::npos) << view_.messages[0];
   shell_.RecordLines = {"x"};
   RunImport(shell_, shape, [](RecordContext&) {});
   EXPECT_EQ(view_.messages.size(), 1u);

@@ -72,13 +72,19 @@ def test_a_table_directory_that_cannot_be_opened_is_named_twice(tmp_path):
     assert lines[1].endswith(f": 테이블 폴더 '{missing}'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오.")
 
 
-def test_a_table_with_a_structural_index_is_named_after_the_run_exit_3(db):
-    header = bytearray((db / 'carno.dbf').read_bytes())
-    header[28] |= 1  # the table says it has a structural index
-    (db / 'carno.dbf').write_bytes(header)
+def test_an_index_not_kept_current_is_named_after_the_run_exit_3(db):
+    (db / 'CARNO.NTX').write_bytes(b'')  # a Clipper index beside the table
     code, out, err = run_cli(db, (1, vehicles(db.parent)))
     assert (code, len(listed(out)), len(read_rows(db, 'carno'))) == (3, 2, 2)
-    assert err.startswith('다음 테이블에 행을 추가했지만 색인 파일(.cdx)은 갱신하지 않았습니다: carno')
+    assert err.startswith('행을 추가한 테이블의 다음 색인은 갱신하지 않았습니다.\n- carno의 CARNO.NTX')
+
+
+def test_a_structural_index_that_is_missing_refuses_the_file(db):
+    header = bytearray((db / 'carno.dbf').read_bytes())
+    header[28] |= 1  # the table says it has a structural index, but there is none
+    (db / 'carno.dbf').write_bytes(header)
+    code, out, err = run_cli(db, (1, vehicles(db.parent)))
+    assert (code, out, read_rows(db, 'carno')) == (1, '', []) and 'carno.cdx' in err
 
 
 def test_record_text_is_escaped_on_stdout(db):

@@ -1,0 +1,214 @@
+#include "dbf/cdx_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "dbf/table_layout.h"
+
+namespace dbf::detail::cdx {
+
+namespace {
+
+constexpr std::uint32_t kFreeListHead = 4;
+constexpr std::uint32_t kCounter = 8;
+
+void WriteLE16(std::uint8_t* p, unsigned value) {
+  p[0] = value & 0xFF;
+  p[1] = (value >> 8) & 0xFF;
+}
+
+// A NUL-terminated text of the expression pool.
+bool PoolText(const std::uint8_t* pool, unsigned start, unsigned length, std::string& out) {
+  if (start + length > kHeaderSize / 2) return false;
+  const char* text = reinterpret_cast<const char*>(pool + start);
+  out.assign(text, strnlen(text, length));
+  return true;
+}
+
+}  // namespace
+
+bool DecodeHeader(const std::uint8_t* b, Header& h) {
+  h.root = ReadLE32(b);
+  h.keyLength = ReadLE16(b + 12);
+  h.options = b[14];
+  const char* collation = reinterpret_cast<const char*>(b + 494);
+  h.collation.assign(collation, strnlen(collation, 8));
+  h.order = ReadLE16(b + 502);
+  return PoolText(b + 512, ReadLE16(b + 508), ReadLE16(b + 510), h.keyText) &&
+         PoolText(b + 512, ReadLE16(b + 504), ReadLE16(b + 506), h.forText);
+}
+
+void EncodeHeader(const Header& h, std::uint8_t* b) {
+  std::memset(b, 0, kHeaderSize);
+  WriteLE32(b, h.root);
+  WriteLE16(b + 12, h.keyLength);
+  b[14] = h.options;
+  b[15] = 1;  // signature
+  std::memcpy(b + 494, h.collation.data(), std::min<std::size_t>(h.collation.size(), 8));
+  WriteLE16(b + 502, h.order);
+  const unsigned keyLength = static_cast<unsigned>(h.keyText.size()) + 1;
+  WriteLE16(b + 504, keyLength);
+  WriteLE16(b + 506, static_cast<unsigned>(h.forText.size()) + 1);
+  WriteLE16(b + 510, keyLength);
+  std::memcpy(b + 512, h.keyText.data(), h.keyText.size());
+  std::memcpy(b + 512 + keyLength, h.forText.data(), h.forText.size());
+}
+
+int CdxFile::Open(const std::string& path) {
+  Close();
+  path_ = path;
+  return file_.Open(path);
+}
+
+void CdxFile::Close() {
+  file_.Close();
+  known_ = false;
+  Forget();
+}
+
+void CdxFile::Forget() {
+  failed_ = true;
+  known_ = false;
+  nodes_.clear();
+  roots_.clear();
+}
+
+void CdxFile::BeginUpdate() {
+  const long long size = file_.Size();
+  if (size < 0) {
+    Forget();
+    throw IoFailure{errno};
+  }
+  size_ = static_cast<std::uint64_t>(size);
+  std::uint8_t counter[4] = {0, 0, 0, 0};
+  file_.ReadAt(kCounter, counter, 4);
+  counter_ = ReadBE32(counter);
+  const bool unchanged = known_ && counter_ == knownCounter_ && size_ == knownSize_;
+  if (!unchanged || nodes_.size() > 1024) Forget();  // at most a few megabytes
+  failed_ = false;
+  end_ = (size_ + kPageSize - 1) / kPageSize * kPageSize;
+}
+
+bool CdxFile::EndUpdate() {
+  known_ = !failed_;
+  knownCounter_ = counter_;
+  knownSize_ = size_;
+  return known_;
+}
+
+bool CdxFile::IsPage(std::uint32_t offset) const {
+  return offset % kPageSize == 0 && offset >= kHeaderSize && offset + std::uint64_t(kPageSize) <= end_;
+}
+
+void CdxFile::Read(std::uint64_t offset, void* data, std::size_t size) {
+  const long n = file_.ReadAt(offset, data, size);
+  if (n == static_cast<long>(size)) return;
+  const int error = errno;
+  Forget();
+  if (n < 0) throw IoFailure{error};
+  throw Damaged{};
+}
+
+void CdxFile::Write(std::uint64_t offset, const void* data, std::size_t size) {
+  if (int error = file_.WriteAt(offset, data, size)) {
+    Forget();
+    throw IoFailure{error};
+  }
+  size_ = std::max<std::uint64_t>(size_, offset + size);
+}
+
+Node& CdxFile::NodeAt(std::uint32_t offset, const KeyFormat& format) {
+  const auto cached = nodes_.find(offset);
+  if (cached != nodes_.end()) return cached->second;
+  if (!IsPage(offset)) throw Damaged{};
+  Page page;
+  ReadPage(offset, page);
+  Node node;
+  if (!Decode(page, offset, format, node)) throw Damaged{};
+  return nodes_[offset] = std::move(node);
+}
+
+void CdxFile::Store(const Node& node, const Page& page) {
+  Write(node.offset, page.data(), page.size());
+  Node& kept = nodes_[node.offset];
+  if (&kept != &node) kept = node;
+}
+
+void CdxFile::ReadPage(std::uint32_t offset, Page& page) { Read(offset, page.data(), page.size()); }
+
+void CdxFile::WritePage(std::uint32_t offset, const Page& page) {
+  nodes_.erase(offset);
+  Write(offset, page.data(), page.size());
+}
+
+void CdxFile::ReadHeader(std::uint32_t offset, Header& header) {
+  std::uint8_t block[kHeaderSize];
+  Read(offset, block, sizeof block);
+  if (!DecodeHeader(block, header)) throw Damaged{};
+}
+
+void CdxFile::WriteHeader(std::uint32_t offset, const Header& header) {
+  std::uint8_t block[kHeaderSize];
+  EncodeHeader(header, block);
+  roots_.erase(offset);
+  Write(offset, block, sizeof block);
+}
+
+std::uint32_t CdxFile::ReadWord(std::uint32_t offset) {
+  std::uint8_t bytes[4];
+  Read(offset, bytes, 4);
+  return ReadLE32(bytes);
+}
+
+void CdxFile::WriteWord(std::uint32_t offset, std::uint32_t value) {
+  std::uint8_t bytes[4];
+  WriteLE32(bytes, value);
+  Write(offset, bytes, 4);
+}
+
+std::uint32_t CdxFile::ReadRoot(std::uint32_t header) {
+  const auto cached = roots_.find(header);
+  if (cached != roots_.end()) return cached->second;
+  return roots_[header] = ReadWord(header);
+}
+
+void CdxFile::WriteRoot(std::uint32_t header, std::uint32_t root) {
+  WriteWord(header, root);
+  roots_[header] = root;
+}
+
+std::uint32_t CdxFile::AllocateAtEnd() {
+  const std::uint32_t offset = static_cast<std::uint32_t>(end_);
+  end_ += kPageSize;
+  return offset;
+}
+
+std::uint32_t CdxFile::Allocate() {
+  const std::uint32_t head = ReadWord(kFreeListHead);
+  if (IsPage(head)) {
+    const std::uint32_t next = ReadWord(head);
+    // 0 and -1 both end the list; anything else must be a page too.
+    if (next == 0 || next == kNoPage || IsPage(next)) {
+      WriteWord(kFreeListHead, next);
+      return head;
+    }
+  }
+  return AllocateAtEnd();
+}
+
+void CdxFile::Free(std::uint32_t offset) {
+  Page page{};
+  WriteLE32(page.data(), ReadWord(kFreeListHead));
+  WritePage(offset, page);
+  WriteWord(kFreeListHead, offset);
+}
+
+void CdxFile::BumpCounter() {
+  std::uint8_t bytes[4];
+  WriteBE32(bytes, counter_ + 1);
+  Write(kCounter, bytes, 4);
+  ++counter_;
+}
+
+}  // namespace dbf::detail::cdx

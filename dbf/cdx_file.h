@@ -1,0 +1,107 @@
+// A compound index file (.cdx): whole-page reads and writes, the header
+// blocks (the file header at offset 0, which heads the tag directory, and one
+// per tag), page allocation and the change counter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "dbf/cdx_node.h"
+#include "dbf/file_handle.h"
+
+namespace dbf::detail::cdx {
+
+inline constexpr std::uint32_t kHeaderSize = 1024;
+
+namespace Option {
+inline constexpr std::uint8_t kUnique = 0x01;
+inline constexpr std::uint8_t kNullable = 0x02;   // keys carry a leading null-flag byte
+inline constexpr std::uint8_t kCandidate = 0x04;
+inline constexpr std::uint8_t kFor = 0x08;
+inline constexpr std::uint8_t kBitVector = 0x10;
+inline constexpr std::uint8_t kCompact = 0x20;
+inline constexpr std::uint8_t kCompound = 0x40;
+inline constexpr std::uint8_t kDirectory = 0x80;
+}  // namespace Option
+
+struct Header {
+  std::uint32_t root = kNoPage;
+  std::uint16_t keyLength = 0;
+  std::uint8_t options = 0;
+  std::string collation;  // without its NUL padding; "" is MACHINE
+  std::uint16_t order = 0;  // 0 ascending, 1 descending
+  std::string keyText, forText;
+};
+
+// False when the expression pool's offsets do not fit the block.
+bool DecodeHeader(const std::uint8_t* block, Header& header);
+void EncodeHeader(const Header& header, std::uint8_t* block);  // kHeaderSize bytes
+
+// Reads throw Damaged when a page lies outside the file and IoFailure when
+// the system call fails; writes throw IoFailure. A failure drops the cache.
+//
+// The nodes read or written are kept in memory while the file stays as this
+// program's last update left it: BeginUpdate, under the lock, compares the
+// change counter and the size with what that update left (every writer of the
+// format bumps the counter when it changes the file) and drops the cache when
+// either differs.
+class CdxFile {
+ public:
+  int Open(const std::string& path);  // errno, 0 on success
+  void Close();
+  bool IsOpen() const { return file_.IsOpen(); }
+  bool Writable() const { return file_.Writable(); }
+  const std::string& Path() const { return path_; }
+  const FileHandle& Handle() const { return file_; }
+
+  // Called under the lock before the tags are read or changed; new pages go
+  // after the end seen now.
+  void BeginUpdate();
+  // After an update: true (and the cache kept) when nothing in it failed.
+  bool EndUpdate();
+  void Forget();
+  // The change counter and size as of BeginUpdate and the writes since.
+  std::uint32_t Counter() const { return counter_; }
+  std::uint64_t Size() const { return size_; }
+  // Aligned, after the file header, inside the file or allocated since BeginUpdate.
+  bool IsPage(std::uint32_t offset) const;
+
+  // A node decoded once and kept; the reference lasts until the cache is dropped.
+  Node& NodeAt(std::uint32_t offset, const KeyFormat& format);
+  // Writes a node's encoded page and keeps the node.
+  void Store(const Node& node, const Page& page);
+  void ReadPage(std::uint32_t offset, Page& page);
+  void WritePage(std::uint32_t offset, const Page& page);
+  void ReadHeader(std::uint32_t offset, Header& header);
+  void WriteHeader(std::uint32_t offset, const Header& header);
+  std::uint32_t ReadRoot(std::uint32_t header);
+  void WriteRoot(std::uint32_t header, std::uint32_t root);
+
+  std::uint32_t AllocateAtEnd();
+  // The head of the free list, unlinked at once (a kill then only loses the
+  // page), or a page at the end.
+  std::uint32_t Allocate();
+  // Puts a page no node points to any more on the free list.
+  void Free(std::uint32_t offset);
+  void BumpCounter();
+
+ private:
+  void Read(std::uint64_t offset, void* data, std::size_t size);
+  void Write(std::uint64_t offset, const void* data, std::size_t size);
+  std::uint32_t ReadWord(std::uint32_t offset);
+  void WriteWord(std::uint32_t offset, std::uint32_t value);
+
+  FileHandle file_;
+  std::string path_;
+  std::uint64_t end_ = 0, size_ = 0;
+  std::uint32_t counter_ = 0;
+  bool failed_ = false;  // since BeginUpdate
+  bool known_ = false;   // the cache matches the file as of knownCounter_/knownSize_
+  std::uint32_t knownCounter_ = 0;
+  std::uint64_t knownSize_ = 0;
+  std::unordered_map<std::uint32_t, Node> nodes_;
+  std::unordered_map<std::uint32_t, std::uint32_t> roots_;  // tag header -> root
+};
+
+}  // namespace dbf::detail::cdx

@@ -1,0 +1,88 @@
+// The structural index of one open table (<table>.cdx, announced by header
+// byte 28): which tags this layer keeps current and their share of every row
+// written, and the indexes a write leaves stale.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dbf/cdx_tag.h"
+#include "dbf/file_handle.h"
+#include "dbf/table_layout.h"
+
+namespace dbf {
+struct ConnectionState;
+}
+
+namespace dbf::detail {
+
+class TableIndex {
+ public:
+  // Remembers the table; the index is read at the first write (lookups never
+  // need it).
+  void Open(ConnectionState& connection, const std::string& tableName, const std::string& tablePath,
+            const TableLayout& layout, const std::string& codePage);
+  void Close();
+  // Once per flush round of a written table: names the indexes this layer
+  // does not keep current and has the .cdx flushed with the table.
+  void NoteWritten();
+
+  // For checks and tests: every tag, whether it is kept current, what the
+  // structural check finds ("" = valid), its keys in stored order and the
+  // keys a build from the table's rows gives (for a tag kept current).
+  struct TagState {
+    std::string name, problem, damage;
+    std::vector<cdx::Entry> keys, rowKeys;
+  };
+  std::vector<TagState> Inspect(const FileHandle& table, std::uint32_t recordCount);
+
+ private:
+  friend class IndexWrite;
+  void Load();
+  template <typename Change>
+  void Update(cdx::Tag& tag, const FileHandle& table, std::uint32_t recordCount, std::uint32_t recno,
+              const Change& change);
+  void Prepare(const FileHandle& table, std::uint32_t recordCount, bool trusted);
+  void MarkStale(cdx::Tag& tag, const std::string& reason);
+  std::string Stem() const;
+
+  ConnectionState* connection_ = nullptr;
+  std::string tableName_, tablePath_, codePage_;
+  TableLayout layout_;
+  bool loaded_ = false;
+  bool prepared_ = false;    // the first write's check is done
+  std::string refusal_;      // why writes are refused ("" = they are not)
+  cdx::CdxFile file_;
+  std::vector<cdx::Tag> tags_;
+};
+
+// The index's share of one row write. Constructed under the table's lock
+// before anything is written: takes the .cdx lock (held until destruction),
+// checks the index once after the table was opened, and refuses a row whose
+// key a candidate tag holds. Then Appended or Deleted puts the row's keys in.
+class IndexWrite {
+ public:
+  // `recordCount`: the table's count before this write; `newRecord`: the row
+  // about to be appended, or nullptr.
+  IndexWrite(TableIndex& index, const FileHandle& table, std::uint32_t recordCount,
+             const std::uint8_t* newRecord);
+  IndexWrite(const IndexWrite&) = delete;
+  IndexWrite& operator=(const IndexWrite&) = delete;
+  ~IndexWrite();
+
+  void Appended(std::uint32_t recno, const std::uint8_t* record);
+  void Deleted(std::uint32_t recno, std::uint32_t recordCount, const std::uint8_t* before,
+               const std::uint8_t* after);
+
+ private:
+  TableIndex& index_;
+  const FileHandle& table_;
+  ByteLock lock_;
+  bool active_ = false;
+};
+
+// The layout of a table file, read from its header (for the index tools).
+TableLayout ReadTableLayout(const FileHandle& table, const std::string& tableName);
+
+}  // namespace dbf::detail
