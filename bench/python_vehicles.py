@@ -22,7 +22,7 @@ OWNERS = ['김철수', '이영희', '(주)한빛', '박민수', '대한운수']
 def make_file(path, lines):
     records = []
     for i in range(lines - 1):
-        line = bytearray(b' ' * 45)
+        line = bytearray(b" " * 41)
         line[0:3] = b'%03d' % (i % 1000)
         line[4:16] = ('서울%02d가%04d' % (i % 100, i % 10000)).encode('cp949')
         line[17:17 + 8] = OWNERS[i % len(OWNERS)].encode('cp949').ljust(8)
