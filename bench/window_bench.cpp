@@ -35,7 +35,7 @@ void WriteVehicleFile(const QString& path, int lines) {
     const std::string code = QString::number(i % 1000).rightJustified(3, '0').toStdString();
     const std::string registration = std::to_string(i % 100) + "가" + std::to_string(10000 + i);
     file.write(Field(code, 3) + ' ' + Field(registration, 12) + ' ' + Field("홍길동", 10) + ' ' +
-               Field("덤프", 8) + "   " + Field(std::to_string(i % 30), 2) + "    \r\n");
+               Field("덤프", 8) + "   " + Field(std::to_string(i % 30), 2) + "\r\n");
   }
   file.write(Field("합계", 10) + "\r\n");
 }
