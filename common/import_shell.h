@@ -49,6 +49,12 @@ struct ImportShell {
   int recordsDone = 0;  // records of the last run whose rows were all saved
   int messagesShown = 0;
 
+  // Rows saved by table name since the front end last cleared it (the
+  // window's summary of a run), and the table each recordset was opened on
+  // (by OpenTable).
+  std::map<std::string, int> rowsSaved;
+  std::map<const dbf::Recordset*, std::string> tableOfRecordset;
+
   // Set while the shell runs a check: every record is visited, the failures
   // become its problems and the messages its messages; nothing is written.
   FileCheck* check = nullptr;

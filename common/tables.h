@@ -10,9 +10,9 @@ namespace ModMain {
 
 struct RecordContext;
 
-// Opens `table` on `recordset` through the shell's connection; throws
-// dbf::Error, or ImportFailure naming the table directory when there is no
-// connection.
+// Opens `table` on `recordset` through the shell's connection and notes the
+// table for the count of saved rows; throws dbf::Error, or ImportFailure
+// naming the table directory when there is no connection.
 void OpenTable(ImportShell& shell, dbf::Recordset& recordset, const std::string& table);
 // True when the table file exists in the table directory; throws when there
 // is no connection.

@@ -1,7 +1,9 @@
 #include "window/browse_lists.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -12,6 +14,26 @@ namespace window {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+constexpr int kDepthRole = Qt::UserRole + 1;
+
+// Shifts each directory entry right by its depth, a step of one icon width.
+class IndentDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem shifted = option;
+    shifted.rect.setLeft(option.rect.left() + Indent(option, index));
+    QStyledItemDelegate::paint(painter, shifted, index);
+  }
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return QStyledItemDelegate::sizeHint(option, index) + QSize(Indent(option, index), 0);
+  }
+
+ private:
+  static int Indent(const QStyleOptionViewItem& option, const QModelIndex& index) {
+    return index.data(kDepthRole).toInt() * option.decorationSize.width();
+  }
+};
 
 std::string ToStd(const QByteArray& bytes) { return std::string(bytes.constData(), bytes.size()); }
 QByteArray FromStd(const std::string& text) {
@@ -81,6 +103,8 @@ void DriveList::ShowDriveOf(const QByteArray& path) {
 // ---- DirectoryList -----------------------------------------------------------
 
 DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
+  setItemDelegate(new IndentDelegate(this));
+  setUniformItemSizes(true);  // subfolder rows as high as the rows above them
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
     const QByteArray target = item->data(kPathRole).toByteArray();
     if (target != path_ && !SetPath(target)) emit OpenFailed(target);
@@ -96,25 +120,23 @@ bool DirectoryList::SetPath(const QByteArray& rawPath) {
   clear();
   const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirIcon);
+  auto add = [this](const QIcon& icon, const QString& text, const QByteArray& target, int depth) {
+    auto* entry = new QListWidgetItem(icon, text);
+    entry->setData(kPathRole, target);
+    entry->setData(kDepthRole, depth);
+    addItem(entry);
+  };
   // The chain from the root down to the directory, one level of indent each.
   QByteArray walked = "/";
-  addItem(new QListWidgetItem(openIcon, QStringLiteral("/")));
-  item(0)->setData(kPathRole, walked);
+  add(openIcon, QStringLiteral("/"), walked, 0);
   int depth = 0;
   for (const QByteArray& part : path.split('/')) {
     if (part.isEmpty()) continue;
     walked = Join(walked, part);
-    ++depth;
-    auto* entry = new QListWidgetItem(openIcon, QString(depth * 2, ' ') + DisplayName(part));
-    entry->setData(kPathRole, walked);
-    addItem(entry);
+    add(openIcon, DisplayName(part), walked, ++depth);
   }
   QListWidgetItem* current = item(count() - 1);
-  for (const QByteArray& name : subdirectories) {
-    auto* entry = new QListWidgetItem(closedIcon, QString((depth + 1) * 2, ' ') + DisplayName(name));
-    entry->setData(kPathRole, Join(path, name));
-    addItem(entry);
-  }
+  for (const QByteArray& name : subdirectories) add(closedIcon, DisplayName(name), Join(path, name), depth + 1);
   setCurrentItem(current);
   path_ = path;
   emit PathChanged(path_);
@@ -124,6 +146,14 @@ bool DirectoryList::SetPath(const QByteArray& rawPath) {
 // ---- FileList ----------------------------------------------------------------
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {}
+
+void FileList::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !SelectedName().isEmpty()) {
+    emit RunRequested();
+    return;
+  }
+  QListWidget::keyPressEvent(event);
+}
 
 void FileList::SetPath(const QByteArray& path) {
   clear();

@@ -27,8 +27,9 @@ class DriveList : public QComboBox {
   std::vector<MountedDrive> drives_;
 };
 
-// The directory and its ancestors, then its subdirectories. Opening an entry
-// (double click or Enter) changes the path; a single click does not.
+// The directory and its ancestors, then its subdirectories, each indented
+// by its depth. Opening an entry (double click or Enter) changes the path; a
+// single click does not.
 class DirectoryList : public QListWidget {
   Q_OBJECT
  public:
@@ -47,6 +48,7 @@ class DirectoryList : public QListWidget {
 };
 
 // The "*.txt" files of one directory, matched without regard to case.
+// Enter on a file asks for the run (RunRequested).
 class FileList : public QListWidget {
   Q_OBJECT
  public:
@@ -57,6 +59,12 @@ class FileList : public QListWidget {
   QByteArray SelectedName() const;
   // Selects the entry shown as `name`; false when there is none.
   bool SelectName(const QString& name);
+
+ signals:
+  void RunRequested();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QByteArray path_;

@@ -7,26 +7,29 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QThread>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <string_view>
 
 #include "common/messages.h"
+#include "import/checker.h"
 
 namespace window {
 namespace {
@@ -49,20 +52,52 @@ QFont RecordListFont() {
 
 std::string ToStd(const QByteArray& bytes) { return std::string(bytes.constData(), bytes.size()); }
 
-}  // namespace
+QString KindText(int kind) { return QString::fromStdString(ModMain::KindLabel(kind)); }
 
-void ShowOkMessageBox(QWidget* parent, const QString& text) {
-  QMessageBox box(parent);
-  box.setWindowTitle(QStringLiteral("dbfimport"));
-  box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
-}
+// Rows as high as the font's tallest Hangul and Latin glyphs need, whatever
+// the font or scale, with a little air between them.
+class RecordRowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const QFontMetrics metrics(option.font);
+    const int glyphs = metrics.boundingRect(QStringLiteral("가힣Éjg|")).height();
+    size.setHeight(std::max({size.height(), metrics.lineSpacing(), glyphs}) + 2);
+    return size;
+  }
+};
+
+// A label that shows as much of its text as fits, with "…" in the middle,
+// on one line (a long table folder path must not push the lists down).
+class ElidedLabel : public QLabel {
+ public:
+  explicit ElidedLabel(QString text) : QLabel(text), full_(std::move(text)) {
+    setToolTip(full_);
+    setMinimumWidth(1);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    setText(fontMetrics().elidedText(full_, Qt::ElideMiddle, width()));
+    QLabel::resizeEvent(event);
+  }
+
+ private:
+  QString full_;
+};
+
+}  // namespace
 
 Form1::Form1(Form1Settings settings, QWidget* parent)
     : QMainWindow(parent), settings_(std::move(settings)) {
-  if (!settings_.messageBox) {
-    settings_.messageBox = [this](const QString& text) { ShowOkMessageBox(this, text); };
+  if (!settings_.messageBox) settings_.messageBox = [this](const QString& text) { ShowOkMessageBox(this, text); };
+  if (!settings_.question) settings_.question = [this](const QString& text) { return AskNoByDefault(this, text); };
+  if (!settings_.problemList) {
+    settings_.problemList = [this](const QString& heading, const std::vector<ModMain::Problem>& problems) {
+      ShowProblemList(this, heading, problems);
+    };
   }
   if (settings_.startDirectory.isEmpty()) settings_.startDirectory = QDir::currentPath();
   BuildControls();
@@ -88,24 +123,28 @@ void Form1::BuildControls() {
 
   auto* right = new QVBoxLayout;
   right->addWidget(BuildTabStrip());
-  right->addWidget(BuildProgressFrame(), 1);
+  right->addWidget(BuildProgressFrame(), 3);
   auto* bottom = new QHBoxLayout;
   listHyun = new QTreeWidget;
   listHyun->setObjectName(QStringLiteral("listHyun"));
-  listHyun->setHeaderLabels({QStringLiteral("예전코드"), QStringLiteral("현재코드"),
-                             QStringLiteral("현장명")});
+  // The ready-mix customer import fills it: old code, new code, customer name.
+  listHyun->setHeaderLabels({QStringLiteral("예전코드"), QStringLiteral("현재코드"), QStringLiteral("거래처명")});
   listHyun->setRootIsDecorated(false);
-  listHyun->setMaximumHeight(fontMetrics().height() * 4);
-  bottom->addWidget(listHyun, 2);
-  bottom->addStretch(3);
+  listHyun->setUniformRowHeights(true);
+  listHyun->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // The two lists share the height beyond their minimums, three parts to one.
+  listHyun->setMinimumHeight(fontMetrics().lineSpacing() * 3);
+  listHyun->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+  bottom->addWidget(listHyun, 1);
   Command1 = new QPushButton(QStringLiteral("나가기"));
   Command1->setObjectName(QStringLiteral("Command1"));
   bottom->addWidget(Command1, 0, Qt::AlignBottom);
-  right->addLayout(bottom);
+  right->addLayout(bottom, 1);  // the code-map list grows with the window
   columns->addLayout(right, 70);
   setCentralWidget(central);
 
   BuildStatusBar();
+  SetTabOrder();
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   resize(785, 520);
 }
@@ -126,11 +165,7 @@ QWidget* Form1::BuildBrowsingColumn() {
   File1 = new FileList;
   File1->setObjectName(QStringLiteral("File1"));
   // A wrong table directory is the first thing a clerk must be able to see.
-  LabelTableDirectory =
-      new QLabel(QStringLiteral("테이블 폴더: ") + settings_.tableDirectory);
-  LabelTableDirectory->setWordWrap(true);
-  LabelTableDirectory->setToolTip(settings_.tableDirectory);
-  LabelTableDirectory->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  LabelTableDirectory = new ElidedLabel(QStringLiteral("테이블 폴더: ") + settings_.tableDirectory);
   layout->addWidget(Label1);
   layout->addWidget(Drive1);
   layout->addWidget(Dir1, 30);
@@ -144,6 +179,7 @@ QWidget* Form1::BuildBrowsingColumn() {
   });
   // A click without opening refreshes the file list on the same directory.
   connect(Dir1, &QListWidget::itemClicked, this, [this] { File1->SetPath(Dir1->Path()); });
+  connect(File1, &FileList::RunRequested, this, [this] { Command2->click(); });
   return Picture1;
 }
 
@@ -187,9 +223,27 @@ QWidget* Form1::BuildProgressFrame() {
   Frame2 = new QGroupBox(QStringLiteral("진행상황"));
   Frame2->setObjectName(QStringLiteral("Frame2"));
   auto* layout = new QVBoxLayout(Frame2);
-  auto* top = new QHBoxLayout;
+  auto* buttons = new QHBoxLayout;
   Command2 = new QPushButton(QStringLiteral("실 행"));
   Command2->setObjectName(QStringLiteral("Command2"));
+  Command2->setDefault(true);  // Enter on it (and on a file) runs
+  CommandStop = new QPushButton(QStringLiteral("중 지"));
+  CommandStop->setObjectName(QStringLiteral("CommandStop"));
+  CommandStop->setEnabled(false);
+  // The tabs can hide the chosen option; this label never does.
+  LabelKind = new QLabel(KindText(ImportKind));
+  LabelKind->setObjectName(QStringLiteral("LabelKind"));
+  LabelKind->setToolTip(QStringLiteral("\"실 행\"이 가져올 종류"));
+  QFont bold = LabelKind->font();
+  bold.setBold(true);
+  LabelKind->setFont(bold);
+  buttons->addWidget(Command2);
+  buttons->addWidget(CommandStop);
+  buttons->addSpacing(Command2->fontMetrics().averageCharWidth() * 2);
+  buttons->addWidget(LabelKind, 1);
+  layout->addLayout(buttons);
+
+  auto* phase = new QHBoxLayout;
   Label2 = new QLabel(QStringLiteral("진행상황 "));
   Label2->setObjectName(QStringLiteral("Label2"));
   Label2->setMinimumWidth(Label2->fontMetrics().horizontalAdvance(QString::fromUtf8(ModMain::kInsertCaption) + ' '));
@@ -197,10 +251,9 @@ QWidget* Form1::BuildProgressFrame() {
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
-  top->addWidget(Command2, 2);
-  top->addWidget(Label2, 2);
-  top->addWidget(ProgressBar1, 6);
-  layout->addLayout(top);
+  phase->addWidget(Label2);
+  phase->addWidget(ProgressBar1, 1);
+  layout->addLayout(phase);
 
   RecordList = new RecordListModel(this);
   ListView1 = new QTreeView;
@@ -208,12 +261,27 @@ QWidget* Form1::BuildProgressFrame() {
   ListView1->setModel(RecordList);
   ListView1->setRootIsDecorated(false);
   ListView1->setUniformRowHeights(true);  // 32 767 rows without measuring each
+  ListView1->setItemDelegate(new RecordRowDelegate(ListView1));
   ListView1->setFont(RecordListFont());
+  ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  ListView1->header()->setStretchLastSection(false);  // the record column is as wide as its longest record
   ListView1->header()->resizeSection(0, ListView1->fontMetrics().horizontalAdvance(QStringLiteral("상태상태")));
-  ListView1->header()->setStretchLastSection(true);
+  ListView1->header()->resizeSection(1, ListView1->header()->sectionSizeHint(1));
+  ListView1->setMinimumHeight(ListView1->fontMetrics().lineSpacing() * 5);
+  ListView1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
   layout->addWidget(ListView1, 1);
 
+  LabelSummary = new QLabel;
+  LabelSummary->setObjectName(QStringLiteral("LabelSummary"));
+  LabelSummary->setWordWrap(true);
+  LabelSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(LabelSummary);
+
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+  connect(CommandStop, &QPushButton::clicked, this, [this] {
+    view_->RequestStop();  // the run stops after the current record
+    CommandStop->setEnabled(false);
+  });
   return Frame2;
 }
 
@@ -221,18 +289,31 @@ void Form1::BuildStatusBar() {
   StatusBar1 = statusBar();
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
   StatusBar1->setSizeGripEnabled(false);
-  const QStringList texts{QStringLiteral("전체레코드수"), QStringLiteral("경과시간"), {}, {}};
+  const QStringList texts{QStringLiteral("파일 줄 수"), QStringLiteral("경과시간"), {}, {}};
   for (int i = 0; i < 4; ++i) {
     StatusPanels[i] = new QLabel(texts[i]);
     StatusPanels[i]->setFrameShape(QFrame::Panel);
     StatusPanels[i]->setFrameShadow(QFrame::Sunken);
     StatusBar1->addPermanentWidget(StatusPanels[i], i < 2 ? 3 : 1);
   }
+  StatusPanels[0]->setToolTip(QStringLiteral("불러온 파일의 줄 수 (끝의 합계 줄도 셉니다)"));
   StatusBar1->setToolTip(QStringLiteral("테이블 폴더: ") + settings_.tableDirectory);
   ShowClock();
   clock_ = new QTimer(this);
   connect(clock_, &QTimer::timeout, this, &Form1::ShowClock);
   clock_->start(1000);
+  runTicker_ = new QTimer(this);
+  runTicker_->setInterval(20);
+  connect(runTicker_, &QTimer::timeout, this, &Form1::ShowElapsed);
+}
+
+// Tab follows the layout: drive, folder, file, tabs, options, run, stop,
+// the record list, the code-map list, exit.
+void Form1::SetTabOrder() {
+  std::vector<QWidget*> chain{Drive1, Dir1, File1, TabStrip1};
+  chain.insert(chain.end(), Option1.begin(), Option1.end());
+  chain.insert(chain.end(), {Command2, CommandStop, ListView1, listHyun, Command1});
+  for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 void Form1::ShowClock() {
@@ -263,9 +344,14 @@ void Form1::Form_Unload() {
 void Form1::Command1_Click() { close(); }
 
 void Form1::closeEvent(QCloseEvent* event) {
+  // The run may end while the question is open: then the window just closes.
+  if (running_ && !closeAfterRun_ && !settings_.question(kCloseQuestion)) {
+    event->ignore();
+    return;
+  }
   if (running_) {
     // Stop after the current record; the run closes its tables and the
-    // window closes when the worker has ended (OnRunFinished).
+    // window closes when it has ended (EndRun).
     closeAfterRun_ = true;
     view_->RequestStop();
     event->ignore();
@@ -275,7 +361,10 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Form1::Option1_Click(int index) { ImportKind = static_cast<std::int16_t>(index); }
+void Form1::Option1_Click(int index) {
+  ImportKind = static_cast<std::int16_t>(index);
+  LabelKind->setText(KindText(index));
+}
 
 void Form1::TabStrip1_Click(int tab) {
   for (const ModMain::KindInfo& info : ModMain::Kinds()) Option1[info.kind]->setVisible(TabOf(info) == tab - 1);
@@ -296,55 +385,118 @@ void Form1::Dir1_Change(const QByteArray& path) {
                            path);
 }
 
+// ---- the run -----------------------------------------------------------------
+
 void Form1::Command2_Click() {
   if (running_) return;  // one run at a time: a second would share the run's state
-  const int kind = ImportKind;
+  runKind_ = ImportKind;
   const std::string directory = ToStd(File1->Path());
   const std::string name = ToStd(File1->SelectedName());
   running_ = true;
   Command2->setEnabled(false);
+  CommandStop->setEnabled(true);
   view_->ClearStop();
-  runClock_.start();
-  worker_ = QThread::create([this, kind, directory, name] {
+  workFailed_ = false;
+  check_ = {};
+  shell_->rowsSaved.clear();
+  messagesBefore_ = shell_->messagesShown;
+  workedMs_ = 0;
+  elapsedBefore_ = StatusPanels[1]->text();
+  summaryBefore_ = LabelSummary->text();
+  runTicker_->start();
+  StartWork(
+      [this, directory, name] {
+        loaded_ = ModMain::LoadStep(*shell_, runKind_, directory, name);
+        if (loaded_ == ModMain::DispatchResult::kRan)
+          check_ = ModMain::StepChecker(*shell_).Check(runKind_, shell_->RecordLines);
+      },
+      &Form1::OnChecked);
+}
+
+void Form1::StartWork(std::function<void()> job, void (Form1::*then)()) {
+  workClock_.start();
+  worker_ = QThread::create([this, job = std::move(job)] {
     try {
-      lastResult_ = ModMain::Dispatch(*shell_, kind, directory, name);
+      job();
     } catch (const std::exception& error) {
-      lastResult_ = ModMain::DispatchResult::kLoadFailed;
+      workFailed_ = true;
       shell_->ShowMessage(error.what());
     }
+    view_->Flush();  // every row reaches the window before the end does
   });
-  connect(worker_, &QThread::finished, this, &Form1::OnRunFinished);
+  connect(worker_, &QThread::finished, this, [this, then] {
+    if (!worker_) return;  // taken by the window's destructor already
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    workedMs_ += workClock_.elapsed();
+    workClock_.invalidate();
+    if (!destroying_) (this->*then)();
+  });
   worker_->start();
 }
 
-void Form1::OnRunFinished() {
-  if (!worker_) return;
-  worker_->wait();
-  delete worker_;
-  worker_ = nullptr;
-  view_->Drain();
+void Form1::OnChecked() {
+  if (loaded_ == ModMain::DispatchResult::kRefused) return EndRun(std::nullopt);
+  if (loaded_ != ModMain::DispatchResult::kRan || workFailed_) return EndRun(RunEnd::kFailed);
+  if (view_->StopRequested()) return EndRun(RunEnd::kStopped);
+  if (!check_.problems.empty()) {
+    shell_->RecordLines.clear();
+    settings_.problemList(ProblemListHeading(runKind_, check_.problems.size()), check_.problems);
+    return EndRun(RunEnd::kFailed);
+  }
+  // The file is probably of another kind: the clerk decides, "no" by default.
+  if (check_.foundRecordLength != 0 && !settings_.question(RecordLengthQuestion(runKind_, check_))) {
+    shell_->RecordLines.clear();
+    return EndRun(RunEnd::kStopped);
+  }
+  // The journal's question about a file imported before belongs here, before
+  // the first row is written.
+  StartWork([this] { ModMain::RunStep(*shell_, runKind_); }, &Form1::OnImported);
+}
+
+void Form1::OnImported() {
+  if (!workFailed_ && shell_->lastOutcome == ModMain::RunOutcome::kCompleted) return EndRun(RunEnd::kCompleted);
+  // The journal's offer to undo the saved rows of a stopped or failed run belongs here.
+  EndRun(view_->StopRequested() ? RunEnd::kStopped : RunEnd::kFailed);
+}
+
+void Form1::EndRun(std::optional<RunEnd> end) {
+  runTicker_->stop();
   running_ = false;
   Command2->setEnabled(true);
-  if (lastResult_ == ModMain::DispatchResult::kRefused) {
+  CommandStop->setEnabled(false);
+  if (!end) {
+    // Refused before anything happened: the clerk picks another file.
+    StatusPanels[1]->setText(elapsedBefore_);
+    LabelSummary->setText(summaryBefore_);
     File1->setFocus();
   } else {
-    StatusPanels[1]->setText(
-        QStringLiteral("경과시간 : %1초").arg(runClock_.elapsed() / 1000.0, 0, 'f', 2));
+    Label2->setText(RunEndCaption(*end));
+    ShowElapsed();
+    LabelSummary->setText(
+        SummaryText(shell_->rowsSaved, shell_->messagesShown - messagesBefore_, RunMilliseconds()));
   }
   emit RunFinished();
   if (closeAfterRun_) close();
 }
 
+qint64 Form1::RunMilliseconds() const { return workedMs_ + (workClock_.isValid() ? workClock_.elapsed() : 0); }
+
+void Form1::ShowElapsed() {
+  const QString elapsed = ElapsedText(RunMilliseconds());
+  StatusPanels[1]->setText(QStringLiteral("경과시간 : ") + elapsed);
+  if (running_) LabelSummary->setText(QStringLiteral("경과시간 ") + elapsed);
+}
+
 void Form1::WaitForRunToEnd() {
+  destroying_ = true;  // the window is going away: no questions, no next step
   if (!worker_) return;
-  closeAfterRun_ = false;  // the window is going away already
   view_->RequestStop();
   // The worker may be waiting for a message box on this thread: keep serving it.
-  while (!worker_->isFinished()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    worker_->wait(5);
-  }
-  OnRunFinished();
+  while (worker_ && !worker_->wait(5)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  delete worker_;
+  worker_ = nullptr;
 }
 
 }  // namespace window

@@ -1,9 +1,11 @@
 // Form1: the program's one window. Browsing column on the left, the two tabs
-// of import kinds, the progress frame with the run button and the record
-// list, the code-map list, the exit button and the status bar.
+// of import kinds, the run area (run and stop buttons, the chosen kind, the
+// phase, progress, the record list and the summary of the last run), the
+// code-map list, the exit button and the status bar.
 //
-// A run (the run button) goes to a worker thread that holds the ImportShell
-// calls; the window keeps painting and the list grows while it works.
+// A run goes through the worker thread twice: the load and the check of the
+// whole file, then (after the window's questions) the import itself. The
+// window keeps painting and the list grows while it works.
 #pragma once
 
 #include <QByteArray>
@@ -12,13 +14,18 @@
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
+#include "common/file_check.h"
+#include "common/import_shell.h"
 #include "import/dispatcher.h"
 #include "import/kinds.h"
-#include "common/import_shell.h"
 #include "window/browse_lists.h"
+#include "window/dialogs.h"
 #include "window/record_list_model.h"
+#include "window/run_texts.h"
 #include "window/window_view.h"
 
 class QButtonGroup;
@@ -37,9 +44,11 @@ class QTreeWidget;
 namespace window {
 
 struct Form1Settings {
-  QString tableDirectory;          // the executable's directory unless --db says otherwise
-  QString startDirectory;          // where the browsing lists start (the working directory)
-  MessageBoxFunction messageBox;   // empty: a modal QMessageBox with OK
+  QString tableDirectory;           // the executable's directory unless --db says otherwise
+  QString startDirectory;           // where the browsing lists start (the working directory)
+  MessageBoxFunction messageBox;    // empty: a modal box with OK
+  QuestionFunction question;        // empty: a modal yes/no box, "no" the default
+  ProblemListFunction problemList;  // empty: the modal problem list
 };
 
 class Form1 : public QMainWindow {
@@ -49,7 +58,6 @@ class Form1 : public QMainWindow {
   ~Form1() override;
 
   bool IsRunning() const { return running_; }
-  ModMain::DispatchResult LastResult() const { return lastResult_; }
   WindowView& View() { return *view_; }
   const QString& TableDirectory() const { return settings_.tableDirectory; }
 
@@ -67,10 +75,13 @@ class Form1 : public QMainWindow {
   std::array<QRadioButton*, ModMain::kKindCount> Option1{};
   QGroupBox* Frame2 = nullptr;
   QPushButton* Command2 = nullptr;
+  QPushButton* CommandStop = nullptr;  // "중 지", enabled during a run
+  QLabel* LabelKind = nullptr;         // the kind "실 행" runs: "골재 · 차량"
   QLabel* Label2 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   QTreeView* ListView1 = nullptr;
   RecordListModel* RecordList = nullptr;
+  QLabel* LabelSummary = nullptr;      // rows saved per table, messages, elapsed time
   QPushButton* Command1 = nullptr;
   QTreeWidget* listHyun = nullptr;
   QStatusBar* StatusBar1 = nullptr;
@@ -88,6 +99,7 @@ class Form1 : public QMainWindow {
   QWidget* BuildTabStrip();
   QWidget* BuildProgressFrame();
   void BuildStatusBar();
+  void SetTabOrder();
   void StartBrowsing();
 
   void Form_Load();
@@ -98,8 +110,15 @@ class Form1 : public QMainWindow {
   void TabStrip1_Click(int tab);
   void Drive1_Change();
   void Dir1_Change(const QByteArray& path);
-  void OnRunFinished();
   void ShowClock();
+
+  // The run: load and check, the questions, the import, the end.
+  void StartWork(std::function<void()> job, void (Form1::*then)());
+  void OnChecked();
+  void OnImported();
+  void EndRun(std::optional<RunEnd> end);  // none: refused, nothing happened
+  qint64 RunMilliseconds() const;
+  void ShowElapsed();
   void WaitForRunToEnd();
 
   Form1Settings settings_;
@@ -107,17 +126,24 @@ class Form1 : public QMainWindow {
   std::unique_ptr<ModMain::ImportShell> shell_;
   QButtonGroup* optionGroup_ = nullptr;
   QTimer* clock_ = nullptr;
+  QTimer* runTicker_ = nullptr;  // the elapsed time, live during a run
   QHash<QByteArray, QByteArray> driveDirectories_;  // the current directory of each drive
 
   QThread* worker_ = nullptr;
   bool running_ = false;
   bool closeAfterRun_ = false;
+  bool destroying_ = false;
   bool unloaded_ = false;
-  QElapsedTimer runClock_;
-  ModMain::DispatchResult lastResult_ = ModMain::DispatchResult::kRefused;
-};
 
-// The default message box: modal, OK button only, lines split at CR LF.
-void ShowOkMessageBox(QWidget* parent, const QString& text);
+  // The run in progress.
+  int runKind_ = 0;
+  ModMain::DispatchResult loaded_ = ModMain::DispatchResult::kRefused;
+  bool workFailed_ = false;
+  ModMain::FileCheck check_;
+  int messagesBefore_ = 0;
+  qint64 workedMs_ = 0;       // the finished parts of the run on the worker
+  QElapsedTimer workClock_;   // the part running now
+  QString elapsedBefore_, summaryBefore_;  // shown again when the run is refused
+};
 
 }  // namespace window

@@ -12,9 +12,11 @@ int RecordListModel::rowCount(const QModelIndex& parent) const {
 int RecordListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
 
 QVariant RecordListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+  if (!index.isValid() || index.row() >= rowCount()) return {};
   const RecordRow& row = rows_[static_cast<std::size_t>(index.row())];
-  return index.column() == 0 ? row.status : row.data;
+  if (role == Qt::DisplayRole) return index.column() == 0 ? row.status : row.data;
+  if (role == Qt::ToolTipRole && index.column() == 1) return row.data;  // the whole record
+  return {};
 }
 
 QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {

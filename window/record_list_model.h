@@ -1,5 +1,6 @@
 // The record list (ListView1) as a model: two columns, "상태" and
-// "레코드 데이터", appended in batches so 32 767 rows stay cheap.
+// "레코드 데이터" (the whole record also as its tooltip), appended in
+// batches so 32 767 rows stay cheap.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -28,8 +29,6 @@ class RecordListModel : public QAbstractTableModel {
   void InsertRows(int first, std::vector<RecordRow>&& rows);
   // The second column of row `row` (0-based); ignored past the end.
   void SetRecordData(int row, const QString& data);
-
-  const RecordRow& Row(int row) const { return rows_.at(static_cast<std::size_t>(row)); }
 
  private:
   std::vector<RecordRow> rows_;

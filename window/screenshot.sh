@@ -1,10 +1,13 @@
 #!/bin/bash
 # Runs the window under Xvfb on a sample database after a finished vehicle
-# import and saves the screen as docs/window.png.
-#   window/screenshot.sh [BUILD_DIR]
+# import and saves the screen as docs/window.png (or OUTPUT). With
+# QT_SCALE_FACTOR=2 in the environment the screen is twice as large.
+#   window/screenshot.sh [BUILD_DIR [OUTPUT]]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:-$source_dir/build}
+output=${2:-$source_dir/docs/window.png}
+scale=${QT_SCALE_FACTOR:-1}
 bin=$build_dir/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -25,12 +28,12 @@ lines.append('합계 6건'.encode('cp949'))
 open(sys.argv[1], 'wb').write(b'\r\n'.join(lines) + b'\r\n')
 PY
 
-xvfb-run -a -s "-screen 0 785x520x24" bash -c '
+xvfb-run -a -s "-screen 0 $((785 * scale))x$((520 * scale))x24" bash -c '
   "$0" --db "$1" --dir "$2" --file "G차량.txt" --kind 1 --ready "$3/ready" &
   demo=$!
   for i in $(seq 1 100); do [ -f "$3/ready" ] && break; sleep 0.1; done
   sleep 1
   import -window root "$4"
   kill $demo
-' "$bin/dbfimport-window-demo" "$work/db" "$work/files" "$work" "$source_dir/docs/window.png"
-echo "saved $source_dir/docs/window.png"
+' "$bin/dbfimport-window-demo" "$work/db" "$work/files" "$work" "$output"
+echo "saved $output"

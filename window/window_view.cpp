@@ -1,170 +1,163 @@
 #include "window/window_view.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QThread>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
-#include <optional>
-#include <utility>
+
+#include "window/run_texts.h"
 
 namespace window {
 namespace {
 
-constexpr int kDrainDelayMs = 15;
+constexpr int kBatchMs = 15;
 
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Columns the text takes in a fixed-pitch Korean font: wide letters two.
+int Columns(const QString& text) {
+  int columns = 0;
+  for (QChar c : text) columns += c.unicode() >= 0x1100 ? 2 : 1;
+  return columns;
+}
+
 }  // namespace
 
 WindowView::WindowView(DisplayControls controls, MessageBoxFunction messageBox, QObject* parent)
-    : QObject(parent), controls_(controls), messageBox_(std::move(messageBox)) {
-  drainTimer_.setSingleShot(true);
-  drainTimer_.setInterval(kDrainDelayMs);
-  connect(&drainTimer_, &QTimer::timeout, this, &WindowView::Drain);
-}
+    : QObject(parent), controls_(controls), messageBox_(std::move(messageBox)) {}
 
 void WindowView::SetPhaseCaption(const std::string& caption) {
-  Post({OpType::kCaption, 0, 0, FromUtf8(caption), {}, {}});
+  pending_.caption = FromUtf8(caption);
+  Changed();
 }
+
 void WindowView::SetProgressRange(int minimum, int maximum) {
-  Post({OpType::kRange, minimum, maximum, {}, {}, {}});
+  pending_.range = {minimum, maximum};
+  pending_.value.reset();  // a value belongs to the range before it
+  Changed();
 }
-void WindowView::SetProgressValue(int value) { Post({OpType::kValue, value, 0, {}, {}, {}}); }
-void WindowView::ClearRecordList() { Post({OpType::kClear, 0, 0, {}, {}, {}}); }
+
+void WindowView::SetProgressValue(int value) {
+  pending_.value = value;
+  Changed();
+}
+
+void WindowView::ClearRecordList() {
+  pending_.clearList = true;
+  pending_.firstRow = 0;
+  pending_.rows.clear();
+  pending_.rowData.clear();
+  Changed();
+}
+
 void WindowView::AddRecordRow(int position, const std::string& status) {
-  Post({OpType::kAddRow, position, 0, FromUtf8(status), {}, {}});
+  DisplayBatch& b = pending_;
+  const int at = position - 1;  // positions count from 1
+  if (!b.rows.empty() && at != b.firstRow + static_cast<int>(b.rows.size())) Flush();
+  if (b.rows.empty()) b.firstRow = at;
+  b.rows.push_back({FromUtf8(status), {}});
+  Changed(/*mayGo=*/false);  // the row goes out with its record text, which comes next
 }
+
 void WindowView::SetRecordRowData(int position, const std::string& recordText) {
-  Post({OpType::kRowData, position, 0, FromUtf8(recordText), {}, {}});
+  DisplayBatch& b = pending_;
+  const int at = position - 1;
+  if (at >= b.firstRow && at < b.firstRow + static_cast<int>(b.rows.size()))
+    b.rows[static_cast<std::size_t>(at - b.firstRow)].data = FromUtf8(recordText);
+  else
+    b.rowData.emplace_back(at, FromUtf8(recordText));
+  Changed();
 }
+
 void WindowView::SetRecordCountPanel(const std::string& text) {
-  Post({OpType::kCountPanel, 0, 0, FromUtf8(text), {}, {}});
+  pending_.countPanel = LineCountText(FromUtf8(text));
+  Changed();
 }
-void WindowView::ClearCodeMap() { Post({OpType::kClearCodeMap, 0, 0, {}, {}, {}}); }
-void WindowView::AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
-                               const std::string& name) {
-  Post({OpType::kAddCodeMap, 0, 0, FromUtf8(oldCode), FromUtf8(newCode), FromUtf8(name)});
+
+void WindowView::ClearCodeMap() {
+  pending_.clearCodeMap = true;
+  pending_.codeMapRows.clear();
+  Changed();
+}
+
+void WindowView::AddCodeMapRow(const std::string& oldCode, const std::string& newCode, const std::string& name) {
+  pending_.codeMapRows.push_back({FromUtf8(oldCode), FromUtf8(newCode), FromUtf8(name)});
+  Changed();
 }
 
 void WindowView::ShowMessage(const std::string& text) {
+  // The clerk sees the list and progress as they stood when the message came.
+  Flush();
   const QString message = FromUtf8(text);
-  auto show = [this, message] {
-    Drain();  // the clerk sees the list and progress as they stood at the failure
-    messageBox_(message);
-  };
   if (QThread::currentThread() == thread()) {
-    show();
+    messageBox_(message);
   } else {
     // The worker waits here until OK is pressed, as the run would on one thread.
-    QMetaObject::invokeMethod(this, show, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(this, [this, message] { messageBox_(message); }, Qt::BlockingQueuedConnection);
   }
 }
 
-// The run's thread is not the window's: the window keeps processing its own
-// events, so there is nothing to do here.
+void WindowView::Changed(bool mayGo) {
+  if (!pendingSince_.isValid()) pendingSince_.start();
+  if (QThread::currentThread() == thread() || (mayGo && pendingSince_.elapsed() >= kBatchMs && !inFlight_)) Flush();
+}
 
-void WindowView::Post(Op op) {
-  bool schedule = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(std::move(op));
-    schedule = !drainScheduled_;
-    drainScheduled_ = true;
-  }
+void WindowView::Flush() {
+  if (!pendingSince_.isValid()) return;  // nothing changed since the last batch
+  pendingSince_.invalidate();
+  DisplayBatch batch = std::exchange(pending_, DisplayBatch{});
   if (QThread::currentThread() == thread()) {
-    Drain();
-  } else if (schedule) {
-    // At most one drain is pending, so a fast run cannot flood the event
-    // queue; the short delay gathers rows into batches and keeps the window
-    // from repainting for every record.
-    QMetaObject::invokeMethod(
-        this, [this] { drainTimer_.start(); }, Qt::QueuedConnection);
+    Apply(batch);
+    return;
   }
+  inFlight_ = true;
+  QMetaObject::invokeMethod(
+      this, [this, batch = std::move(batch)]() mutable { Apply(batch); }, Qt::QueuedConnection);
 }
 
-void WindowView::Drain() {
-  std::vector<Op> ops;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ops.swap(queue_);
-    drainScheduled_ = false;
-  }
-  if (!ops.empty()) Apply(ops);
-}
-
-void WindowView::Apply(std::vector<Op>& ops) {
+void WindowView::Apply(DisplayBatch& b) {
   RecordListModel* model = controls_.recordList;
-  std::vector<RecordRow> batch;
-  int batchFirst = 0;
-  bool rowsAdded = false;
-  auto flush = [&] {
-    if (batch.empty()) return;
-    model->InsertRows(batchFirst, std::move(batch));
-    batch.clear();
-    rowsAdded = true;
-  };
-  std::optional<int> pendingValue;
-  auto applyValue = [&] {
-    if (pendingValue) ApplyValue(*pendingValue);
-    pendingValue.reset();
-  };
-  auto inBatch = [&](int row) {
-    return !batch.empty() && row >= batchFirst && row < batchFirst + static_cast<int>(batch.size());
-  };
-
-  for (Op& op : ops) {
-    switch (op.type) {
-      case OpType::kAddRow: {
-        const int at = op.a - 1;  // positions count from 1
-        if (batch.empty() || at != batchFirst + static_cast<int>(batch.size())) {
-          flush();
-          batchFirst = std::clamp(at, 0, model->rowCount());
-        }
-        batch.push_back({std::move(op.s1), {}});
-        break;
-      }
-      case OpType::kRowData:
-        if (inBatch(op.a - 1)) {
-          batch[static_cast<std::size_t>(op.a - 1 - batchFirst)].data = std::move(op.s1);
-        } else {
-          flush();
-          model->SetRecordData(op.a - 1, op.s1);
-        }
-        break;
-      case OpType::kClear:
-        batch.clear();
-        model->Clear();
-        break;
-      case OpType::kValue:
-        // Only the last value before a range change is worth drawing: a
-        // progress bar repaints at once on every visible step.
-        pendingValue = op.a;
-        break;
-      case OpType::kRange:
-        applyValue();
-        ApplyRange(op.a, op.b);
-        break;
-      case OpType::kCaption:
-        controls_.phaseLabel->setText(op.s1);
-        break;
-      case OpType::kCountPanel:
-        controls_.recordCountPanel->setText(op.s1);
-        break;
-      case OpType::kClearCodeMap:
-        controls_.codeMapList->clear();
-        break;
-      case OpType::kAddCodeMap:
-        controls_.codeMapList->addTopLevelItem(new QTreeWidgetItem({op.s1, op.s2, op.s3}));
-        break;
-    }
+  QHeaderView* header = controls_.recordListView->header();
+  if (b.clearList) {
+    model->Clear();
+    header->resizeSection(1, header->sectionSizeHint(1));
   }
-  flush();
-  applyValue();
-  if (rowsAdded && controls_.recordListView) controls_.recordListView->scrollToBottom();
+  // Only the text that looks widest is measured.
+  const QString* widest = nullptr;
+  int most = -1;
+  auto consider = [&](const QString& text) {
+    if (const int columns = Columns(text); columns > most) {
+      most = columns;
+      widest = &text;
+    }
+  };
+  for (const RecordRow& row : b.rows) consider(row.data);
+  for (const auto& entry : b.rowData) consider(entry.second);
+  if (widest) WidenRecordColumn(*widest);
+  const bool rowsAdded = !b.rows.empty();
+  model->InsertRows(b.firstRow, std::move(b.rows));
+  for (const auto& [row, text] : b.rowData) model->SetRecordData(row, text);
+  if (b.range) ApplyRange(b.range->first, b.range->second);
+  if (b.value) ApplyValue(*b.value);
+  if (b.caption) controls_.phaseLabel->setText(*b.caption);
+  if (b.countPanel) controls_.recordCountPanel->setText(*b.countPanel);
+  if (b.clearCodeMap) controls_.codeMapList->clear();
+  for (const QStringList& row : b.codeMapRows) controls_.codeMapList->addTopLevelItem(new QTreeWidgetItem(row));
+  if (rowsAdded) controls_.recordListView->scrollToBottom();
+  inFlight_ = false;
+}
+
+// The record column is as wide as the longest record of the run, so no
+// record is cut off; the list scrolls sideways instead.
+void WindowView::WidenRecordColumn(const QString& text) {
+  QTreeView* view = controls_.recordListView;
+  const int width = view->fontMetrics().horizontalAdvance(text) + view->fontMetrics().averageCharWidth() * 2;
+  if (width > view->header()->sectionSize(1)) view->header()->resizeSection(1, width);
 }
 
 void WindowView::ApplyRange(int minimum, int maximum) {

@@ -1,18 +1,25 @@
-// The window side of ImportView. The import runs on a worker thread; every
-// display call is queued and applied on the window's thread in batches (one
-// model insert for many list rows), and a message box blocks the worker until
-// the clerk presses OK.
+// The window side of ImportView. The import runs on a worker thread: its
+// display calls gather in a typed batch that the worker posts to the
+// window's thread (QMetaObject::invokeMethod) when it is 15 ms old and the
+// window has applied the previous one, so a fast run sends a few large
+// batches (one model insert each) and a slow one shows every row at once. A
+// message box blocks the worker until the clerk presses OK.
+//
+// One thread at a time calls the display operations: the worker during a
+// run, the window's thread otherwise (those are applied at once).
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTimer>
+#include <QStringList>
 #include <atomic>
-#include <functional>
-#include <mutex>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "common/import_view.h"
+#include "window/dialogs.h"
 #include "window/record_list_model.h"
 
 class QLabel;
@@ -22,9 +29,6 @@ class QTreeWidget;
 
 namespace window {
 
-// Shows a modal message box with an OK button only; returns when it closes.
-using MessageBoxFunction = std::function<void(const QString& text)>;
-
 // The controls the core writes to.
 struct DisplayControls {
   QLabel* phaseLabel = nullptr;        // Label2
@@ -33,6 +37,21 @@ struct DisplayControls {
   QTreeView* recordListView = nullptr; // ListView1
   QLabel* recordCountPanel = nullptr;  // StatusBar1, first panel
   QTreeWidget* codeMapList = nullptr;  // listHyun
+};
+
+// What changed on the display since the last batch. Only the last caption,
+// range and value count; rows are kept in order.
+struct DisplayBatch {
+  bool clearList = false;  // the record list is emptied before `rows` go in
+  int firstRow = 0;        // 0-based position of rows[0]
+  std::vector<RecordRow> rows;
+  std::vector<std::pair<int, QString>> rowData;  // record texts of rows shown already
+  std::optional<QString> caption;
+  std::optional<QString> countPanel;
+  std::optional<std::pair<int, int>> range;
+  std::optional<int> value;  // applied after `range`
+  bool clearCodeMap = false;
+  std::vector<QStringList> codeMapRows;
 };
 
 class WindowView : public QObject, public ModMain::ImportView {
@@ -56,24 +75,15 @@ class WindowView : public QObject, public ModMain::ImportView {
   void RequestStop() { stop_ = true; }
   void ClearStop() { stop_ = false; }
 
-  // Applies every queued display call (window thread only).
-  void Drain();
-
-  // The range the core asked for (the bar shows 0..1 for an empty range).
-  int LogicalMaximum() const { return logicalMaximum_; }
+  // Sends what is gathered now: the worker calls it before it ends, so the
+  // window has every row before it learns that the run ended.
+  void Flush();
 
  private:
-  enum class OpType { kCaption, kRange, kValue, kClear, kAddRow, kRowData, kCountPanel,
-                      kClearCodeMap, kAddCodeMap };
-  struct Op {
-    OpType type;
-    int a = 0;
-    int b = 0;
-    QString s1, s2, s3;
-  };
-
-  void Post(Op op);
-  void Apply(std::vector<Op>& ops);
+  // After every change of the batch: sends it when it is due and `mayGo`.
+  void Changed(bool mayGo = true);
+  void Apply(DisplayBatch& batch);
+  void WidenRecordColumn(const QString& text);
   void ApplyRange(int minimum, int maximum);
   void ApplyValue(int value);
 
@@ -81,10 +91,9 @@ class WindowView : public QObject, public ModMain::ImportView {
   MessageBoxFunction messageBox_;
   std::atomic<bool> stop_{false};
 
-  std::mutex mutex_;
-  std::vector<Op> queue_;
-  bool drainScheduled_ = false;
-  QTimer drainTimer_;
+  DisplayBatch pending_;          // the calling thread's
+  QElapsedTimer pendingSince_;    // started with the batch's first change
+  std::atomic<bool> inFlight_{false};  // a posted batch the window has not applied
 
   int logicalMinimum_ = 0;
   int logicalMaximum_ = 100;

@@ -1,0 +1,314 @@
+// The window driven as a clerk drives it (QtTest, offscreen): runs into tables made by python3-dbf and read
+// back by python3-dbfread (tests/e2e/harness.py); the test answers the boxes, questions and problem list.
+#include <QtTest>
+#include <QtWidgets>
+#include <filesystem>
+
+#include "common/encoding.h"
+#include "common/messages.h"
+#include "import/dispatcher.h"
+#include "window/form1.h"
+
+using window::Form1;
+
+namespace {
+
+QByteArray Cp949(const QString& text) { return QByteArray::fromStdString(ModMain::Utf8ToCp949(text.toStdString())); }
+QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+
+// `width` bytes: each {first byte, text} placed, `filler` where no field is.
+QByteArray Record(int width, const QList<QPair<int, QString>>& fields, char filler = ' ') {
+  QByteArray line(width, filler);
+  for (const auto& [start, text] : fields) line.replace(start - 1, Cp949(text).size(), Cp949(text));
+  return line;
+}
+// Code 1-3, registration 5-16, owner 18-27, name 29-36, capacity 40-41, and a filler no field reads between.
+QByteArray Vehicle(int i) {
+  const QString code = QString::number(i % 1000).rightJustified(3, '0'), car = QString("%1가%2").arg(i % 100).arg(i);
+  QByteArray line = Record(41, {{1, code}, {5, car}, {18, "차주"}, {29, "덤프"}, {40, "15"}});
+  for (int at : {4, 17, 28, 37, 38, 39}) line[at - 1] = '|';
+  return line;
+}
+void Write(const QString& path, QList<QByteArray> lines, bool trailer = true) {
+  if (trailer) lines.append(Cp949(QString("합계 %1건").arg(lines.size())));
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines.join("\r\n") + "\r\n") > 0);
+}
+QJsonArray Harness(const QString& command, const QString& db, const QString& table) {
+  QProcess python;
+  python.start("/usr/bin/python3", {TABLES_SCRIPT, command, db, table});
+  if (!python.waitForFinished(60000) || python.exitCode()) qFatal("%s", python.readAllStandardError().constData());
+  return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+}
+QString Cell(const QJsonArray& rows, int row, const char* column) { return rows[row].toObject()[column].toString(); }
+QString Text(const QAbstractItemModel& list, int row, int column, int role = Qt::DisplayRole) {
+  return list.data(list.index(row, column), role).toString();
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+  std::unique_ptr<QTemporaryDir> temp_;
+  QString db_, files_;
+  std::unique_ptr<Form1> form_;
+  // The clerk: records every box, answers every question with `answer_`.
+  QStringList messages_, questions_;
+  std::vector<ModMain::Problem> problems_;
+  bool answer_ = false;
+  std::function<void()> onBox_;  // while a message box or a question is open
+
+  void Box(QStringList& log, const QString& text) {
+    log << text;
+    if (onBox_) onBox_();
+  }
+  void Open(const QString& start = {}) {
+    window::Form1Settings s;
+    s.tableDirectory = db_, s.startDirectory = start.isEmpty() ? files_ : start;
+    s.messageBox = [this](const QString& text) { Box(messages_, text); };
+    s.question = [this](const QString& text) { return Box(questions_, text), answer_; };
+    s.problemList = [this](const QString&, const std::vector<ModMain::Problem>& found) { problems_ = found; };
+    form_ = std::make_unique<Form1>(std::move(s));
+    form_->show();
+  }
+  bool Press() {  // "실 행", until the run ends
+    QSignalSpy finished(form_.get(), &Form1::RunFinished);
+    QTest::mouseClick(form_->Command2, Qt::LeftButton);
+    return finished.wait(120000) || !finished.isEmpty();
+  }
+  void Click(int kind) { QTest::mouseClick(form_->Option1[kind], Qt::LeftButton, {}, {8, 8}); }
+  bool Run(int kind, const QString& file) {  // the option on its tab, the file in files_, "실 행"
+    if (!form_) Open();
+    form_->TabStrip1->setCurrentIndex(kind >= 6 ? 1 : 0);
+    Click(kind);
+    return form_->Dir1->SetPath(QFile::encodeName(files_)) && form_->File1->SelectName(file) && Press();
+  }
+  QString Summary() const { return form_->Label2->text() + " | " + form_->LabelSummary->text(); }
+
+ private slots:
+  void init() {
+    temp_ = std::make_unique<QTemporaryDir>();
+    db_ = temp_->filePath("db"), files_ = temp_->filePath("files");
+    QVERIFY(QDir().mkpath(db_) && QDir().mkpath(files_));
+    Harness("make", db_, "carno");
+    messages_.clear(), questions_.clear(), problems_.clear(), answer_ = false, onBox_ = {};
+  }
+  void cleanup() {  // std::filesystem removes names in any encoding, QTemporaryDir only UTF-8 ones
+    form_.reset();
+    std::filesystem::remove_all(temp_->path().toStdString());
+  }
+
+  void aVehicleRunFillsListProgressSummaryAndTable() {
+    const QList<QByteArray> lines{Vehicle(1), Vehicle(2), Vehicle(120)};
+    Write(files_ + "/G차량.txt", lines);
+    QVERIFY(Run(1, "G차량.txt") && messages_.isEmpty());
+    const QAbstractItemModel& list = *form_->RecordList;
+    QCOMPARE(list.rowCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+      QCOMPARE(Text(list, i, 0) + Text(list, i, 1), "성공" + Utf8(ModMain::Cp949ToUtf8(lines[i].toStdString())));
+      QCOMPARE(Text(list, i, 1, Qt::ToolTipRole), Text(list, i, 1));
+    }
+    const QProgressBar& bar = *form_->ProgressBar1;
+    QCOMPARE(QList<int>({bar.minimum(), bar.value(), bar.maximum()}), QList<int>({0, 3, 3}));
+    QVERIFY2(Summary().startsWith("완료 | 저장한 행: carno 3행 · 메시지 0건 · 경과시간 "), qPrintable(Summary()));
+    QCOMPARE(form_->StatusPanels[0]->text(), "파일 줄 수 : 4");
+    QVERIFY(
+        form_->StatusPanels[1]->text().contains(QRegularExpression("^경과시간 : (\\d+\\.\\d\\d초|0\\.01초 미만)$")));
+    const QFontMetrics font(form_->ListView1->font());  // rows higher than the glyphs, so neighbours do not touch
+    QVERIFY(form_->ListView1->sizeHintForRow(0) > std::max(font.lineSpacing(), font.boundingRect("가힣g").height()));
+    const QJsonArray rows = Harness("rows", db_, "carno");
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(Cell(rows, 0, "CNO") + Cell(rows, 0, "CAR_NUM") + Cell(rows, 0, "OWNER"), "10011가1차주");
+    // A one-line file imports nothing: an empty bar, not a busy one.
+    Write(files_ + "/G차량.txt", {Vehicle(1)}, false);
+    QVERIFY(Run(1, "G차량.txt") && bar.maximum() > bar.minimum() && bar.value() == bar.minimum());
+  }
+
+  void theSummaryCountsRowsPerTable_data() {
+    QTest::addColumn<bool>("siteTable");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("sites saved") << true << "완료 | 저장한 행: vdrs110 3행, vdrs160 2행 · 메시지 0건";
+    QTest::newRow("site table missing") << false << "완료 | 저장한 행: vdrs110 3행 · 메시지 1건";
+  }
+  void theSummaryCountsRowsPerTable() {  // G customers: code 1-3, name 5-24, site names at 26, 47, 68
+    QFETCH(bool, siteTable);
+    QFETCH(QString, summary);
+    Harness("make", db_, "vdrs110");
+    if (siteTable) Harness("make", db_, "vdrs160");
+    Write(files_ + "/G거래처.txt", {Record(210, {{1, "001"}, {5, "가나상사"}}),
+                                    Record(210, {{1, "002"}, {5, "다라건설"}, {26, "북부현장"}, {68, "남부현장"}}),
+                                    Record(210, {{1, "003"}, {5, "마바산업"}})});
+    QList<int> atBox;  // rows listed and whether the run still went on when a box opened
+    onBox_ = [&] { atBox << form_->RecordList->rowCount() << form_->IsRunning(); };
+    QVERIFY(Run(0, "G거래처.txt"));
+    QVERIFY2(Summary().startsWith(summary), qPrintable(Summary()));
+    QCOMPARE(Harness("rows", db_, "vdrs110").size() + (siteTable ? Harness("rows", db_, "vdrs160").size() : 0),
+             siteTable ? 5 : 3);
+    if (siteTable) return;
+    QVERIFY(messages_[0].startsWith("파일의 2번째 줄: ") && atBox == QList<int>({1, 1}));
+    QVERIFY(Run(0, "G거래처.txt") && Summary().startsWith(summary));  // the counts are the run's own
+  }
+
+  void readyMixCustomersFillTheCodeMapList() {  // old code at 1, name at 8
+    Harness("make", db_, "vdrs110");
+    Write(files_ + "/레미콘거래처.txt",
+          {Record(738, {{1, "1A0001"}, {8, "가나"}}), Record(738, {{1, "2B0002"}, {8, "다라"}})});
+    QVERIFY(Run(6, "레미콘거래처.txt") && form_->listHyun->topLevelItemCount() == 2);
+    const QTreeWidgetItem& second = *form_->listHyun->topLevelItem(1);
+    QCOMPARE(second.text(0) + second.text(1) + second.text(2), "2B0002200001다라");
+    // The record column is as wide as the longest record (738 bytes): the list scrolls sideways.
+    const QString record = Text(*form_->RecordList, 1, 1);
+    QVERIFY(form_->ListView1->header()->sectionSize(1) >= form_->ListView1->fontMetrics().horizontalAdvance(record));
+  }
+
+  void theWholeFileIsCheckedFirst_data() {
+    QTest::addColumn<int>("problemLine");  // -1: none
+    QTest::addColumn<bool>("answer");      // to the question about the record length
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("missing table") << 0 << false << "오류 | 저장한 행: 없음 ·";
+    QTest::newRow("not CP949 on line 2") << 2 << false << "오류 | 저장한 행: 없음 ·";
+    QTest::newRow("45-byte records, no") << -1 << false << "중지됨 | 저장한 행: 없음 ·";
+    QTest::newRow("45-byte records, yes") << -1 << true << "완료 | 저장한 행: carno 3행 ·";
+  }
+  void theWholeFileIsCheckedFirst() {
+    QFETCH(int, problemLine);
+    QFETCH(bool, answer);
+    QFETCH(QString, summary);
+    if (problemLine == 0) QFile::remove(db_ + "/carno.dbf");
+    QList<QByteArray> lines{Vehicle(1), Vehicle(2), Vehicle(3)};
+    if (problemLine == 2) lines[1][17] = '\xff';
+    for (QByteArray& line : lines) line += problemLine < 0 ? "    " : "";
+    Write(files_ + "/G차량.txt", lines);
+    answer_ = answer;
+    QVERIFY(Run(1, "G차량.txt") && messages_.isEmpty());
+    QVERIFY2(Summary().startsWith(summary), qPrintable(Summary()));
+    QCOMPARE(problems_.size(), problemLine < 0 ? 0u : 1u);
+    if (problemLine >= 0) QCOMPARE(problems_[0].line, problemLine);
+    QCOMPARE(window::ProblemListText(problems_).count('\n'), int(problems_.size()) + 1);  // copied with a header
+    QCOMPARE(questions_.size(), problemLine < 0 ? 1 : 0);
+    if (problemLine < 0) QVERIFY(questions_[0].contains("45바이트") && questions_[0].contains("41바이트"));
+    if (problemLine != 0) QCOMPARE(Harness("rows", db_, "carno").size(), answer ? 3 : 0);
+  }
+
+  void stoppingOrClosingDuringARun_data() {
+    QTest::addColumn<QString>("how");
+    for (const char* how : {"중 지", "나가기, yes", "close box, yes", "close box, no"}) QTest::newRow(how) << how;
+  }
+  void stoppingOrClosingDuringARun() {
+    QFETCH(QString, how);
+    const int count = 32766;
+    QList<QByteArray> lines;
+    for (int i = 0; i < count; ++i) lines.append(Vehicle(i));
+    Write(files_ + "/G차량.txt", lines);
+    answer_ = how.endsWith("yes");
+    Open();
+    QString atAction;  // the buttons and the elapsed time while the run goes on
+    connect(form_->RecordList, &QAbstractItemModel::rowsInserted, form_.get(), [&] {
+      if (!atAction.isEmpty() || form_->RecordList->rowCount() < 50) return;
+      atAction = QString("%1%2 ").arg(form_->Command2->isEnabled()).arg(form_->CommandStop->isEnabled()) +
+                 form_->StatusPanels[1]->text().left(7);
+      QWidget* button = how == "중 지" ? form_->CommandStop : how.startsWith("나가기") ? form_->Command1 : nullptr;
+      button ? QTest::mouseClick(button, Qt::LeftButton) : void(form_->close());  // else the close box
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(Run(1, "G차량.txt"));
+    const double shown = form_->StatusPanels[1]->text().section(' ', 2).chopped(1).toDouble();
+    QVERIFY2(shown > 0 && shown <= clock.elapsed() / 1000.0 + 0.005, qPrintable(form_->StatusPanels[1]->text()));
+    QCOMPARE(atAction + QString::number(form_->CommandStop->isEnabled()), "01 경과시간 : 0");
+    QCOMPARE(questions_, how == "중 지" ? QStringList() : QStringList{window::kCloseQuestion});
+    QTRY_COMPARE(form_->isVisible(), !answer_);
+    const int listed = form_->RecordList->rowCount();
+    QCOMPARE(listed < count, how != "close box, no");
+    const QString end = listed < count ? "중지됨" : "완료";
+    QVERIFY2(Summary().startsWith(QString("%1 | 저장한 행: carno %2행 ·").arg(end).arg(listed)), qPrintable(Summary()));
+    const QJsonArray rows = Harness("rows", db_, "carno");  // an independent reader: the table is valid
+    QCOMPARE(rows.size(), listed);
+    for (int i = 0; i < rows.size(); i += 97)
+      QCOMPARE(Cell(rows, i, "CNO"), "1" + Text(*form_->RecordList, i, 1).left(3));
+  }
+
+  void theChosenKindStaysVisibleAndRefusalsSayWhatToDo() {
+    for (const char* name : {"G거래처.txt", "G차량.txt"}) Write(files_ + "/" + name, {Vehicle(1)});
+    Open();
+    QCOMPARE(form_->LabelKind->text(), Utf8(ModMain::KindLabel(0)));
+    QVERIFY(form_->File1->SelectName("G차량.txt") && Press());  // no option chosen: kind 0
+    QTest::mouseClick(form_->TabStrip1, Qt::LeftButton, {}, form_->TabStrip1->tabRect(1).center());
+    Click(7);
+    QTest::mouseClick(form_->TabStrip1, Qt::LeftButton, {}, form_->TabStrip1->tabRect(0).center());
+    QVERIFY(!form_->Option1[7]->isVisible() && form_->Option1[7]->isChecked() && form_->ImportKind == 7);
+    QCOMPARE(form_->LabelKind->text(), "레미콘 · 현장");
+    QVERIFY(form_->File1->SelectName("G거래처.txt") && Press());  // the hidden option runs
+    form_->File1->setCurrentItem(nullptr);
+    QVERIFY(Press());
+    const std::string rule = ModMain::Kind(7).nameRule;
+    QCOMPARE(messages_, QStringList({Utf8(ModMain::WrongFileMessage(0)), Utf8(ModMain::WrongFileMessage(7)),
+                                     Utf8(ModMain::NoFileChosenMessage(ModMain::KindLabel(7), rule))}));
+    QVERIFY(messages_[1].contains(Utf8(rule)) && messages_[2].contains(Utf8(rule)));
+    QCOMPARE(form_->Label2->text() + QString::number(form_->RecordList->rowCount()), "진행상황 0");  // nothing changed
+    QTRY_VERIFY(form_->File1->hasFocus());
+  }
+
+  void browsingAndTheKeyboard() {
+    const auto drives = window::BrowsableDrives(
+        "overlay / overlay rw 0 0\nproc /proc proc rw 0 0\n/dev/sda2 /home ext4 rw 0 0\n/dev/sda3 /var ext4 rw 0 0\n"
+        "/dev/sdb1 /media/kim/USB\\040DISK\\134a vfat rw 0 0\ntmpfs /mnt/t tmpfs rw 0 0\n/dev/sda2 /home ext4 0 0\n");
+    std::string points;
+    for (const auto& drive : drives) points += drive.mountPoint + ";";
+    QCOMPARE(points, "/;/home;/media/kim/USB DISK\\a;");
+    QCOMPARE(window::DriveOfPath(drives, "/homework") + window::DriveOfPath(drives, "/home/kim"), "//home");
+    QCOMPARE(window::BrowsableDrives("/dev/sda2 /home ext4 rw 0 0\n").front().mountPoint, "/");
+
+    QVERIFY(QDir(files_).mkpath("folder.txt") && QDir(files_).mkpath("usb/old"));
+    for (const char* name : {"a.txt", "B.TXT", "d.txt.bak", ".hidden.txt", "usb/old/x.txt"})
+      Write(files_ + "/" + name, {});
+    const QByteArray cp949Name = QFile::encodeName(files_) + "/" + Cp949("G차량.txt");
+    std::fclose(std::fopen(cp949Name.constData(), "w"));
+    Open(temp_->filePath("gone"));
+    QCOMPARE(form_->Dir1->Path(), "/");  // the start folder is gone: the root
+    form_->Drive1->SetDrives({{"/", ""}, {(files_ + "/usb").toStdString(), ""}, {(files_ + "/no").toStdString(), ""}});
+    QVERIFY(form_->Dir1->SetPath(QFile::encodeName(files_)));
+    QCOMPARE(form_->File1->count(), 3);  // a.txt, B.TXT, G차량.txt
+    QVERIFY(form_->File1->SelectName("G차량.txt"));
+    QCOMPARE(form_->File1->SelectedName(), Cp949("G차량.txt"));  // kept as the disk's bytes
+    // A click on a folder leaves the lists; opening a vanished one says so.
+    QListWidget& dir = *form_->Dir1;
+    QTest::mouseClick(dir.viewport(), Qt::LeftButton, {}, dir.visualItemRect(dir.findItems("usb", {})[0]).center());
+    QVERIFY(QDir(files_).rmdir("folder.txt"));
+    emit dir.itemActivated(dir.findItems("folder.txt", {})[0]);
+    QCOMPARE(QString::number(messages_.size()) + QFile::decodeName(form_->File1->Path()), "1" + files_);
+
+    // Tab follows the layout ("중 지" is off between runs); Enter opens a folder, and on a file it runs.
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    const QList<QWidget*> expected{form_->Drive1,    form_->Dir1,       form_->File1,
+                                   form_->TabStrip1, form_->Option1[0], form_->Command2,
+                                   form_->ListView1, form_->listHyun,   form_->Command1};
+    QList<QWidget*> order{form_->Drive1};
+    form_->Drive1->setFocus();
+    for (int tabs = 0; tabs < 40 && order.size() < expected.size(); ++tabs) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      if (expected.contains(QApplication::focusWidget())) order.append(QApplication::focusWidget());
+    }
+    QCOMPARE(order, expected);
+    for (const char* folder : {"usb", "old"}) {
+      dir.setCurrentItem(dir.findItems(folder, {})[0]);
+      QTest::keyClick(&dir, Qt::Key_Return);
+    }
+    QVERIFY(form_->File1->SelectName("x.txt"));
+    QTest::keyClick(form_->File1, Qt::Key_Return);
+    QTRY_COMPARE(messages_.last(), Utf8(ModMain::WrongFileMessage(0)));
+
+    // A drive opens at its last folder, or at its top when that is gone; an unreadable one says so.
+    auto choose = [&](int drive) {
+      form_->Drive1->setCurrentIndex(drive);
+      return QFile::decodeName(form_->File1->Path()).mid(files_.size());
+    };
+    QVERIFY(choose(0) == "" && choose(1) == "/usb/old");
+    QVERIFY(QDir(files_ + "/usb/old").removeRecursively() && choose(0) == "" && choose(1) == "/usb");
+    QCOMPARE(choose(2), "/usb");
+    QCOMPARE(QString::number(messages_.size()) + QString::number(form_->Drive1->currentIndex()), "31");
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "test_window.moc"
