@@ -52,12 +52,23 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
       parsed.checkOnly = true;
     } else if (argument == "--force") {
       parsed.force = true;
-    } else if (argument == "--db" || argument == "--make-sample-db") {
+    } else if (argument == "--again") {
+      parsed.again = true;
+    } else if (argument == "--runs") {
+      parsed.runs = true;
+    } else if (argument == "--undo") {
+      // RUN is optional: a following argument that is no option and no step.
+      const bool named = i + 1 < arguments.size() && arguments[i + 1].rfind("--", 0) != 0 &&
+                         arguments[i + 1].find(':') == std::string::npos;
+      parsed.undo = named ? arguments[++i] : std::string();
+    } else if (argument == "--db" || argument == "--make-sample-db" || argument == "--journal") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         throw std::invalid_argument(argument + " 뒤에 폴더가 필요합니다 / " + argument +
                                     " needs a directory");
       }
-      auto& target = argument == "--db" ? parsed.tableDirectory : parsed.sampleDatabase;
+      auto& target = argument == "--db"        ? parsed.tableDirectory
+                     : argument == "--journal" ? parsed.journalDirectory
+                                               : parsed.sampleDatabase;
       if (target) {
         throw std::invalid_argument(argument + "은(는) 한 번만 씁니다 / " + argument +
                                     " given twice");
@@ -70,11 +81,17 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     }
   }
   if (parsed.help) return parsed;
-  if (parsed.sampleDatabase && (!parsed.steps.empty() || parsed.tableDirectory || parsed.checkOnly || parsed.force)) {
+  const bool importing = !parsed.steps.empty() || parsed.checkOnly || parsed.force || parsed.again;
+  if (parsed.sampleDatabase &&
+      (importing || parsed.tableDirectory || parsed.journalDirectory || parsed.runs || parsed.undo)) {
     throw std::invalid_argument(
         "--make-sample-db는 혼자 씁니다 / --make-sample-db takes no other arguments");
   }
-  if (!parsed.sampleDatabase && parsed.steps.empty()) {
+  if ((parsed.runs || parsed.undo) && (importing || (parsed.runs && parsed.undo))) {
+    throw std::invalid_argument("--undo와 --runs는 가져오기와 함께 쓰지 않습니다 / --undo and --runs take no "
+                                "import steps or import options, nor each other");
+  }
+  if (!parsed.sampleDatabase && !parsed.runs && !parsed.undo && parsed.steps.empty()) {
     throw std::invalid_argument("가져올 파일이 없습니다 / no KIND:FILE given");
   }
   return parsed;

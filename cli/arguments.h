@@ -1,4 +1,5 @@
-// The command line: dbfimport-cli [--db DIR] [--check] [--force] KIND:FILE [KIND:FILE ...]
+// The command line: dbfimport-cli [--db DIR] [--journal DIR] [--check] [--force] [--again] KIND:FILE
+// [KIND:FILE ...], or --undo [RUN], or --runs.
 #pragma once
 
 #include <optional>
@@ -6,6 +7,12 @@
 #include <vector>
 
 namespace cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitStepFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitWithMessages = 3;
 
 struct ImportStep {
   int kind = 0;
@@ -17,6 +24,10 @@ struct Arguments {
   bool help = false;
   bool checkOnly = false;  // --check: check every step, write nothing
   bool force = false;      // --force: import files whose records mostly have another length
+  bool again = false;      // --again: import files the journal has as imported already
+  bool runs = false;       // --runs: list the journal
+  std::optional<std::string> undo;              // --undo [RUN]: "" for the table directory's last run
+  std::optional<std::string> journalDirectory;  // --journal
   std::optional<std::string> tableDirectory;    // --db
   std::optional<std::string> sampleDatabase;    // --make-sample-db
   std::vector<ImportStep> steps;

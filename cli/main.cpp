@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <exception>
 #include <limits.h>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -10,8 +11,10 @@
 #include "cli/arguments.h"
 #include "cli/cli_view.h"
 #include "cli/help_text.h"
+#include "cli/journal_commands.h"
 #include "cli/sample_db.h"
 #include "common/encoding.h"
+#include "common/journal_runs.h"
 #include "import/checker.h"
 #include "import/dispatcher.h"
 #include "import/kinds.h"
@@ -20,10 +23,10 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitStepFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitWithMessages = 3;
+using cli::kExitOk;
+using cli::kExitStepFailed;
+using cli::kExitUsage;
+using cli::kExitWithMessages;
 
 // The tables live beside the program unless --db says otherwise.
 std::string ExecutableDirectory() {
@@ -71,6 +74,26 @@ bool ReportCheck(cli::CliView& view, const std::string& step, const ModMain::Fil
   return check.problems.empty() && force;
 }
 
+// The re-import guard: a file whose content the journal has as imported by a
+// completed run of its kind into this table directory, not undone, is
+// refused unless --again.
+bool PassesReimportGuard(cli::CliView& view, const ModMain::JournalFile& journal, const ModMain::ImportShell& shell,
+                         const cli::Arguments& arguments, const std::vector<ModMain::LoadedFile>& loaded) {
+  if (!shell.SharedConnection) return true;  // the runs end at the missing directory
+  const ModMain::JournalContents contents = ModMain::ReadJournal(journal);
+  for (const std::string& warning : contents.warnings) view.Note(warning);
+  const std::string directory = ModMain::CanonicalDirectory(shell.SharedConnection->Directory());
+  bool passes = true;
+  for (std::size_t i = 0; i < loaded.size() && !arguments.again; ++i) {
+    const auto earlier = ModMain::FindEarlierRun(contents, directory, loaded[i].kind, loaded[i].sha256);
+    if (!earlier) continue;
+    view.Note(StepName(arguments.steps[i]) + ": " + ModMain::AlreadyImportedQuestion(*earlier) +
+              " 그래도 가져오려면 --again을 붙이십시오.");
+    passes = false;
+  }
+  return passes;
+}
+
 int RunSteps(const cli::Arguments& arguments) {
   cli::CatchStopSignals();
   cli::CliView view;
@@ -86,10 +109,23 @@ int RunSteps(const cli::Arguments& arguments) {
 
   // Every step is loaded and checked before the first one writes anything.
   std::vector<std::vector<std::string>> files;
+  std::vector<ModMain::LoadedFile> loaded;
   for (const cli::ImportStep& step : arguments.steps) {
     if (ModMain::LoadStep(shell, step.kind, step.directory, step.fileName) != ModMain::DispatchResult::kRan)
       return finish(kExitStepFailed);
     files.push_back(std::move(shell.RecordLines));
+    loaded.push_back(shell.loadedFile);
+  }
+  std::unique_ptr<ModMain::JournalFile> journal;
+  if (!arguments.checkOnly) {
+    try {
+      journal = cli::OpenJournal(arguments);
+      if (!PassesReimportGuard(view, *journal, shell, arguments, loaded)) return finish(kExitStepFailed);
+    } catch (const std::exception& error) {
+      view.Note(error.what());
+      return finish(kExitStepFailed);
+    }
+    shell.journal = journal.get();
   }
   bool importable = true;
   {
@@ -118,6 +154,7 @@ int RunSteps(const cli::Arguments& arguments) {
     const cli::ImportStep& step = arguments.steps[i];
     shell.lastOutcome = ModMain::RunOutcome::kNone;
     shell.RecordLines = std::move(files[i]);
+    shell.loadedFile = loaded[i];
     ModMain::RunStep(shell, step.kind);
     view.Finish();
     if (shell.lastOutcome == ModMain::RunOutcome::kCompleted) continue;
@@ -152,5 +189,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (arguments.sampleDatabase) return MakeSampleDatabase(*arguments.sampleDatabase);
+  if (arguments.runs) return cli::ListRuns(arguments);
+  if (arguments.undo) return cli::UndoRun(arguments, arguments.tableDirectory.value_or(ExecutableDirectory()));
   return RunSteps(arguments);
 }

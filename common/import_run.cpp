@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/fields.h"
 #include "common/messages.h"
+#include "common/run_journal.h"
 #include "common/tables.h"
 
 namespace ModMain {
@@ -82,6 +83,15 @@ void CheckRecord(ImportShell& shell, const RecordStep& step, RecordContext& cont
   }
 }
 
+// How the journal names a run that ended early: a refused value or a missing
+// table "refused", a stop "stopped", anything else "failed".
+const char* EarlyEnd(const std::exception* error, const ImportView& view) {
+  if (!error) return view.StopRequested() ? "stopped" : "refused";
+  if (dynamic_cast<const ImportFailure*>(error)) return "refused";
+  auto* refused = dynamic_cast<const dbf::Error*>(error);
+  return refused && !refused->Column().empty() ? "refused" : "failed";
+}
+
 }  // namespace
 
 void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step) {
@@ -89,8 +99,11 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
   std::unique_ptr<dbf::Recordset>& slot = shape.useSiteRecordset ? shell.SiteRecordset : shell.SharedRecordset;
   int current = -1;  // index of the record in progress, -1 before the loop
   std::string failure;
+  const char* ending = "completed";
   shell.recordsDone = 0;
+  RunRecord record(shell);
   try {
+    record.Begin();
     slot = std::make_unique<dbf::Recordset>();
     if (!shape.fixedTable.empty()) {
       if (!shape.missingTableLabel.empty() && !TableExists(shell, shape.fixedTable)) {
@@ -129,6 +142,7 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
     shell.lastOutcome = RunOutcome::kCompleted;
   } catch (const RunEnded&) {
     shell.lastOutcome = RunOutcome::kEndedEarly;
+    ending = EarlyEnd(nullptr, view);
     // In a check, a message before the first record (a missing table) ends it.
     if (shell.check && current < 0 && !shell.check->messages.empty()) {
       shell.check->problems.push_back({0, "", "", shell.check->messages.back()});
@@ -137,6 +151,7 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
   } catch (const std::exception& error) {
     // ImportFailure, dbf::Error and whatever else a step raises.
     shell.lastOutcome = RunOutcome::kEndedEarly;
+    ending = EarlyEnd(&error, view);
     if (shell.check) shell.check->problems.push_back(ProblemOf(0, error));
     else failure = current < 0 ? error.what() : LinePrefix(current + 1) + error.what();
   }
@@ -144,7 +159,10 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
   slot.reset();
   if (!failure.empty()) shell.ShowMessage(failure);
   shell.RecordLines.clear();
+  const RunOutcome before = shell.lastOutcome;
   FinishWrites(shell);
+  if (shell.lastOutcome != before) ending = "failed";  // the flush failed
+  record.End(ending, shell.lastOutcome == RunOutcome::kCompleted ? 0 : shell.recordsDone + 1);
 }
 
 }  // namespace ModMain

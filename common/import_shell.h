@@ -2,6 +2,7 @@
 // (OpenTargetDatabase) and destroyed at exit (CloseTargetDatabase).
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,6 +14,16 @@
 #include "dbf/dbf.h"
 
 namespace ModMain {
+
+class JournalFile;
+
+// The export file last loaded, as the run journal names it.
+struct LoadedFile {
+  int kind = -1;
+  std::string path;  // raw bytes, as loaded
+  std::uint64_t size = 0;
+  std::string sha256;  // of the file's bytes, hex
+};
 
 enum class RunOutcome {
   kNone,       // no run yet
@@ -30,6 +41,11 @@ struct ImportShell {
 
   // The loaded export file, one CP949 record per line, without line ends.
   std::vector<std::string> RecordLines;
+  LoadedFile loadedFile;
+
+  // The run journal every run is recorded in (the front end's); null: none.
+  JournalFile* journal = nullptr;
+  std::string lastRunId;  // the journal's id of the last run recorded
 
   std::string tableDirectory;  // as given to OpenTargetDatabase (UTF-8 path)
   std::unique_ptr<dbf::Connection> SharedConnection;  // null when the open failed

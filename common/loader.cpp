@@ -10,6 +10,7 @@
 
 #include "common/errors.h"
 #include "common/messages.h"
+#include "common/sha256.h"
 #include "dbf/dbf.h"
 
 namespace ModMain {
@@ -101,6 +102,7 @@ void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimit
   view.SetRecordCountPanel(RecordCountPanel(count));
   view.SetProgressValue(count);
   shell.RecordLines = std::move(lines);
+  shell.loadedFile = {-1, path, bytes.size(), Sha256Hex(bytes)};
 }
 
 }  // namespace ModMain

@@ -25,7 +25,8 @@ LoadLimits LimitsForRecordLength(int recordLength);
 // "파일읽기", the progress and "전체레코드수 : N". Throws ImportFailure
 // (Korean, naming the file) and leaves RecordLines as it was for: anything
 // but a regular file, a file or line over the limits, an empty file, more
-// than 32 767 lines, or a read error.
+// than 32 767 lines, or a read error. A loaded file also sets loadedFile
+// (its path, size and SHA-256; the kind is the caller's).
 void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimits& limits);
 
 }  // namespace ModMain

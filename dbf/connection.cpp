@@ -45,6 +45,8 @@ void Connection::Open(const std::string& directory, bool checkOnly) {
   state_->checkOnly = checkOnly;
 }
 
+void Connection::SetRowObserver(RowObserver observer) { state_->rowObserver = std::move(observer); }
+
 bool Connection::IsOpen() const { return state_->open; }
 
 const std::map<std::string, int>& Connection::CheckedRows() const { return state_->checkedRows; }

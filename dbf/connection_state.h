@@ -27,6 +27,7 @@ struct ConnectionState {
   void NoteStale(const StaleIndex& stale);
   bool checkOnly = false;                    // saves are checked and counted, never written
   std::map<std::string, int> checkedRows;    // table name -> rows a check saved
+  RowObserver rowObserver;                   // told of each row before it is written
 
   // The path of <name>.<extension> in the table directory (case-insensitive),
   // "" when there is none. Throws on two files differing only in case.

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -57,6 +59,13 @@ struct StaleIndex {
   friend bool operator==(const StaleIndex&, const StaleIndex&) = default;
 };
 
+// Hears of every row a save is about to write: the table's name as opened,
+// the row's record number and its bytes (deletion flag first, no end mark).
+// Called under the table's lock once the number is known and before the record
+// is written; an exception it throws fails the save with the record unwritten.
+using RowObserver = std::function<void(const std::string& table, std::uint32_t recordNumber,
+                                       std::span<const std::uint8_t> record)>;
+
 // The table directory. Never creates, renames or deletes a file in it.
 class Connection {
  public:
@@ -90,6 +99,10 @@ class Connection {
   // this layer can maintain exactly is kept current and is not listed.
   std::vector<StaleIndex> TakeStaleIndexes();
 
+  // The observer of every save on this connection's recordsets until the next
+  // Open (none: an empty function). A check-only connection never calls it.
+  void SetRowObserver(RowObserver observer);
+
  private:
   friend class Recordset;
   std::shared_ptr<ConnectionState> state_;
@@ -122,6 +135,16 @@ class Recordset {
   // table's header lock and the row's lock, and takes its keys out of the
   // tags whose FOR clause no longer holds (or puts them in where it now does).
   void DeleteRow(std::uint32_t recordNumber);
+  // DeleteRow only while the row is what the caller saved: `same` judges the
+  // row's bytes (deletion flag first) under both locks, so no program that
+  // honours them changes the row between the judgement and the flag. A row
+  // that `same` accepts and that is deleted already still gets its keys put
+  // right, as DeleteRow does. Past the count (kBeyondCount), a whole record
+  // that `same` accepts right after the last counted one, left by a save
+  // killed before its count, is cut back to the end mark.
+  enum class DeleteOutcome { kDeleted, kWasDeleted, kBeyondCount, kDiffers };
+  DeleteOutcome DeleteRowIfSame(std::uint32_t recordNumber,
+                                const std::function<bool(std::span<const std::uint8_t>)>& same);
 
   // Columns by position, 0-based; the hidden _NullFlags column is not listed.
   int ColumnCount() const;

@@ -18,6 +18,7 @@
 namespace dbf {
 
 struct Recordset::Impl {
+  using DeleteOutcome = Recordset::DeleteOutcome;
   std::shared_ptr<ConnectionState> connection;
   std::string tableName;
   std::string path;
@@ -53,7 +54,11 @@ struct Recordset::Impl {
   void BlankRow();
   void Store(int columnIndex, const Value& value);
   void Save();
-  void Delete(std::uint32_t recordNumber);
+  // `same`: null for DeleteRow; else DeleteRowIfSame's judgement.
+  DeleteOutcome Delete(std::uint32_t recordNumber,
+                       const std::function<bool(std::span<const std::uint8_t>)>* same = nullptr);
+  void NotifyRowObserver(std::uint32_t recordNumber);
+  void CutTail(std::uint32_t count);  // a killed save's record past the count
   void ListWrittenFiles();  // once per flush round
   std::uint32_t ReadRecordCount() const;
   bool ReadRecord(std::uint32_t index, std::vector<std::uint8_t>& out) const;

@@ -14,6 +14,9 @@
 //  (5) A tail past the count (what a killed save leaves: at most one record
 //      and an end mark) is overwritten by the next save and cut back.
 //  (6) A failed write is undone: the table is as it was, with its end mark.
+//  (7) The connection's row observer (the run journal) hears of the record
+//      before any byte of it is written; if it fails, the record is not
+//      written (memo blocks already written stay unreferenced, as after a kill).
 #include <ctime>
 #include <cstring>
 
@@ -150,6 +153,8 @@ void Recordset::Impl::Save() {
     }
   }
 
+  NotifyRowObserver(recordCount + 1);  // rule (7)
+
   // Rules (2) to (4): body and new end mark, then the flag, then the count.
   const bool hadTail = static_cast<std::uint64_t>(size) > dataEnd;
   const bool endMarkInPlace = static_cast<std::uint64_t>(size) == dataEnd + 1;  // the usual case
@@ -188,6 +193,11 @@ void Recordset::Impl::Save() {
   ListWrittenFiles();
   adding = false;
   pendingMemos.clear();
+}
+
+void Recordset::Impl::NotifyRowObserver(std::uint32_t recordNumber) {
+  if (connection->rowObserver)
+    connection->rowObserver(tableName, recordNumber, std::span<const std::uint8_t>(row.data(), layout.recordLength));
 }
 
 void Recordset::Impl::ListWrittenFiles() {

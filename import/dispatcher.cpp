@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "common/encoding.h"
+#include "common/journal_runs.h"
 #include "common/loader.h"
 #include "common/messages.h"
 #include "import/kinds.h"
@@ -27,6 +28,8 @@ DispatchResult LoadStep(ImportShell& shell, int kind, const std::string& directo
   }
   try {
     LoadExportFile(shell, directory + "/" + fileNameBytes, LimitsForRecordLength(info.recordLength));
+    shell.loadedFile.kind = kind;
+    shell.loadedFile.path = CanonicalDirectory(directory) + "/" + fileNameBytes;  // the journal's name for it
   } catch (const std::exception& error) {
     shell.ShowMessage(error.what());
     return DispatchResult::kLoadFailed;

@@ -6,13 +6,16 @@ As a script, for the window tests and window/screenshot.sh:
     harness.py make DIR NAME   makes a table of the sample database (python3-dbf)
     harness.py rows DIR NAME   prints its rows as JSON (python3-dbfread)
 """
+import atexit
 import datetime
 import json
 import os
 import pathlib
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 
 import dbf
 import dbfread
@@ -24,6 +27,9 @@ ZERO_DATE = datetime.date(1899, 12, 30)
 # What dbfread reads from a column of a new row the import did not set.
 BLANK = {'C': '', 'M': ' ', 'D': ZERO_DATE, 'T': datetime.datetime(1899, 12, 30), 'L': None}
 FILLER = b'|'  # every byte a layout does not read: a field moved onto it shows
+# The programs under test keep their run journal here, never in the user's state folder.
+os.environ['XDG_STATE_HOME'] = tempfile.mkdtemp(prefix='dbfimport-state-')
+atexit.register(shutil.rmtree, os.environ['XDG_STATE_HOME'], True)
 
 
 def missing(table):

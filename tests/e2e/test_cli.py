@@ -10,7 +10,7 @@ from harness import BIN, column, listed, make_table, read_rows, run_cli, write_e
 from test_kinds import rec
 
 CLI = str(BIN / 'dbfimport-cli')
-USAGE = 'dbfimport-cli [--db DIR] KIND:FILE'
+USAGE = 'dbfimport-cli [--db DIR] [--journal DIR] [--again] KIND:FILE'
 WRONG_FILE = '파일을 잘못 선택하셨습니다.\n다시 파일을 선택하십시오.\n'  # then what the kind expects
 
 
@@ -26,7 +26,8 @@ def vehicles(folder, name='G차량.txt', count=2):
 
 @pytest.mark.parametrize('args', [[], ['11:{f}'], ['-1:{f}'], ['x:{f}'], ['+1:{f}'], ['{f}'], ['1:'], ['1:{d}/'],
                                   ['--db'], ['--frobnicate', '1:{f}'], ['--db', '{d}', '--db', '{d}', '1:{f}'],
-                                  ['--make-sample-db', '{d}', '1:{f}']])
+                                  ['--make-sample-db', '{d}', '1:{f}'], ['--undo', '1:{f}'], ['--runs', '--undo'],
+                                  ['--runs', '--again'], ['--journal']])
 def test_usage_errors_exit_2_with_the_usage(db, args):
     f = vehicles(db.parent)
     code, out, err = run_cli(None, *[a.format(f=f, d=db) for a in args])

@@ -108,10 +108,14 @@ def test_whole_numbers_round_halves_to_even(tmp_path, kind, values, expected):
 
 
 @pytest.mark.parametrize('kind', KINDS)
-def test_importing_twice_appends(tmp_path, kind):
+def test_a_copy_of_an_imported_file_needs_again_and_then_appends(tmp_path, kind):
     prepare(tmp_path / 'db', kind)
-    for _ in range(2):
-        assert run(tmp_path, kind, [rec(kind)])[:2] == (0, f'1\t성공\t{rec(kind).decode("cp949")}\n')
+    listing = (0, f'1\t성공\t{rec(kind).decode("cp949")}\n')
+    assert run(tmp_path, kind, [rec(kind)])[:2] == listing
+    copy = write_export(tmp_path / 'copy' / KINDS[kind].file, [rec(kind)], trailer=kind != 7)
+    code, out, err = run_cli(tmp_path / 'db', (kind, copy))
+    assert (code, out, '이미 가져온 파일입니다 (' in err, len(main_rows(tmp_path, kind))) == (1, '', True, 1), err
+    assert run_cli(tmp_path / 'db', (kind, copy), '--again')[:2] == listing
     rows = main_rows(tmp_path, kind)
     assert len(rows) == 2 and rows[0] == rows[1]
 

@@ -1,0 +1,65 @@
+// What the run journal says: every import run with its file, the rows it
+// saved, how it ended and whether it was undone; the rows of one run; and the
+// re-import guard's question.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "common/journal_file.h"
+
+namespace ModMain {
+
+struct JournalRun {
+  std::string id;
+  std::string started;         // local time, "YYYY-MM-DD HH:MM:SS"
+  std::string tableDirectory;  // real path; "" when the start line was lost
+  int kind = -1;
+  std::string file;            // path bytes as loaded
+  std::uint64_t size = 0;
+  std::string sha256;
+  std::map<std::string, int> rows;  // rows saved, by table
+  std::string outcome;         // "completed", "stopped", "failed", "refused"; "" without an end line (killed)
+  int line = 0;                // the first line not imported, when it ended early
+  std::string undone;          // time of the last undo, "" when never undone
+  int Rows() const;
+};
+
+// A row a run saved, as its row line has it.
+struct JournalRow {
+  std::string table;
+  std::uint32_t recordNumber = 0;
+  std::string hash;
+};
+
+struct JournalContents {
+  std::vector<JournalRun> runs;       // in the order of their first lines
+  std::vector<JournalRow> rows;       // the rows of the run asked for, in saved order
+  std::vector<std::string> warnings;  // one per line skipped
+};
+
+// Reads the whole journal; the rows of run `rowsOfRun` only, so that a long
+// journal is not held in memory. A number saved twice in one table (a save
+// that failed after its row line, then the next save) counts once, as the
+// later line.
+JournalContents ReadJournal(const JournalFile& journal, const std::string& rowsOfRun = "");
+
+// A table directory as the journal names it: its real path when it has one.
+std::string CanonicalDirectory(const std::string& directory);
+
+// The short hash a row line carries: 16 hex digits of the SHA-256 of the
+// record's bytes after its deletion flag.
+std::string RecordHash(std::span<const std::uint8_t> record);
+
+// The re-import guard: the last completed run, not undone, of the same
+// content, kind and table directory (real path).
+std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,
+                                         int kind, const std::string& sha256);
+// "이미 가져온 파일입니다 (<date>, <rows>행). 다시 가져오시겠습니까?"
+std::string AlreadyImportedQuestion(const JournalRun& earlier);
+
+}  // namespace ModMain

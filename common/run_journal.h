@@ -1,0 +1,39 @@
+// Recording one import run in the journal: its start, a line for every row
+// before the row is written (the table layer's row observer), its end.
+#pragma once
+
+#include <string>
+
+#include "common/import_shell.h"
+
+namespace ModMain {
+
+class RunRecord {
+ public:
+  // Records nothing without shell.journal, in a check, or without a connection.
+  explicit RunRecord(ImportShell& shell);
+  ~RunRecord();  // the observer goes with the record
+  RunRecord(const RunRecord&) = delete;
+  RunRecord& operator=(const RunRecord&) = delete;
+
+  // Writes the start line (a new id, the file of shell.loadedFile, the table
+  // directory) and makes every save of the run write its row line first.
+  // Throws std::runtime_error when the journal cannot be written.
+  void Begin();
+  // After the tables were flushed: the end line ("completed", "stopped",
+  // "failed" or "refused", and the first line not imported), then the
+  // journal's fdatasync. A failure is shown and ends the run early.
+  void End(const std::string& outcome, int line);
+
+ private:
+  ImportShell& shell_;
+  std::string id_;  // "" until Begin wrote the start line
+};
+
+// "YYYYMMDD-HHMMSS-xxxxxx": local time and 24 random bits, unique enough among
+// the clerks sharing a journal.
+std::string NewRunId();
+// Local time, "YYYY-MM-DD HH:MM:SS".
+std::string LocalTimeText();
+
+}  // namespace ModMain

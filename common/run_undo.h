@@ -1,0 +1,31 @@
+// Undo of an import run: the rows it saved marked deleted where they are
+// still as it saved them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/journal_runs.h"
+#include "dbf/dbf.h"
+
+namespace ModMain {
+
+struct UndoResult {
+  JournalRun run;                  // the run undone, as the journal had it before
+  int deleted = 0;                 // rows this undo marked deleted
+  int gone = 0;                    // deleted already, or never counted in their table (a kill)
+  std::vector<JournalRow> kept;    // bytes no longer as the run saved them: left alone
+  std::vector<dbf::StaleIndex> staleIndexes;  // indexes the deletions could not keep current
+  std::vector<std::string> warnings;          // journal lines skipped
+};
+
+// Undoes run `runId`, or when it is "" the last run recorded for
+// `tableDirectory`, in the run's own table directory: every row it saved is
+// marked deleted (Recordset::DeleteRowIfSame) when its bytes still have the
+// row line's hash and it is not deleted already. Then the tables are flushed
+// and an undo line is written and synced. Throws (Korean) when there is no
+// such run or a table cannot be read or written; the rows deleted until then
+// stay deleted, and undoing again finishes the work.
+UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::string& tableDirectory);
+
+}  // namespace ModMain

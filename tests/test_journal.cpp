@@ -1,0 +1,130 @@
+// The run journal below the front ends: SHA-256, the line format, what a
+// reading makes of retries and undos, the write-ahead observer of a save and
+// the judged delete that undo uses.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "common/journal_runs.h"
+#include "common/sha256.h"
+#include "dbf/dbf.h"
+#include "tests/dbf_test_support.h"
+
+using dbftest::ReadBytes;
+using dbftest::TempDir;
+using ModMain::JournalEntry;
+
+namespace {
+
+TEST(Journal, Sha256MatchesTheStandardVectorsAcrossBlockEdges) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {std::string(55, 'a'), "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(1000, 'a'), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"}};
+  for (const auto& [message, digest] : cases) EXPECT_EQ(ModMain::Sha256Hex(message), digest) << message.size();
+}
+
+// Fields survive any byte; a damaged, cut or unknown line is skipped with a
+// warning naming it, and the lines after it are read.
+TEST(Journal, LinesRoundTripAndDamagedOnesAreSkippedWithAWarning) {
+  TempDir dir;
+  ModMain::JournalFile journal(dir.Path() + "/a/b", true);
+  const JournalEntry odd = {"r1", "start", "t\t\\n\n\r\\", dir.Path(), "1", "G\xc2\xf7.txt", "9", "ff"};
+  const JournalEntry later = {"r2", "later", "x", "y", "z"};
+  for (const JournalEntry& entry : {odd, JournalEntry{"r1", "end", "t", "completed", "0"}, later, odd})
+    journal.Append(entry);
+  auto bytes = ReadBytes(journal.Path());
+  bytes[std::string(bytes.begin(), bytes.end()).find("completed")] ^= 1;  // line 3: a flipped bit
+  bytes.resize(bytes.size() - 3);                                         // line 5: cut short
+  dbftest::WriteBytes(journal.Path(), bytes);
+  journal.Append(odd);  // line 6 follows the cut one, whole
+  std::vector<JournalEntry> read;
+  const auto warnings = journal.Read([&](const JournalEntry& e) { read.push_back(e); return e != later; });
+  EXPECT_EQ(read, (std::vector<JournalEntry>{odd, later, odd}));
+  auto warning = [&](int line) { return "작업 기록 " + journal.Path() + "의 " + std::to_string(line) + "번째 줄이 손상되어 건너뛰었습니다."; };
+  EXPECT_EQ(warnings, (std::vector<std::string>{warning(3), warning(4), warning(5)}));
+}
+
+// A number saved again in one table (a save failed after its row line) is one
+// row, the later line; only a completed run not undone is an earlier import.
+TEST(Journal, ReadingCountsRetriesOnceAndGuardsOnlyCompletedRunsNotUndone) {
+  TempDir dir;
+  ModMain::JournalFile journal(dir.Path(), false);
+  const JournalEntry lines[] = {
+      {"a", "start", "2024-03-15 09:30:00", "/db", "1", "f", "9", "h1"}, {"a", "row", "carno", "7", "old"},
+      {"a", "row", "vdrs160", "7", "s"}, {"a", "row", "carno", "7", "new"}, {"a", "row", "carno", "9", "n9"},
+      {"a", "end", "t", "completed", "0"}, {"b", "start", "t", "/db", "1", "f", "9", "h2"},
+      {"b", "end", "t", "stopped", "4"}, {"c", "start", "t", "/db", "1", "f", "9", "h3"},
+      {"c", "end", "t", "completed", "0"}, {"c", "undo", "t", "1", "0"}};
+  for (const JournalEntry& line : lines) journal.Append(line);
+  const auto contents = ModMain::ReadJournal(journal, "a");
+  EXPECT_EQ(contents.runs[0].rows, (std::map<std::string, int>{{"carno", 2}, {"vdrs160", 1}}));
+  ASSERT_EQ(contents.rows.size(), 3u);
+  EXPECT_EQ(contents.rows[0].hash + contents.rows[1].hash + contents.rows[2].hash, "newsn9");
+  EXPECT_EQ(ModMain::AlreadyImportedQuestion(*ModMain::FindEarlierRun(contents, "/db", 1, "h1")),
+            "이미 가져온 파일입니다 (2024-03-15 09:30, 3행). 다시 가져오시겠습니까?");
+  for (const auto& [directory, kind, sha] : {std::tuple{"/db", 2, "h1"}, {"/x", 1, "h1"}, {"/db", 1, "h2"}, {"/db", 1, "h3"}})
+    EXPECT_FALSE(ModMain::FindEarlierRun(contents, directory, kind, sha)) << sha << kind << directory;
+}
+
+// The observer hears of the row before any byte of it is in the table; its
+// failure leaves the table as it was; a check never calls it.
+TEST(Journal, TheRowObserverIsCalledBeforeTheRecordIsWrittenAndNeverInACheck) {
+  TempDir dir;
+  dbf::CreateTable(dir.File("carno.dbf"), 0x30, 0x79, {{"CNO", 'C', 6}});
+  auto table = ReadBytes(dir.File("carno.dbf"));
+  int calls = 0;
+  auto observer = [&](const std::string& name, std::uint32_t number, std::span<const std::uint8_t> row) {
+    EXPECT_EQ(ReadBytes(dir.File("carno.dbf")), table);
+    const std::string n = std::to_string(++calls);
+    EXPECT_EQ(name + std::to_string(number) + std::string(row.begin(), row.end()), "carno" + n + " " + n + "     ");
+    if (calls == 2) throw std::runtime_error("journal full");
+  };
+  for (bool check : {true, false}) {
+    dbf::Connection connection;
+    connection.Open(dir.Path(), check);
+    connection.SetRowObserver(observer);
+    dbf::Recordset rs;
+    rs.Open("carno", connection);
+    for (const char* value : {"1", "2"}) {
+      rs.AddNew();
+      rs.SetValue("CNO", std::string(value));
+      if (check || value[0] == '1') rs.Update();
+      else EXPECT_THROW(rs.Update(), std::runtime_error);
+      if (value[0] == '1') table = ReadBytes(dir.File("carno.dbf"));
+    }
+  }
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(ReadBytes(dir.File("carno.dbf")), table);
+}
+
+// Row 2 stands past the count, as a save killed before its count leaves it.
+TEST(Journal, UndoDeletesARowOnlyWhileItIsWhatTheRunSaved) {
+  TempDir dir;
+  dbf::CreateTable(dir.File("carno.dbf"), 0x30, 0x79, {{"CNO", 'C', 6}});
+  dbf::Connection connection;
+  connection.Open(dir.Path());
+  dbf::Recordset rs;
+  rs.Open("carno", connection);
+  for (int row = 0; row < 2; ++row) rs.AddNew(), rs.Update();
+  auto bytes = ReadBytes(dir.File("carno.dbf"));
+  bytes[4] = 1;
+  dbftest::WriteBytes(dir.File("carno.dbf"), bytes);
+  using Outcome = dbf::Recordset::DeleteOutcome;
+  const std::tuple<std::uint32_t, bool, Outcome> steps[] = {
+      {3, true, Outcome::kBeyondCount}, {2, false, Outcome::kBeyondCount}, {1, false, Outcome::kDiffers},
+      {1, true, Outcome::kDeleted},     {1, true, Outcome::kWasDeleted},   {1, false, Outcome::kWasDeleted}};
+  for (const auto& [number, same, outcome] : steps)
+    EXPECT_EQ(rs.DeleteRowIfSame(number, [same](std::span<const std::uint8_t>) { return same; }), outcome) << number;
+  EXPECT_EQ(ReadBytes(dir.File("carno.dbf")).size(), bytes.size());  // another program's tail stays
+  EXPECT_EQ(rs.DeleteRowIfSame(2, [](std::span<const std::uint8_t>) { return true; }), Outcome::kBeyondCount);
+  bytes.resize(bytes.size() - 7);
+  bytes.back() = 0x1A;
+  bytes[dbftest::Le32(bytes, 8) & 0xFFFF] = '*';
+  EXPECT_EQ(ReadBytes(dir.File("carno.dbf")), bytes);
+}
+
+}  // namespace
