@@ -7,7 +7,7 @@
 namespace cli {
 
 const char* const kUsageText =
-    "사용법 / usage: dbfimport-cli [--db DIR] [--journal DIR] [--again] KIND:FILE [KIND:FILE ...]\n"
+    "사용법 / usage: dbfimport-cli [--db DIR] [--journal DIR] [--check] [--force] [--again] KIND:FILE ...\n"
     "               dbfimport-cli [--db DIR] [--journal DIR] --undo [RUN]\n"
     "               dbfimport-cli [--journal DIR] --runs\n"
     "               dbfimport-cli --make-sample-db DIR\n"
@@ -19,7 +19,7 @@ std::string HelpText() {
     "dbfimport-cli - imports the aggregate and ready-mix export files into dBASE/FoxPro tables.\n"
     "\n"
     "사용법 / usage:\n"
-    "  dbfimport-cli [--db DIR] [--journal DIR] [--again] KIND:FILE [KIND:FILE ...]\n"
+    "  dbfimport-cli [--db DIR] [--journal DIR] [--check] [--force] [--again] KIND:FILE ...\n"
     "  dbfimport-cli [--db DIR] [--journal DIR] --undo [RUN]\n"
     "  dbfimport-cli [--journal DIR] --runs\n"
     "  dbfimport-cli --make-sample-db DIR\n"
@@ -39,6 +39,15 @@ std::string HelpText() {
     "          The table directory (where the .dbf files are). Default: the directory of\n"
     "          this program. Tables are never created: every table an import writes must exist.\n"
     "\n"
+    "--check        모든 단계를 검사만 하고 아무것도 쓰지 않습니다: 문제, 가져오기가 보일\n"
+    "               메시지, 테이블마다 받을 행 수(stdout: 단계<TAB>테이블<TAB>행)를 알립니다.\n"
+    "               Checks every step and writes nothing: the problems, the messages the\n"
+    "               import would show, the rows each table would get (stdout: step<TAB>table<TAB>rows).\n"
+    "               Without --check every step is checked like this before the first one\n"
+    "               writes: a problem in any file refuses the whole invocation.\n"
+    "--force        레코드 대부분의 길이가 종류와 다른 파일(다른 종류의 파일일 수 있음)도 가져옵니다.\n"
+    "               Imports a file whose records mostly have another length than the kind's\n"
+    "               (probably a file of another kind); without it such a file is refused.\n"
     "--journal DIR  작업 기록 폴더 (여러 사람이 함께 쓸 수 있습니다; 있어야 합니다). 없으면\n"
     "               $XDG_STATE_HOME/dbfimport 또는 ~/.local/state/dbfimport입니다.\n"
     "               The run journal's folder (may be shared by several clerks; must exist).\n"

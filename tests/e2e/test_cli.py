@@ -10,7 +10,7 @@ from harness import BIN, column, listed, make_table, read_rows, run_cli, write_e
 from test_kinds import rec
 
 CLI = str(BIN / 'dbfimport-cli')
-USAGE = 'dbfimport-cli [--db DIR] [--journal DIR] [--again] KIND:FILE'
+USAGE = 'dbfimport-cli [--db DIR] [--journal DIR] [--check] [--force] [--again] KIND:FILE'
 WRONG_FILE = '파일을 잘못 선택하셨습니다.\n다시 파일을 선택하십시오.\n'  # then what the kind expects
 
 
