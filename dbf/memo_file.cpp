@@ -55,6 +55,11 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   if (fileSize < 0 || std::uint64_t(next) * blockSize > std::uint64_t(fileSize) + blockSize)
     FailMemo(table_, path_, "이(가) 손상되었습니다: 다음 빈 블록(" +
          std::to_string(next) + ")이 파일 끝을 넘습니다.");
+  // Blocks are never handed out below the end of the file: a pointer inside
+  // used blocks is what a save killed between the blocks and the pointer
+  // leaves (or damage), and the blocks past it may hold memos.
+  const std::uint64_t fileBlocks = (std::uint64_t(fileSize) + blockSize - 1) / blockSize;
+  if (fileBlocks > next) next = static_cast<std::uint32_t>(std::min<std::uint64_t>(fileBlocks, 0xFFFFFFFFu));
 
   std::vector<std::uint8_t> blocks;
   if (kind_ == MemoKind::kFpt) {

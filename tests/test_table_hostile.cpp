@@ -18,6 +18,16 @@ std::map<std::string, std::string> Snapshot(const TempDir& dir) {
   return files;
 }
 
+// A sound table with a memo column, of dBASE III or Visual FoxPro; returns
+// the memo file's path.
+std::string MakeTable(const TempDir& dir, std::uint8_t version) {
+  const bool vfp = version == 0x30;
+  dbf::CreateTable(dir.File("hostile.dbf"), version, 0x79,
+                   vfp ? std::vector<dbf::ColumnSpec>{{"NAME", 'C', 10}, {"NUM", 'I'}, {"NOTE", 'M'}}
+                       : std::vector<dbf::ColumnSpec>{{"NAME", 'C', 10}, {"NOTE", 'M'}});
+  return dir.File(vfp ? "hostile.fpt" : "hostile.dbt");
+}
+
 // Opens the table and appends rows with memos.
 void Append(const std::string& dir, const std::vector<std::string>& names, const std::function<void()>& opened) {
   dbf::Connection connection;
@@ -56,6 +66,8 @@ const Damage kDamages[] = {
     {"header length inside the descriptors", [](T& t, T&, auto, auto) { PutLe(t, 8, 65, 2); }},
     {"header length 65535", [](T& t, T&, auto, auto) { PutLe(t, 8, 0xFFFF, 2); }},
     {"record length one short", [](T& t, T&, auto, auto rl) { PutLe(t, 10, rl - 1, 2); }},
+    {"record length one long", [](T& t, T&, auto, auto rl) { PutLe(t, 10, rl + 1, 2); }, "(22)가 삭제 표시 1바이트와 열 길이의 합(21)과", {0x83}},
+    {"record length one long", [](T& t, T&, auto, auto rl) { PutLe(t, 10, rl + 1, 2); }, "(20)가 삭제 표시 1바이트와 열 길이의 합(19)과", {0x30}},
     {"record length 0", [](T& t, T&, auto, auto) { PutLe(t, 10, 0, 2); }},
     {"zero-length column", [](T& t, T&, auto, auto rl) { t[32 + 16] = 0, PutLe(t, 10, rl - 10, 2); }},
     {"unknown column type", [](T& t, T&, auto, auto) { t[32 + 11] = 'Z'; }, "'Z'"},
@@ -63,6 +75,8 @@ const Damage kDamages[] = {
     {"count 1000", [](T& t, T&, auto, auto) { PutLe(t, 4, 1000); }, "레코드 수(1000)"},
     {"count 2^32-1", [](T& t, T&, auto, auto) { PutLe(t, 4, 0xFFFFFFFF); }},
     {"count 2^31", [](T& t, T&, auto, auto) { PutLe(t, 4, 0x80000000); }},
+    {"whole records past the count", [](T& t, T&, auto, auto) { PutLe(t, 4, 0); }, "레코드 수(0)보다 파일에 있는 레코드(2개)가 많아"},
+    {"more than a record past the end mark", [](T& t, T&, auto, auto rl) { t += std::string(rl + 1, 'x'); }, "레코드(3개)"},
     {"count beyond the file after the open", [](T& t, T&, auto, auto) { PutLe(t, 4, 3); }, "레코드 수(3)", {0x83, 0x30}, true},
     {"memo file missing", [](T&, T& m, auto, auto) { m.clear(); }, "hostile."},
     {"memo free block inside the memo header", [](T&, T& m, auto, auto) { m.replace(0, 4, 4, '\0'); }, "다음 빈 블록(0)"},
@@ -81,11 +95,7 @@ TEST(TableHostile, DamagedTablesAreRefusedAndLeftAsTheyWere) {
     for (std::uint8_t version : d.versions) {
       SCOPED_TRACE(d.what + ", version " + std::to_string(version));
       TempDir dir;
-      const bool vfp = version == 0x30;
-      dbf::CreateTable(dir.File("hostile.dbf"), version, 0x79,
-                       vfp ? std::vector<dbf::ColumnSpec>{{"NAME", 'C', 10}, {"NUM", 'I'}, {"NOTE", 'M'}}
-                           : std::vector<dbf::ColumnSpec>{{"NAME", 'C', 10}, {"NOTE", 'M'}});
-      const std::string memoPath = dir.File(vfp ? "hostile.fpt" : "hostile.dbt");
+      const std::string memoPath = MakeTable(dir, version);
       std::map<std::string, std::string> before;
       auto damage = [&] {
         std::string table = ReadBytes(dir.File("hostile.dbf")), memo = ReadBytes(memoPath);
@@ -106,6 +116,25 @@ TEST(TableHostile, DamagedTablesAreRefusedAndLeftAsTheyWere) {
       EXPECT_NE(error.find(d.message), std::string::npos) << error;
       EXPECT_TRUE(Snapshot(dir) == before) << "a file was changed, added or removed";
     }
+  }
+}
+
+// A next free block inside the used blocks (what a save killed between its
+// blocks and the memo header leaves, or damage): the new memo goes after the
+// last block, and no memo is overwritten.
+TEST(TableHostile, MemoFreeBlockInsideUsedBlocksIsPassedOver) {
+  for (std::uint8_t version : {0x83, 0x30}) {
+    TempDir dir;
+    const std::string memoPath = MakeTable(dir, version);
+    Append(dir.Path(), {"one", "two"}, [] {});
+    std::string memo = ReadBytes(memoPath);
+    memo.replace(0, 4, version == 0x30 ? std::string("\0\0\0\x08", 4) : std::string("\x01\0\0\0", 4));
+    WriteBytes(memoPath, memo);
+    Append(dir.Path(), {"three"}, [] {});
+    EXPECT_EQ(ReadBytes(memoPath).substr(4, memo.size() - 4), memo.substr(4));
+    std::string memos;
+    for (const Row& row : ReadRows(dir.File("hostile.dbf"))) memos += row.back() + "|";
+    EXPECT_EQ(memos, "memo of one|memo of two|memo of three|");
   }
 }
 

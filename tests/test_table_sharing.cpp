@@ -4,6 +4,7 @@
 // The numbers (1)-(6) are the append rules at the head of dbf/row_writer.cpp.
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -187,10 +188,10 @@ TEST(TableSharing, KilledWriterLeavesAValidTableTheNextAppendCleans_Rules1To5) {
   }
 }
 
-// What a killed save (or another writer) leaves past the count is overwritten
-// by the next save and cut back.
+// What a killed save leaves past the count (R: a whole record, H: half of
+// one) is overwritten by the next save and cut back; more is refused.
 TEST(TableSharing, TailsPastTheCountAreOverwritten_Rule5) {
-  for (const std::string tail : {"", "R\x1A", "R", "H", "R\x1Ajunk!"}) {
+  for (const std::string tail : {"", "R\x1A", "R", "\x1AH"}) {
     SCOPED_TRACE("tail " + tail);
     TempDir dir;
     const std::string path = MakeTable(dir.Path(), 0x03);
@@ -205,13 +206,15 @@ TEST(TableSharing, TailsPastTheCountAreOverwritten_Rule5) {
   }
 }
 
-// A helper process holding byte `offset` of the table for `hold`, with a
-// classic process-owned lock as other programs take it. Returns once held.
+// A helper process holding byte `offset` of the table (or, for offset -1, the
+// whole file with flock(LOCK_EX), as an xBase program that opened it for
+// exclusive use) for `hold`, as other programs lock. Returns once held.
 Child HoldLock(const std::string& path, off_t offset, std::chrono::milliseconds hold) {
   Child holder = StartChild([&](int report) {
     struct flock lock {};
     lock.l_type = F_WRLCK, lock.l_start = offset, lock.l_len = 1;
-    if (fcntl(open(path.c_str(), O_RDWR), F_SETLK, &lock) != 0) return 3;
+    const int fd = open(path.c_str(), O_RDWR);
+    if (offset < 0 ? flock(fd, LOCK_EX) != 0 : fcntl(fd, F_SETLK, &lock) != 0) return 3;
     Report(report, "held");
     std::this_thread::sleep_for(hold);
     return 0;
@@ -220,32 +223,41 @@ Child HoldLock(const std::string& path, off_t offset, std::chrono::milliseconds 
   return holder;
 }
 
-// A lock held for long gives a bounded wait, a message and no change; a short
-// one is waited for.
-TEST(TableSharing, AHeldHeaderLockIsWaitedForWithinBounds) {
+// The header lock byte of each scheme held for a short while is waited for;
+// held for long, it gives a bounded wait, a message and no change. A table
+// open for exclusive use is refused at once.
+TEST(TableSharing, TheLocksOfEveryProgramFamilyAreRespected) {
   TempDir dir;
   const std::string path = MakeTable(dir.Path(), 0x03);
   Writer(dir.Path()).Append(1, 0);
-  const std::string before = ReadBytes(path);
-  for (const int holdMs : {30000, 300}) {
-    Child holder = HoldLock(path, 0x7FFFFFFE, std::chrono::milliseconds(holdMs));
+  const std::string locked = "테이블 stress을(를) 다른 프로그램이 잠그고 있어 행을 저장하지 못했습니다. 잠시 후 다시 시도하십시오.";
+  const std::string exclusive = "테이블 stress을(를) 다른 프로그램이 단독 사용으로 열어 두어 열 수 없습니다. 그 프로그램에서 "
+                                "테이블을 닫은 뒤 다시 시도하십시오.";
+  const struct {
+    off_t byte;
+    int holdMs;
+  } holds[] = {{1000000000, 300}, {0x40000000, 300}, {0x7FFFFFFE, 300}, {0x40000000, 30000}, {-1, 30000}};
+  for (const auto& [byte, holdMs] : holds) {
+    SCOPED_TRACE("byte " + std::to_string(byte));
+    const std::string before = ReadBytes(path);
+    Child holder = HoldLock(path, byte, std::chrono::milliseconds(holdMs));
     const auto start = std::chrono::steady_clock::now();
     std::string error;
     try {
-      Writer(dir.Path()).Append(1, 1);
+      Writer(dir.Path()).Append(1, Le(before, 4));
     } catch (const dbf::Error& e) {
       error = e.what();
     }
     const auto waited = std::chrono::steady_clock::now() - start;
     kill(holder.pid, SIGKILL);
     WaitChild(holder);
-    if (holdMs > 300) {
-      EXPECT_EQ(error, "테이블 stress을(를) 다른 프로그램이 잠그고 있어 행을 저장하지 못했습니다. 잠시 후 다시 시도하십시오.");
-      EXPECT_TRUE(waited > std::chrono::seconds(2) && waited < std::chrono::seconds(15));
-      EXPECT_EQ(ReadBytes(path), before);
+    if (holdMs == 300) {
+      EXPECT_GT(waited, 250ms);
+      EXPECT_EQ(Check(path, true), "1:" + std::to_string(Le(before, 4) + 1) + " ");
     } else {
-      EXPECT_GT(waited, std::chrono::milliseconds(250));
-      EXPECT_EQ(Check(path, true), "1:2 ");
+      EXPECT_EQ(error, byte < 0 ? exclusive : locked);
+      EXPECT_TRUE(byte < 0 ? waited < 1s : waited > 2s && waited < 15s) << (waited / 1ms) << " ms";
+      EXPECT_EQ(ReadBytes(path), before);
     }
   }
 }
