@@ -130,14 +130,18 @@ TEST(TableSharing, WritersLoseNothingWhileOneIsKilledAndRowsAreLookedUp_Rules1To
     kill(writers[2].pid, SIGKILL);
     killed += ReadReport(writers[2]).size();
     std::thread reader([&] {
-      Writer lookup(dir.Path());
-      std::string found;
-      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-      for (int seq = 0; seq < 300; dbf::Recordset().Open("stress", lookup.connection)) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "row " << seq << " of writer 0 never found";
-        if (lookup.rs.FindFirstEqual("PAD", Pad(0, seq), "SEQ", found)) {
-          EXPECT_EQ(found, std::to_string(seq++));
+      try {
+        Writer lookup(dir.Path());
+        std::string found;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (int seq = 0; seq < 300; dbf::Recordset().Open("stress", lookup.connection)) {
+          ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "row " << seq << " of writer 0 never found";
+          if (lookup.rs.FindFirstEqual("PAD", Pad(0, seq), "SEQ", found)) {
+            EXPECT_EQ(found, std::to_string(seq++));
+          }
         }
+      } catch (const dbf::Error& e) {
+        ADD_FAILURE() << e.what();
       }
     });
     Writer writer(dir.Path());
