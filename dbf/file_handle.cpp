@@ -1,8 +1,10 @@
 #include "dbf/file_handle.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,7 +95,18 @@ int FileHandle::Truncate(std::uint64_t size) const {
   return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
-bool FileHandle::MarkSharedUse() const { return ::flock(fd_, LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK; }
+bool FileHandle::MarkSharedUse() const {
+  // NFS and SMB clients turn flock into a byte-range lock over the whole file
+  // that every client sees, and SMB's are mandatory: a shared one would stop
+  // the other programs writing the table. There the mark is not taken.
+  struct statfs fs {};
+  if (::fstatfs(fd_, &fs) == 0) {
+    switch (static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul) {
+      case NFS_SUPER_MAGIC: case SMB_SUPER_MAGIC: case CIFS_SUPER_MAGIC: case SMB2_SUPER_MAGIC: return true;
+    }
+  }
+  return ::flock(fd_, LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+}
 
 namespace {
 

@@ -38,7 +38,8 @@ class FileHandle {
   int Truncate(std::uint64_t size) const;
   // Marks the file as in shared use (flock LOCK_SH) for as long as it is open,
   // as xBase programs on Linux do. False when another program has it open
-  // exclusively (holds LOCK_EX); a file system without flock counts as shared.
+  // exclusively (holds LOCK_EX). On NFS and SMB mounts, and file systems
+  // without flock, nothing is marked and the answer is true.
   bool MarkSharedUse() const;
 
  private:
