@@ -1,8 +1,8 @@
 // Fuzz target over the table header, descriptor, record and memo parsers. The
-// input is a table file, optionally followed by the separator below and a memo
-// file. It is written to a private directory, read through the public
-// interface, appended to and read again: a dbf::Error is a fine answer; a
-// crash, leak or undefined behaviour is a fault.
+// input is a table file, optionally followed by "\n#memo#\n" and a memo file
+// (.dbt for versions 0x83 and 0x8B, else .fpt). They are written to a private
+// directory, read through the public interface, appended to and read again: a
+// dbf::Error is a fine answer; a crash, leak or undefined behaviour is a fault.
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <string_view>
 
 #include "dbf/dbf.h"
 
@@ -18,23 +17,17 @@ namespace {
 
 char gDirectory[64];
 
-void RemoveDirectory() {
-  for (const char* name : {"/t.dbf", "/t.fpt", "/t.dbt"}) unlink((std::string(gDirectory) + name).c_str());
-  rmdir(gDirectory);
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+void Write(const char* name, std::string_view bytes) {
+  std::ofstream(std::string(gDirectory) + name, std::ios::binary).write(bytes.data(), bytes.size());
 }
 
 // Reads everything the layer offers; bounded so that a huge count stays fast.
 void ReadThrough(dbf::Recordset& rs) {
   const int columns = rs.ColumnCount();
-  for (int i = 0; i < columns; ++i) (void)rs.ColumnType(i);
+  std::string found;
   rs.MoveFirst();
   for (int row = 0; row < 64 && !rs.Eof(); ++row, rs.MoveNext())
-    for (int i = 0; i < columns; ++i) (void)rs.GetText(rs.ColumnName(i));
-  std::string found;
+    for (int i = 0; i < columns; ++i) (void)rs.ColumnType(i), (void)rs.GetText(rs.ColumnName(i));
   if (columns > 0) (void)rs.FindFirstEqual(rs.ColumnName(0), "x", rs.ColumnName(columns - 1), found);
 }
 
@@ -44,21 +37,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!gDirectory[0]) {  // on tmpfs when there is one: the flush at close costs nothing there
     std::snprintf(gDirectory, sizeof gDirectory, "%s/dbffuzz.XXXXXX", access("/dev/shm", W_OK) ? "/tmp" : "/dev/shm");
     if (!mkdtemp(gDirectory)) std::abort();
-    std::atexit(RemoveDirectory);
+    std::atexit([] {
+      for (const char* name : {"/t.dbf", "/t.fpt", "/t.dbt"}) unlink((std::string(gDirectory) + name).c_str());
+      rmdir(gDirectory);
+    });
   }
-  const std::string dir = gDirectory;
   const std::string_view input(reinterpret_cast<const char*>(data), size), separator = "\n#memo#\n";
   const std::size_t cut = input.find(separator);
   const std::string_view table = input.substr(0, cut);
-  // The memo file type follows the version byte: .dbt for dBASE, else .fpt.
-  const bool dbase = !table.empty() && (table[0] == '\x83' || table[0] == '\x8B');
-  unlink((dir + "/t.fpt").c_str());
-  unlink((dir + "/t.dbt").c_str());
-  WriteFile(dir + "/t.dbf", table);
-  if (cut != std::string_view::npos) WriteFile(dir + (dbase ? "/t.dbt" : "/t.fpt"), input.substr(cut + separator.size()));
+  for (const char* name : {"/t.fpt", "/t.dbt"}) unlink((std::string(gDirectory) + name).c_str());
+  Write("/t.dbf", table);
+  if (cut != std::string_view::npos)
+    Write(!table.empty() && (table[0] == '\x83' || table[0] == '\x8B') ? "/t.dbt" : "/t.fpt",
+          input.substr(cut + separator.size()));
   try {
     dbf::Connection connection;
-    connection.Open(dir);
+    connection.Open(gDirectory);
     dbf::Recordset rs;
     rs.Open("t", connection);
     ReadThrough(rs);
