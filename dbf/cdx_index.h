@@ -78,7 +78,7 @@ class IndexWrite {
  private:
   TableIndex& index_;
   const FileHandle& table_;
-  ByteLock lock_;
+  ByteLocks lock_;
   bool active_ = false;
 };
 

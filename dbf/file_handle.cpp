@@ -1,9 +1,13 @@
 #include "dbf/file_handle.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -91,37 +95,53 @@ int FileHandle::Truncate(std::uint64_t size) const {
   return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
-bool ByteLock::Acquire(const FileHandle& file, std::uint64_t offset) {
-  Release();
+bool FileHandle::MarkSharedUse() const {
+  // NFS and SMB clients turn flock into a byte-range lock over the whole file
+  // that every client sees, and SMB's are mandatory: a shared one would stop
+  // the other programs writing the table. There the mark is not taken.
+  struct statfs fs {};
+  if (::fstatfs(fd_, &fs) == 0) {
+    switch (static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul) {
+      case NFS_SUPER_MAGIC: case SMB_SUPER_MAGIC: case CIFS_SUPER_MAGIC: case SMB2_SUPER_MAGIC: return true;
+    }
+  }
+  return ::flock(fd_, LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+}
+
+namespace {
+
+int SetByteLock(int fd, std::uint64_t offset, short type) {
   struct flock lock {};
-  lock.l_type = F_WRLCK;
+  lock.l_type = type;
   lock.l_whence = SEEK_SET;
   lock.l_start = static_cast<off_t>(offset);
   lock.l_len = 1;
-  // Back off from 1 ms doubling to 100 ms; give up after about five seconds.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  int waitMs = 1;
-  for (;;) {
-    if (::fcntl(file.Descriptor(), F_OFD_SETLK, &lock) == 0) {
-      fd_ = file.Descriptor();
-      offset_ = offset;
-      return true;
+  return ::fcntl(fd, F_OFD_SETLK, &lock);
+}
+
+}  // namespace
+
+bool ByteLocks::Acquire(const FileHandle& file, std::span<const std::uint64_t> offsets) {
+  Release();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (int waitMs = 1;; waitMs = std::min(waitMs * 2, 100)) {
+    fd_ = file.Descriptor();
+    for (std::uint64_t offset : offsets) {
+      if (SetByteLock(fd_, offset, F_WRLCK) != 0) break;
+      held_.push_back(offset);
     }
-    if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
+    if (held_.size() == offsets.size()) return true;
+    const int error = errno;
+    Release();  // holding some bytes while waiting for another would block their programs
+    if ((error != EAGAIN && error != EACCES && error != EINTR) || std::chrono::steady_clock::now() >= deadline)
+      return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
-    waitMs = waitMs * 2 > 100 ? 100 : waitMs * 2;
   }
 }
 
-void ByteLock::Release() {
-  if (fd_ < 0) return;
-  struct flock lock {};
-  lock.l_type = F_UNLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = static_cast<off_t>(offset_);
-  lock.l_len = 1;
-  ::fcntl(fd_, F_OFD_SETLK, &lock);
+void ByteLocks::Release() {
+  for (std::uint64_t offset : held_) SetByteLock(fd_, offset, F_UNLCK);
+  held_.clear();
   fd_ = -1;
 }
 

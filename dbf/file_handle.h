@@ -1,9 +1,11 @@
-// A file descriptor with whole reads and writes at offsets, and the
-// FoxPro-compatible header lock.
+// A file descriptor with whole reads and writes at offsets, the shared-use
+// mark, and byte locks as xBase programs take them.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace dbf::detail {
 
@@ -34,34 +36,31 @@ class FileHandle {
   // Current size, or -1 with errno set.
   long long Size() const;
   int Truncate(std::uint64_t size) const;
+  // Marks the file as in shared use (flock LOCK_SH) for as long as it is open,
+  // as xBase programs on Linux do. False when another program has it open
+  // exclusively (holds LOCK_EX). On NFS and SMB mounts, and file systems
+  // without flock, nothing is marked and the answer is true.
+  bool MarkSharedUse() const;
 
  private:
   int fd_ = -1;
   bool writable_ = false;
 };
 
-// FoxPro locks the table header at this byte ("record 0") for every append,
-// record n at the byte n below it, and a .cdx at the same byte of its own file
-// while it changes the index.
-inline constexpr std::uint64_t kHeaderLockOffset = 0x7FFFFFFE;
-inline constexpr std::uint64_t RecordLockOffset(std::uint32_t recordNumber) {
-  return kHeaderLockOffset - recordNumber;
-}
-inline constexpr std::uint64_t kIndexLockOffset = 0x7FFFFFFE;
-
-// Holds an open-file-description write lock on one byte, taken with bounded
-// retries (about five seconds in all). Closing another descriptor of the same
-// file does not drop it.
-class ByteLock {
+// Open-file-description write locks on single bytes, all of them or none.
+// Closing another descriptor of the same file does not drop them.
+class ByteLocks {
  public:
-  // Returns false when another holder kept the byte for the whole wait.
-  bool Acquire(const FileHandle& file, std::uint64_t offset);
+  // Takes the bytes in the order given. When one is held by another program,
+  // lets go of those taken and tries again, backing off from 1 ms to 100 ms,
+  // for about five seconds in all; then returns false holding none.
+  bool Acquire(const FileHandle& file, std::span<const std::uint64_t> offsets);
   void Release();
-  ~ByteLock() { Release(); }
+  ~ByteLocks() { Release(); }
 
  private:
   int fd_ = -1;
-  std::uint64_t offset_ = 0;
+  std::vector<std::uint64_t> held_;
 };
 
 }  // namespace dbf::detail

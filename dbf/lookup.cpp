@@ -1,48 +1,62 @@
-// The literal lookup: first live row whose column equals a value exactly.
+// The literal lookup: the first live row whose column equals a value exactly.
+// An index from the column's text to its rows keeps a run at about one read of
+// the table plus one record read per lookup, however many rows it has.
 #include <algorithm>
+#include <utility>
 
 #include "dbf/messages.h"
 #include "dbf/recordset_impl.h"
 
 namespace dbf {
 
-bool Recordset::Impl::FindFirstEqual(int matchColumn, std::string_view value, int returnColumn,
-                                     std::string& result) {
-  if (matchColumn != lookupMatchColumn || returnColumn != lookupReturnColumn) {
-    lookupRows.clear();
-    lookupMatchColumn = matchColumn;
-    lookupReturnColumn = returnColumn;
-  }
-  // Rows appended since the last call (by anyone) are read; a shrunken table
-  // (packed by its owner) is read again from the start.
-  const std::uint32_t total = ReadRecordCount();
-  if (total < lookupRows.size()) lookupRows.clear();
+// Adds the rows from the last one indexed up to `total`, read in large chunks.
+void Recordset::Impl::ReadIntoLookupIndex(std::uint32_t total) {
+  const detail::Column& column = layout.columns[lookup.column];
   const std::uint32_t chunkRecords = std::max<std::uint32_t>(1, (1u << 20) / layout.recordLength);
   std::vector<std::uint8_t> chunk;
-  for (std::uint32_t first = static_cast<std::uint32_t>(lookupRows.size()); first < total;) {
+  for (std::uint32_t first = static_cast<std::uint32_t>(lookup.next.size()); first < total;) {
     const std::uint32_t n = std::min(chunkRecords, total - first);
     chunk.resize(std::size_t(n) * layout.recordLength);
     const std::uint64_t at = layout.headerLength + std::uint64_t(first) * layout.recordLength;
-    const long got = file.ReadAt(at, chunk.data(), chunk.size());
-    if (got != static_cast<long>(chunk.size())) detail::FailTable(tableName, "을(를) 읽을 수 없습니다.");
-    for (std::uint32_t i = 0; i < n; ++i) {
+    if (file.ReadAt(at, chunk.data(), chunk.size()) != static_cast<long>(chunk.size()))
+      detail::FailTable(tableName, "을(를) 읽을 수 없습니다.");
+    for (std::uint32_t i = 0; i < n; ++i, ++first) {
       const std::uint8_t* record = chunk.data() + std::size_t(i) * layout.recordLength;
-      const bool null = IsNull(record, layout.columns[matchColumn]);
-      lookupRows.push_back({null, ColumnText(record, matchColumn), ColumnText(record, returnColumn)});
+      lookup.next.push_back(LookupIndex::kEnd);
+      if (IsNull(record, column)) continue;
+      auto [chain, added] = lookup.chains.try_emplace(ColumnText(record, lookup.column), first, first);
+      if (!added) lookup.next[std::exchange(chain->second.second, first)] = first;
     }
-    first += n;
   }
-  for (std::size_t i = 0; i < lookupRows.size(); ++i) {
-    if (lookupRows[i].null || lookupRows[i].match != value) continue;
-    // The deletion flag is read now, not from the cache: rows get deleted.
-    std::uint8_t flag = 0;
-    const std::uint64_t at = layout.headerLength + std::uint64_t(i) * layout.recordLength;
-    if (file.ReadAt(at, &flag, 1) != 1) continue;
-    if (flag == '*') continue;
-    result = lookupRows[i].result;
-    return true;
+}
+
+bool Recordset::Impl::FindFirstEqual(int matchColumn, std::string_view value, int returnColumn,
+                                     std::string& result) {
+  const detail::Column& column = layout.columns[matchColumn];
+  std::vector<std::uint8_t> record(layout.recordLength);
+  // A row found changed (rewritten by its owner, or the table packed and
+  // refilled) sends the lookup once more through a fresh index.
+  for (bool fresh = false;; fresh = true) {
+    const std::uint32_t total = ReadRecordCount();
+    // Rows appended since the last call, by anyone, are added; a shrunken
+    // table (packed by its owner) is read again from the start.
+    if (matchColumn != lookup.column || total < lookup.next.size() || fresh) lookup = {}, lookup.column = matchColumn;
+    ReadIntoLookupIndex(total);
+    const auto chain = lookup.chains.find(std::string(value));
+    std::uint32_t row = chain == lookup.chains.end() ? LookupIndex::kEnd : chain->second.first;
+    for (; row != LookupIndex::kEnd; row = lookup.next[row]) {
+      // The row is read now, not taken from the index: rows get deleted,
+      // recalled and changed by the program that owns the table.
+      const std::uint64_t at = layout.headerLength + std::uint64_t(row) * layout.recordLength;
+      const bool changed = file.ReadAt(at, record.data(), record.size()) != static_cast<long>(record.size()) ||
+                           IsNull(record.data(), column) || ColumnText(record.data(), matchColumn) != value;
+      if (changed && !fresh) break;
+      if (changed || record[0] == '*') continue;
+      result = ColumnText(record.data(), returnColumn);
+      return true;
+    }
+    if (row == LookupIndex::kEnd) return false;
   }
-  return false;
 }
 
 }  // namespace dbf

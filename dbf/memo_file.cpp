@@ -27,10 +27,11 @@ void MemoFile::Open(const std::string& path, MemoKind kind, const std::string& t
   }
 }
 
-std::uint32_t MemoFile::BlockSize() const {
+std::uint32_t MemoFile::BlockSize(const std::uint8_t* header) const {
   if (kind_ == MemoKind::kDbt) return kDbtBlockSize;
-  std::uint8_t header[8];
-  if (file_.ReadAt(0, header, 8) != 8) return 0;
+  std::uint8_t read[8];
+  if (!header && file_.ReadAt(0, read, 8) != 8) return 0;
+  if (!header) header = read;
   const std::uint32_t raw = (header[6] << 8) | header[7];
   if (raw == 0) return 1;
   return raw <= 32 ? raw * 512 : raw;
@@ -40,9 +41,8 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   if (!file_.Writable())
     FailMemo(table_, path_, "에 쓸 수 없습니다: 읽기 전용입니다.");
   std::uint8_t header[8];
-  const std::uint32_t blockSize = BlockSize();
-  if (blockSize == 0 || file_.ReadAt(0, header, 8) != 8)
-    FailMemo(table_, path_, "을(를) 읽을 수 없습니다.");
+  if (file_.ReadAt(0, header, 8) != 8) FailMemo(table_, path_, "을(를) 읽을 수 없습니다.");
+  const std::uint32_t blockSize = BlockSize(header);
   std::uint32_t next = kind_ == MemoKind::kFpt ? ReadBE32(header) : ReadLE32(header);
   const std::uint32_t firstBlock = (kMemoHeaderSize + blockSize - 1) / blockSize;
   if (next < firstBlock)
@@ -55,6 +55,11 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   if (fileSize < 0 || std::uint64_t(next) * blockSize > std::uint64_t(fileSize) + blockSize)
     FailMemo(table_, path_, "이(가) 손상되었습니다: 다음 빈 블록(" +
          std::to_string(next) + ")이 파일 끝을 넘습니다.");
+  // Blocks are never handed out below the end of the file: a pointer inside
+  // used blocks is what a save killed between the blocks and the pointer
+  // leaves (or damage), and the blocks past it may hold memos.
+  const std::uint64_t fileBlocks = (std::uint64_t(fileSize) + blockSize - 1) / blockSize;
+  if (fileBlocks > next) next = static_cast<std::uint32_t>(std::min<std::uint64_t>(fileBlocks, 0xFFFFFFFFu));
 
   std::vector<std::uint8_t> blocks;
   if (kind_ == MemoKind::kFpt) {
@@ -73,7 +78,7 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   if (newNext > 0xFFFFFFFFull || std::uint64_t(next) * blockSize + blocks.size() > 0x7FFFFFFFull)
     FailMemo(table_, path_, "이(가) 가득 찼습니다.");
 
-  const long long oldSize = file_.Size();
+  const long long oldSize = fileSize;
   const std::uint64_t at = std::uint64_t(next) * blockSize;
   int error = file_.WriteAt(at, blocks.data(), blocks.size());
   if (error == 0) {

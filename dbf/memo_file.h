@@ -27,7 +27,8 @@ class MemoFile {
   std::string Read(std::uint32_t block) const;
 
  private:
-  std::uint32_t BlockSize() const;
+  // From the memo header's bytes 0-7, or read from the file when null.
+  std::uint32_t BlockSize(const std::uint8_t* header = nullptr) const;
   FileHandle file_;
   MemoKind kind_ = MemoKind::kNone;
   std::string path_;

@@ -145,6 +145,9 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   detail::FileHandle handle;
   if (int error = handle.Open(found))
     FailTable(name, "(" + found + ")을(를) 열 수 없습니다: " + detail::SystemErrorText(error) + ".");
+  if (!handle.MarkSharedUse())
+    FailTable(name, "을(를) 다른 프로그램이 단독 사용으로 열어 두어 열 수 없습니다. 그 프로그램에서 테이블을 닫은 뒤 다시 "
+                    "시도하십시오.");
   // Header and descriptors only: opening must stay cheap.
   std::vector<std::uint8_t> header(4096);
   long n = handle.ReadAt(0, header.data(), header.size());
@@ -182,8 +185,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   adding = false;
   pendingMemos.clear();
   position = count = 0;
-  lookupRows.clear();
-  lookupMatchColumn = lookupReturnColumn = -1;
+  lookup = {};
   columnHint = 0;
   flushGeneration = ~0ull;
 }
@@ -195,7 +197,7 @@ void Recordset::Impl::CloseTable() {
   open = false;
   adding = false;
   pendingMemos.clear();
-  lookupRows.clear();
+  lookup = {};
   current.clear();
   position = count = 0;
 }

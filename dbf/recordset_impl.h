@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "dbf/cdx_index.h"
@@ -39,15 +40,16 @@ struct Recordset::Impl {
   std::uint32_t count = 0;     // record count when reading started
   std::vector<std::uint8_t> current;
 
-  // The lookup's cache: what was read of the table so far.
-  struct LookupEntry {
-    bool null = false;  // a null value never equals a name
-    std::string match;
-    std::string result;
-  };
-  int lookupMatchColumn = -1;
-  int lookupReturnColumn = -1;
-  std::vector<LookupEntry> lookupRows;
+  // The lookup's index of the rows read so far: for each text of the match
+  // column, its rows in stored order as a chain (first and last row, and for
+  // each row the next one with the same text). Null values are not listed.
+  struct LookupIndex {
+    static constexpr std::uint32_t kEnd = 0xFFFFFFFF;
+    int column = -1;
+    std::unordered_map<std::string, std::pair<std::uint32_t, std::uint32_t>> chains;
+    std::vector<std::uint32_t> next;  // one entry per row read
+  } lookup;
+  void ReadIntoLookupIndex(std::uint32_t total);
 
   void OpenTable(const std::string& name, const std::shared_ptr<ConnectionState>& state);
   void CloseTable();

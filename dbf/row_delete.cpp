@@ -1,5 +1,6 @@
 // Marking a saved row deleted, under the table's and the row's locks.
 #include "dbf/messages.h"
+#include "dbf/lock_schemes.h"
 #include "dbf/recordset_impl.h"
 
 namespace dbf {
@@ -23,10 +24,10 @@ Recordset::DeleteOutcome Recordset::Impl::Delete(
   const std::string& t = tableName;
   const std::string row = std::to_string(recordNumber) + "번째 행";
   if (!file.Writable()) FailTable(t, "의 " + row + "을 지울 수 없습니다: 파일이 읽기 전용입니다.");
-  if (recordNumber == 0 || recordNumber >= detail::kHeaderLockOffset) FailTable(t, "에 " + row + "이 없습니다.");
-  detail::ByteLock headerLock, rowLock;
-  if (!headerLock.Acquire(file, detail::kHeaderLockOffset) ||
-      !rowLock.Acquire(file, detail::RecordLockOffset(recordNumber)))
+  if (recordNumber == 0 || recordNumber >= detail::kMaxTableSize) FailTable(t, "에 " + row + "이 없습니다.");
+  detail::ByteLocks headerLocks, rowLocks;
+  if (!headerLocks.Acquire(file, detail::HeaderLockBytes()) ||
+      !rowLocks.Acquire(file, detail::RecordLockBytes(recordNumber, layout.headerLength, layout.recordLength)))
     FailTable(t, "을(를) 다른 프로그램이 잠그고 있어 " + row + "을 지우지 못했습니다. 잠시 후 다시 시도하십시오.");
   const std::uint32_t count = ReadRecordCount();
   std::vector<std::uint8_t> before;

@@ -11,8 +11,9 @@
 //      write can stop part way when killed; a one-byte write cannot).
 //  (4) The count is written after the record: a reader that trusts the count
 //      never sees a half record.
-//  (5) A tail past the count (what a killed save leaves: at most one record
-//      and an end mark) is overwritten by the next save and cut back.
+//  (5) A tail past the count that a killed save leaves (at most one record
+//      and an end mark) is overwritten by the next save and cut back. A
+//      longer tail holds whole records of another writer: the save is refused.
 //  (6) A failed write is undone: the table is as it was, with its end mark.
 //  (7) The connection's row observer (the run journal) hears of the record
 //      before any byte of it is written; if it fails, the record is not
@@ -21,6 +22,7 @@
 #include <cstring>
 
 #include "dbf/conversions.h"
+#include "dbf/lock_schemes.h"
 #include "dbf/messages.h"
 #include "dbf/recordset_impl.h"
 
@@ -84,12 +86,16 @@ void Recordset::Impl::Store(int columnIndex, const Value& value) {
 
 namespace {
 
-// Header bytes 1-3: the writer's year style is kept (year % 100 as FoxPro
-// writes it, or year - 1900 as dBASE writers do).
-void PutUpdateDate(std::uint8_t* bytes, std::uint8_t oldYear) {
-  std::time_t now = std::time(nullptr);
+std::tm LocalNow() {
+  const std::time_t now = std::time(nullptr);
   std::tm local {};
   localtime_r(&now, &local);
+  return local;
+}
+
+// Header bytes 1-3: the writer's year style is kept (year % 100 as FoxPro
+// writes it, or year - 1900 as dBASE writers do).
+void PutUpdateDate(std::uint8_t* bytes, std::uint8_t oldYear, const std::tm& local) {
   const int year = local.tm_year + 1900;
   bytes[0] = static_cast<std::uint8_t>(oldYear >= 100 ? year - 1900 : year % 100);
   bytes[1] = static_cast<std::uint8_t>(local.tm_mon + 1);
@@ -113,8 +119,13 @@ void Recordset::Impl::Save() {
     return;
   }
 
-  detail::ByteLock lock;
-  if (!lock.Acquire(file, detail::kHeaderLockOffset))
+  // The date is read before the first write: the time zone files it may load
+  // must not widen the moment between the record and its count.
+  const std::tm now = LocalNow();
+  // The header byte of every locking scheme, so that FoxPro-family and
+  // Clipper-family programs appending meanwhile all wait for this save.
+  detail::ByteLocks lock;
+  if (!lock.Acquire(file, detail::HeaderLockBytes()))
     FailTable(t, "을(를) 다른 프로그램이 잠그고 있어 행을 저장하지 못했습니다. 잠시 후 다시 시도하십시오.");
 
   // The header is re-read under the lock: another program may have appended.
@@ -130,9 +141,18 @@ void Recordset::Impl::Save() {
   if (size < 0 || dataEnd > static_cast<std::uint64_t>(size))
     FailTable(t, "의 레코드 수(" + std::to_string(recordCount) +
          ")가 파일 크기와 맞지 않습니다. 테이블이 손상되었습니다.");
+  // Rule (5): other programs count records from the file size; whole records
+  // past the count are theirs, never ours to overwrite.
+  if (static_cast<std::uint64_t>(size) - dataEnd > layout.recordLength + 1u)
+    FailTable(t, "의 레코드 수(" + std::to_string(recordCount) + ")보다 파일에 있는 레코드(" +
+                     std::to_string((size - layout.headerLength) / layout.recordLength) +
+                     "개)가 많아 행을 추가하지 않았습니다. 응용 프로그램에서 테이블을 복구하십시오.");
   const std::uint64_t newEnd = dataEnd + layout.recordLength;
-  if (recordCount == 0xFFFFFFFFu || newEnd + 1 >= detail::kHeaderLockOffset)
+  if (recordCount == 0xFFFFFFFFu || newEnd + 1 >= detail::kMaxTableSize)
     FailTable(t, "이(가) 최대 크기(2GB)에 이르러 행을 더 추가할 수 없습니다.");
+  std::uint8_t update[7];  // header bytes 1-7: date and count
+  PutUpdateDate(update, header[1], now);
+  detail::WriteLE32(update + 3, recordCount + 1);
 
   // The structural index's share: checked (and a candidate key refused)
   // before anything is written, keys after the record and its count.
@@ -179,9 +199,6 @@ void Recordset::Impl::Save() {
     undo();
     FailTable(t, "에 행을 저장하지 못했습니다: " + detail::SystemErrorText(error) + ".");
   }
-  std::uint8_t update[7];
-  PutUpdateDate(update, header[1]);
-  detail::WriteLE32(update + 3, recordCount + 1);
   if (int headerError = file.WriteAt(1, update, sizeof update)) {
     undo();
     FailTable(t, "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(headerError) + ".");

@@ -179,8 +179,11 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
     offset += length;
     t.columns.push_back(std::move(c));
   }
-  if (offset > long(t.recordLength))
-    Corrupt(table, "열 길이의 합이 레코드 길이(" + std::to_string(t.recordLength) + ")보다 깁니다");
+  // Other readers place the fields by the descriptors and the records by the
+  // record length: both must agree, or they read another table than we write.
+  if (offset != long(t.recordLength))
+    Corrupt(table, "레코드 길이(" + std::to_string(t.recordLength) + ")가 삭제 표시 1바이트와 열 길이의 합(" +
+                       std::to_string(offset) + ")과 다릅니다");
   if (nextBit > t.nullFlagsLength * 8)
     Corrupt(table, "널 표시 열(_NullFlags)이 없거나 짧습니다");
   if (t.NeedsMemoFile()) {

@@ -8,10 +8,8 @@
 #include "common/journal_runs.h"
 #include "common/sha256.h"
 #include "dbf/dbf.h"
-#include "tests/dbf_test_support.h"
+#include "support/test_support.h"
 
-using dbftest::ReadBytes;
-using dbftest::TempDir;
 using ModMain::JournalEntry;
 
 namespace {
@@ -39,7 +37,7 @@ TEST(Journal, LinesRoundTripAndDamagedOnesAreSkippedWithAWarning) {
   auto bytes = ReadBytes(journal.Path());
   bytes[std::string(bytes.begin(), bytes.end()).find("completed")] ^= 1;  // line 3: a flipped bit
   bytes.resize(bytes.size() - 3);                                         // line 5: cut short
-  dbftest::WriteBytes(journal.Path(), bytes);
+  WriteBytes(journal.Path(), bytes);
   journal.Append(odd);  // line 6 follows the cut one, whole
   std::vector<JournalEntry> read;
   const auto warnings = journal.Read([&](const JournalEntry& e) { read.push_back(e); return e != later; });
@@ -112,7 +110,7 @@ TEST(Journal, UndoDeletesARowOnlyWhileItIsWhatTheRunSaved) {
   for (int row = 0; row < 2; ++row) rs.AddNew(), rs.Update();
   auto bytes = ReadBytes(dir.File("carno.dbf"));
   bytes[4] = 1;
-  dbftest::WriteBytes(dir.File("carno.dbf"), bytes);
+  WriteBytes(dir.File("carno.dbf"), bytes);
   using Outcome = dbf::Recordset::DeleteOutcome;
   const std::tuple<std::uint32_t, bool, Outcome> steps[] = {
       {3, true, Outcome::kBeyondCount}, {2, false, Outcome::kBeyondCount}, {1, false, Outcome::kDiffers},
@@ -123,7 +121,7 @@ TEST(Journal, UndoDeletesARowOnlyWhileItIsWhatTheRunSaved) {
   EXPECT_EQ(rs.DeleteRowIfSame(2, [](std::span<const std::uint8_t>) { return true; }), Outcome::kBeyondCount);
   bytes.resize(bytes.size() - 7);
   bytes.back() = 0x1A;
-  bytes[dbftest::Le32(bytes, 8) & 0xFFFF] = '*';
+  bytes[Le(bytes, 8) & 0xFFFF] = '*';
   EXPECT_EQ(ReadBytes(dir.File("carno.dbf")), bytes);
 }
 

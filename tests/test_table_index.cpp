@@ -14,8 +14,7 @@
 #include "dbf/cdx_index.h"
 #include "dbf/connection_state.h"
 #include "dbf/dates.h"
-#include "dbf_test_support.h"
-#include "support/child_process.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -80,7 +79,7 @@ for name, t in d['tables'].items():
 )PY";
 
 TEST(TableIndex, AppendsGiveTheOtherEnginesWalks) {
-  std::istringstream text(dbftest::RunPython(kFlatten, kFixtures));
+  std::istringstream text(RunPython(kFlatten, {kFixtures}));
   std::vector<std::string> lines;
   for (std::string line; std::getline(text, line);) lines.push_back(line);
   for (std::size_t at = 0; at < lines.size();) {
@@ -89,7 +88,7 @@ TEST(TableIndex, AppendsGiveTheOtherEnginesWalks) {
     std::uint32_t recno = 0;
     head >> name >> recno;
     SCOPED_TRACE(name);
-    dbftest::TempDir dir;
+    TempDir dir;
     for (const auto& file : fs::directory_iterator(kFixtures))
       if (file.path().stem().string().rfind(name, 0) == 0) fs::copy_file(file.path(), dir.File(file.path().filename()));
     std::map<std::string, std::string> walks;
@@ -127,7 +126,7 @@ TEST(TableIndex, AppendsGiveTheOtherEnginesWalks) {
 
 // A table of four tags written by this layer: UNIQUE, FOR on DELETED(),
 // a concatenation and a numeric key with a FOR.
-void MakeIndexedTable(const dbftest::TempDir& dir) {
+void MakeIndexedTable(const TempDir& dir) {
   dbf::CreateTable(dir.File("rnd.dbf"), 0x30, 0x79,
                    {{"CODE", 'C', 8}, {"NAME", 'C', 30}, {"SDATE", 'D', 8}, {"AMT", 'N', 10, 2}});
   dbf::CreateStructuralIndex(dir.File("rnd.dbf"), {{.name = "CODE", .key = "CODE", .filter = "", .unique = true},
@@ -137,7 +136,7 @@ void MakeIndexedTable(const dbftest::TempDir& dir) {
 }
 
 std::uint32_t Count(const std::string& dir, const std::string& table) {
-  return dbftest::Le32(dbftest::ReadBytes(dir + "/" + table + ".dbf"), 4);
+  return Le(ReadBytes(dir + "/" + table + ".dbf"), 4);
 }
 
 // Appends random rows (keys crowding, repeating, Korean and ASCII); with
@@ -162,7 +161,7 @@ void AppendRandom(const std::string& dir, const std::string& table, int rows, un
 }
 
 TEST(TableIndex, RandomAppendsAndDeletesKeepEveryTagValidAndComplete) {
-  dbftest::TempDir dir;
+  TempDir dir;
   MakeIndexedTable(dir);
   AppendRandom(dir.Path(), "rnd", 3000, 1, true);
   ExpectComplete(dir.Path(), "rnd");
@@ -175,8 +174,8 @@ TEST(TableIndex, RandomAppendsAndDeletesKeepEveryTagValidAndComplete) {
     for (std::uint32_t r = 1; r <= 3000; ++r) rs.DeleteRow(r);
   }
   ExpectComplete(dir.Path(), "rnd");
-  const auto cdx = dbftest::ReadBytes(dir.File("rnd.cdx"));
-  ASSERT_NE(dbftest::Le32(cdx, 4), 0u) << "the emptied pages are on the free list";
+  const auto cdx = ReadBytes(dir.File("rnd.cdx"));
+  ASSERT_NE(Le(cdx, 4), 0u) << "the emptied pages are on the free list";
   AppendRandom(dir.Path(), "rnd", 400, 2);
   ExpectComplete(dir.Path(), "rnd");
   EXPECT_EQ(fs::file_size(dir.File("rnd.cdx")), cdx.size()) << "new nodes come from the free list";
@@ -188,7 +187,7 @@ TEST(TableIndex, RandomAppendsAndDeletesKeepEveryTagValidAndComplete) {
 }
 
 TEST(TableIndex, AKilledWriterLeavesTagsTheNextAppendRepairs) {
-  dbftest::TempDir dir;
+  TempDir dir;
   MakeIndexedTable(dir);
   AppendRandom(dir.Path(), "rnd", 300, 4);
   std::mt19937 rng(5);
@@ -218,17 +217,17 @@ TEST(TableIndex, AKilledWriterLeavesTagsTheNextAppendRepairs) {
   }
   std::printf("tags left mid-split by a kill: %d\n", unchecked);
   // What such a kill leaves (a leaf's link pointing nowhere) is rebuilt.
-  auto cdx = dbftest::ReadBytes(dir.File("rnd.cdx"));
+  auto cdx = ReadBytes(dir.File("rnd.cdx"));
   std::size_t leaf = 1024;
   while (cdx[leaf] != 2) leaf += 512;
   cdx[leaf + 9] ^= 0x55;
-  dbftest::WriteBytes(dir.File("rnd.cdx"), cdx);
+  WriteBytes(dir.File("rnd.cdx"), cdx);
   AppendRandom(dir.Path(), "rnd", 1, 99);
   ExpectComplete(dir.Path(), "rnd");
 }
 
 TEST(TableIndex, TwoWritersAtOnceLoseNoKey) {
-  dbftest::TempDir dir;
+  TempDir dir;
   MakeIndexedTable(dir);
   Child a = StartChild([&](int) { return AppendRandom(dir.Path(), "rnd", 500, 6), 0; });
   Child b = StartChild([&](int) { return AppendRandom(dir.Path(), "rnd", 500, 7), 0; });
@@ -240,16 +239,16 @@ TEST(TableIndex, TwoWritersAtOnceLoseNoKey) {
 
 
 TEST(TableIndex, CandidateDuplicatesAreRefusedAndWhatIsNotKeptIsListed) {
-  dbftest::TempDir dir;
+  TempDir dir;
   dbf::CreateTable(dir.File("cand.dbf"), 0x30, 0x79, {{"CODE", 'C', 6}, {"QTY", 'N', 5}});
   dbf::CreateStructuralIndex(dir.File("cand.dbf"), {{.name = "CODE", .key = "CODE", .filter = "", .candidate = true},
                                                     {.name = "Q", .key = "STR(QTY,2)", .filter = ""}});
-  dbftest::WriteBytes(dir.File("CAND.NTX"), {});
+  WriteBytes(dir.File("CAND.NTX"), {});
   for (const char* ext : {".dbf", ".fpt", ".cdx"}) fs::copy_file(kFixtures + "/fox2_idx" + ext, dir.File(std::string("f2") + ext));
-  auto cdx = dbftest::ReadBytes(dir.File("f2.cdx"));
+  auto cdx = ReadBytes(dir.File("f2.cdx"));
   const std::size_t uname = std::string(cdx.begin(), cdx.end()).find("UPPER(NAME)") - 512;
   std::copy_n("GENERAL", 7, cdx.begin() + uname + 494);
-  dbftest::WriteBytes(dir.File("f2.cdx"), cdx);
+  WriteBytes(dir.File("f2.cdx"), cdx);
   dbf::Connection connection;
   connection.Open(dir.Path());
   dbf::Recordset rs, f2;
@@ -286,7 +285,7 @@ TEST(TableIndex, CandidateDuplicatesAreRefusedAndWhatIsNotKeptIsListed) {
 }
 
 TEST(TableIndex, ExpressionsFormatTheirResultsExactly) {
-  dbftest::TempDir dir;
+  TempDir dir;
   dbf::CreateTable(dir.File("ex.dbf"), 0x30, 0x79,
                    {{"CODE", 'C', 6}, {"NAME", 'C', 8}, {"KNAME", 'C', 6}, {"AMT", 'N', 12, 2}, {"QTY", 'N', 5},
                     {"CNT", 'I', 4}, {"SDATE", 'D', 8}, {"EDATE", 'D', 8}, {"STAMP", 'T', 8}, {"FLAG", 'L', 1}});
