@@ -54,6 +54,7 @@ class CdxFile {
   bool Writable() const { return file_.Writable(); }
   const std::string& Path() const { return path_; }
   const FileHandle& Handle() const { return file_; }
+  FileHandle& Handle() { return file_; }
 
   // Called under the lock before the tags are read or changed; new pages go
   // after the end seen now.

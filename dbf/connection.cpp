@@ -16,6 +16,13 @@ using detail::Fail;
 using detail::FailMemo;
 using detail::FailTable;
 
+std::shared_ptr<detail::WriteOverlay> ConnectionState::OverlayFor(const std::string& path, long long diskSize) {
+  if (!checkOnly) return nullptr;
+  auto& overlay = overlays[path];
+  if (!overlay) overlay = std::make_shared<detail::WriteOverlay>(diskSize < 0 ? 0 : diskSize);
+  return overlay;
+}
+
 std::string ConnectionState::Resolve(const std::string& name, const std::string& extension) {
   const std::string found = index.Find(directory, name + "." + extension, name);
   return found.empty() ? "" : directory + "/" + found;

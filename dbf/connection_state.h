@@ -3,12 +3,14 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "dbf/dbf.h"
 #include "dbf/table_names.h"
+#include "dbf/write_overlay.h"
 
 namespace dbf {
 
@@ -27,6 +29,11 @@ struct ConnectionState {
   void NoteStale(const StaleIndex& stale);
   bool checkOnly = false;                    // saves are checked and counted, never written
   std::map<std::string, int> checkedRows;    // table name -> rows a check saved
+  // The writes of a check, by path, shared by every handle of the file.
+  std::map<std::string, std::shared_ptr<detail::WriteOverlay>> overlays;
+  // The overlay a handle of `path` (of `diskSize` bytes) keeps its writes in;
+  // null unless the connection only checks.
+  std::shared_ptr<detail::WriteOverlay> OverlayFor(const std::string& path, long long diskSize);
   RowObserver rowObserver;                   // told of each row before it is written
 
   // The path of <name>.<extension> in the table directory (case-insensitive),

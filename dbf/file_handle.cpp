@@ -1,5 +1,7 @@
 #include "dbf/file_handle.h"
 
+#include "dbf/write_overlay.h"
+
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/file.h>
@@ -18,13 +20,14 @@ namespace dbf::detail {
 FileHandle::~FileHandle() { Close(); }
 
 FileHandle::FileHandle(FileHandle&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), writable_(other.writable_) {}
+    : fd_(std::exchange(other.fd_, -1)), writable_(other.writable_), overlay_(std::move(other.overlay_)) {}
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = std::exchange(other.fd_, -1);
     writable_ = other.writable_;
+    overlay_ = std::move(other.overlay_);
   }
   return *this;
 }
@@ -48,9 +51,11 @@ void FileHandle::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   writable_ = false;
+  overlay_.reset();
 }
 
 long FileHandle::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+  if (overlay_) return overlay_->Read(fd_, offset, buffer, size);
   std::size_t done = 0;
   while (done < size) {
     ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done, offset + done);
@@ -66,6 +71,11 @@ long FileHandle::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) co
 
 int FileHandle::WriteAt(std::uint64_t offset, const void* data, std::size_t size,
                         std::size_t* written) const {
+  if (overlay_) {
+    overlay_->Write(fd_, offset, data, size);
+    if (written) *written = size;
+    return 0;
+  }
   std::size_t done = 0;
   int error = 0;
   while (done < size) {
@@ -86,12 +96,14 @@ int FileHandle::WriteAt(std::uint64_t offset, const void* data, std::size_t size
 }
 
 long long FileHandle::Size() const {
+  if (overlay_) return static_cast<long long>(overlay_->Size());
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return -1;
   return st.st_size;
 }
 
 int FileHandle::Truncate(std::uint64_t size) const {
+  if (overlay_) return overlay_->Truncate(size), 0;
   return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 

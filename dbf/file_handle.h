@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace dbf::detail {
+
+class WriteOverlay;
 
 class FileHandle {
  public:
@@ -41,10 +44,14 @@ class FileHandle {
   // exclusively (holds LOCK_EX). On NFS and SMB mounts, and file systems
   // without flock, nothing is marked and the answer is true.
   bool MarkSharedUse() const;
+  // From now on writes go to `overlay` instead of the file (a check), and
+  // reads and the size see them. Null: the file itself.
+  void KeepWritesIn(std::shared_ptr<WriteOverlay> overlay) { overlay_ = std::move(overlay); }
 
  private:
   int fd_ = -1;
   bool writable_ = false;
+  std::shared_ptr<WriteOverlay> overlay_;
 };
 
 // Open-file-description write locks on single bytes, all of them or none.

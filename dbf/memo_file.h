@@ -17,6 +17,7 @@ class MemoFile {
   void Open(const std::string& path, MemoKind kind, const std::string& table);
   void Close() { file_.Close(); }
   bool IsOpen() const { return file_.IsOpen(); }
+  FileHandle& Handle() { return file_; }
   const std::string& Path() const { return path_; }
 
   // Appends one memo after the last used block and returns its block number.

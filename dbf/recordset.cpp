@@ -145,6 +145,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   detail::FileHandle handle;
   if (int error = handle.Open(found))
     FailTable(name, "(" + found + ")을(를) 열 수 없습니다: " + detail::SystemErrorText(error) + ".");
+  handle.KeepWritesIn(state->OverlayFor(found, handle.Size()));
   if (!handle.MarkSharedUse())
     FailTable(name, "을(를) 다른 프로그램이 단독 사용으로 열어 두어 열 수 없습니다. 그 프로그램에서 테이블을 닫은 뒤 다시 "
                     "시도하십시오.");
@@ -172,6 +173,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
       FailMemo(name, stem, "." + extension + "이(가) 폴더 " + state->directory +
            "에 없습니다.");
     memoFile.Open(memoPath, parsed.memoKind, name);
+    memoFile.Handle().KeepWritesIn(state->OverlayFor(memoPath, memoFile.Handle().Size()));
   }
   connection = state;
   tableName = name;

@@ -111,13 +111,6 @@ void Recordset::Impl::Save() {
   for (const detail::Column& c : layout.columns)
     if (c.autoIncrement)
       FailTable(t, "의 열 " + detail::MessageText(c.name) + "은(는) 자동 증가 열이어서 이 프로그램으로는 행을 추가할 수 없습니다.");
-  if (connection->checkOnly) {
-    // Checked like a real save, counted, and not written.
-    ++connection->checkedRows[tableName];
-    adding = false;
-    pendingMemos.clear();
-    return;
-  }
 
   // The date is read before the first write: the time zone files it may load
   // must not widen the moment between the record and its count.
@@ -207,13 +200,14 @@ void Recordset::Impl::Save() {
   if (static_cast<std::uint64_t>(size) > newEnd + 1) file.Truncate(newEnd + 1);
   indexWrite.Appended(recordCount + 1, row.data());
 
-  ListWrittenFiles();
+  if (connection->checkOnly) ++connection->checkedRows[tableName];  // its writes stayed in memory
+  else ListWrittenFiles();
   adding = false;
   pendingMemos.clear();
 }
 
 void Recordset::Impl::NotifyRowObserver(std::uint32_t recordNumber) {
-  if (connection->rowObserver)
+  if (connection->rowObserver && !connection->checkOnly)
     connection->rowObserver(tableName, recordNumber, std::span<const std::uint8_t>(row.data(), layout.recordLength));
 }
 

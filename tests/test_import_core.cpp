@@ -15,9 +15,8 @@
 #include "common/import_shell.h"
 #include "common/loader.h"
 #include "import/kinds.h"
-#include "support/dbfread_oracle.h"
 #include "support/recording_view.h"
-#include "support/scratch_dir.h"
+#include "support/test_support.h"
 
 using namespace ModMain;
 
@@ -120,7 +119,7 @@ TEST(FileNames, EachKindTakesItsOwnNamesOnly) {
 }
 
 TEST(Loader, LinesRecordCountLimitsAndFailures) {
-  ScratchDir dir;
+  TempDir dir;
   RecordingView view;
   ImportShell shell(view);
   const LoadLimits limits = LimitsForRecordLength(8);
@@ -166,10 +165,8 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
 TEST(SetBlankDefaults, EachColumnTypeGetsItsBlank) {
   // CNO C, CNAME C null, QTY N, FLT F, F_DATE D, F_TIME T, F_LOG L, F_MEMO M,
   // F_INT I, F_DBL B, F_CUR Y, F_NNUM N null: the other engine's every-type table.
-  ScratchDir dir;
-  for (const char* extension : {".dbf", ".fpt"})
-    std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/vfp_types" + extension,
-                               dir.File(std::string("vfp_types") + extension));
+  TempDir dir;
+  dir.CopyFixture("vfp_types");
   std::vector<std::string> messages;
   auto append = [&](bool defaults) {
     dbf::Connection connection;
@@ -182,9 +179,9 @@ TEST(SetBlankDefaults, EachColumnTypeGetsItsBlank) {
   };
   append(false);  // the format's blank record, to show the defaults differ from it
   append(true);
-  const auto rows = ReadWithDbfread(dir.File("vfp_types.dbf"));
+  const auto rows = ReadRows(dir.File("vfp_types.dbf"));
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(OracleRow(rows[3].begin(), rows[3].begin() + 12), (OracleRow{"", "", "0.0", "0.0", "1899-12-30", "1899-12-30 00:00:00", "None", " ", "0", "0.0",
+  EXPECT_EQ(Row(rows[3].begin(), rows[3].begin() + 12), (Row{"", "", "0.0", "0.0", "1899-12-30", "1899-12-30T00:00:00", "None", " ", "0", "0.0",
                                  rows[2][10], "0"}));
   EXPECT_NE(rows[2][2], "0.0");
   EXPECT_NE(rows[2][4], "1899-12-30");

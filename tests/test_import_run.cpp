@@ -9,9 +9,8 @@
 #include "common/errors.h"
 #include "common/import_run.h"
 #include "common/tables.h"
-#include "support/dbfread_oracle.h"
 #include "support/recording_view.h"
-#include "support/scratch_dir.h"
+#include "support/test_support.h"
 
 using namespace ModMain;
 
@@ -51,9 +50,9 @@ class ImportRunTest : public ::testing::Test {
                      {{"code", 'C', 6, 0, false}, {"price", 'N', 10, 0, false}, {"sdate", 'D', 8, 0, false}});
   }
 
-  std::vector<OracleRow> Rows(const std::string& table) {
+  std::vector<Row> Rows(const std::string& table) {
     CloseTargetDatabase(shell_);  // flushes and lets another reader in
-    auto rows = ReadWithDbfread(dir_.File(table + ".dbf"));
+    auto rows = ReadRows(dir_.File(table + ".dbf"));
     OpenTargetDatabase(shell_, dir_.Path());
     return rows;
   }
@@ -73,7 +72,7 @@ class ImportRunTest : public ::testing::Test {
     return shape;
   }
 
-  ScratchDir dir_;
+  TempDir dir_;
   RecordingView view_;
   ImportShell shell_{view_};
 };
@@ -96,8 +95,8 @@ TEST_F(ImportRunTest, AllButTheTrailerWithListRowsAndProgress) {
   EXPECT_EQ(shell_.SharedRecordset, nullptr);
   const auto rows = Rows("carno");
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0], (OracleRow{"001", "1200", "1899-12-30"}));  // the date keeps its blank default
-  EXPECT_EQ(rows[2][0], "\xB0\xA1");
+  EXPECT_EQ(rows[0], (Row{"001", "1200", "1899-12-30"}));  // the date keeps its blank default
+  EXPECT_EQ(rows[2][0], "가");
   // Every line when asked (the site file has no trailer); one line alone is a trailer.
   shell_.RecordLines = {"003    3", "004    4"};
   RunImport(shell_, Vehicles(true), WriteRow);
@@ -177,9 +176,7 @@ TEST_F(ImportRunTest, DatedTablesSwitchWithTheDateAndAMissingMonthEndsTheRun) {
 }
 
 TEST_F(ImportRunTest, AnIndexNotKeptCurrentIsNamedOnceAtTheEndOfItsRun) {
-  for (const char* extension : {".dbf", ".fpt", ".cdx"})
-    std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/fox2_cdx" + extension,
-                               dir_.File(std::string("fox2_cdx") + extension));
+  dir_.CopyFixture("fox2_cdx");
   // Its .cdx is kept current; a Clipper index beside it is not.
   std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/fox2_cdx.cdx", dir_.File("FOX2_CDX.NTX"));
   shell_.RecordLines = {"100777", "100778", "end"};

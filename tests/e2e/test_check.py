@@ -107,3 +107,15 @@ def test_sigterm_stops_after_the_current_record_and_says_where_to_go_on(tmp_path
     saved = len(read_rows(tmp_path / 'db', 'carno'))
     assert process.returncode == 1 and 0 < saved < 32765
     assert f'레코드 {saved}개를 가져왔습니다. 이어서 가져오려면 파일의 {saved + 1}번째 줄부터' in err.decode()
+
+
+def test_a_check_carries_the_rows_of_earlier_steps_and_writes_nothing(tmp_path):
+    db, files = tmp_path / 'db', tmp_path / 'files'
+    prepare(db, 8, customers=False)
+    make_table(db, 'vdrs110')
+    before = snapshot(db)
+    customers = write_export(files / KINDS[6].file, [rec(6, name='한빛산업(주)')])
+    sales = write_export(files / KINDS[8].file, [rec(8)])  # finds the customer of the step before
+    code, out, err = run_cli(db, '--check', (6, customers), (8, sales))
+    assert (code, err, snapshot(db)) == (0, '', before)
+    assert [line.split('\t')[1:] for line in out.splitlines()] == [['vdrs110', '1'], ['k31_0403', '1']]
