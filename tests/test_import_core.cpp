@@ -136,7 +136,7 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
     LoadExportFile(shell, write("f.txt", bytes), limits);
     EXPECT_EQ(shell.RecordLines, lines);
     EXPECT_EQ(view.countPanel, "전체레코드수 : " + std::to_string(lines.size()));
-    EXPECT_EQ(view.progressValue, static_cast<int>(lines.size()));
+    EXPECT_EQ(view.progressValues.back(), static_cast<int>(lines.size()));
   }
   std::string max;
   for (int i = 0; i < kMaxRecordLines; ++i) max += std::to_string(i) + "\n";

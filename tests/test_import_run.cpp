@@ -1,6 +1,6 @@
-// The one import-run shape (list rows, progress, the trailer rule, the
-// missing-table and error paths, stopping, the dated-table switch) and the
-// record layouts' rules, on tables read back by an independent reader.
+// The record layouts' rules, and the one import-run shape (list rows,
+// progress, the trailer rule, the error path) on tables read back by an
+// independent reader. What a kind makes of them is tested end to end.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -128,69 +128,4 @@ TEST_F(ImportRunTest, EndingsAFailureAtRecordKKeepsKRowsAndNamesLineK) {
   RunImport(shell_, noCheck, WriteRow);
   EXPECT_EQ(view_.messages.back().rfind("테이블 vdrs110", 0), 0u) << view_.messages.back();
   EXPECT_EQ(Rows("carno").size(), 3u);
-}
-
-TEST_F(ImportRunTest, MissingFixedTableLeavesTheDisplayAndNoConnectionNamesTheDirectory) {
-  view_.rows[1] = {"성공", "earlier run"};
-  shell_.RecordLines = {"001    1", "end"};
-  RunImport(shell_, Vehicles(), WriteRow);
-  EXPECT_EQ(view_.messages, std::vector<std::string>{"차량 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오."});
-  EXPECT_TRUE(view_.captions.empty());
-  EXPECT_EQ(view_.rows.size(), 1u);
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("carno.dbf")));
-
-  RecordingView view;
-  ImportShell shell(view);
-  OpenTargetDatabase(shell, dir_.File("no_such_dir"));
-  shell.RecordLines = {"001    1", "end"};
-  RunImport(shell, Vehicles(), WriteRow);
-  ASSERT_EQ(view.messages.size(), 2u);  // the failed open, then the run
-  EXPECT_EQ(view.messages[1], "테이블 폴더 '" + dir_.File("no_such_dir") +
-                                  "'에 연결되어 있지 않습니다. 폴더를 확인하고 프로그램을 다시 시작하십시오.");
-  EXPECT_EQ(shell.lastOutcome, RunOutcome::kEndedEarly);
-}
-
-TEST_F(ImportRunTest, AStopEndsQuietlyAfterTheCurrentRecord) {
-  MakeTable("carno");
-  for (int stopAfter : {2, 0}) {  // 0: the window was closed while the file was loading
-    shell_.RecordLines = {"001    1", "002    2", "003    3", "end"};
-    view_.stopAfterRows = stopAfter;
-    RunImport(shell_, Vehicles(), WriteRow);
-    EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
-    EXPECT_TRUE(view_.messages.empty());
-  }
-  EXPECT_EQ(Rows("carno").size(), 2u);
-}
-
-TEST_F(ImportRunTest, DatedTablesSwitchWithTheDateAndAMissingMonthEndsTheRun) {
-  MakeTable("k31_0403");
-  shell_.RecordLines = {"0403 2004/03/31", "0403 2004/03/31", "0404 2004/04/01", "end"};
-  DatedTableSwitch tables("k31_", TableNameRule::kMonthly, true);
-  RunImport(shell_, RunShape{}, [&](RecordContext& context) {
-    tables.SwitchTo(context, CutField(context.record, 6, 10));
-    WriteRow(context);
-  });
-  EXPECT_EQ(view_.messages, std::vector<std::string>{"k31_0404.dbf 테이블이 없습니다.\r\n테이블을 확인하고 다시 시도하십시오."});
-  EXPECT_EQ(Rows("k31_0403").size(), 2u);
-  EXPECT_EQ(DatedTableName("so", TableNameRule::kDaily, "24/01/15"), "so240115");
-}
-
-TEST_F(ImportRunTest, AnIndexNotKeptCurrentIsNamedOnceAtTheEndOfItsRun) {
-  dir_.CopyFixture("fox2_cdx");
-  // Its .cdx is kept current; a Clipper index beside it is not.
-  std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/fox2_cdx.cdx", dir_.File("FOX2_CDX.NTX"));
-  shell_.RecordLines = {"100777", "100778", "end"};
-  RunShape shape;
-  shape.fixedTable = "fox2_cdx";
-  RunImport(shell_, shape, [](RecordContext& context) {
-    static constexpr ColumnRule kCode[] = {Text("D11_CODE", {1, 6})};
-    RowValues row(context.record, kCode);
-    context.WriteRow(row);
-  });
-  ASSERT_EQ(view_.messages.size(), 1u);
-  EXPECT_NE(view_.messages[0].find("fox2_cdx의 FOX2_CDX.NTX"), std::string::npos) << view_.messages[0];
-  EXPECT_EQ(view_.messages[0].find(".cdx"), std::string::npos) << view_.messages[0];
-  shell_.RecordLines = {"x"};
-  RunImport(shell_, shape, [](RecordContext&) {});
-  EXPECT_EQ(view_.messages.size(), 1u);
 }
