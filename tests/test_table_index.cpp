@@ -343,3 +343,33 @@ TEST(TableIndex, ExpressionsFormatTheirResultsExactly) {
 }
 
 }  // namespace
+
+// Every sample file imported into sample tables that carry structural
+// indexes: every tag of every table is complete afterwards.
+TEST(TableIndex, TheSampleImportsKeepEveryTagComplete) {
+  TempDir dir;
+  ASSERT_EQ(std::system(("'" BIN_DIR "/dbfimport-cli' --make-sample-db " + dir.File("db") + " >/dev/null").c_str()), 0);
+  std::vector<std::string> tables;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.File("db"))) {
+    if (entry.path().extension() != ".dbf" && entry.path().extension() != ".DBF") continue;
+    dbf::Connection connection;
+    connection.Open(dir.File("db"));
+    dbf::Recordset rs;
+    rs.Open(entry.path().stem().string(), connection);
+    // A tag on the first column and one on the first text and date columns.
+    std::string first = rs.ColumnName(0), text, date;
+    for (int i = 0; i < rs.ColumnCount(); ++i) {
+      if (rs.ColumnType(i) == 'C' && text.empty()) text = "UPPER(" + rs.ColumnName(i) + ")";
+      if (rs.ColumnType(i) == 'D' && date.empty()) date = "+DTOS(" + rs.ColumnName(i) + ")";
+    }
+    rs.Close();
+    dbf::CreateStructuralIndex(entry.path(), {{"FIRST", first, ""}, {"TEXTDATE", text + date, ""}});
+    tables.push_back(entry.path().stem());
+  }
+  const std::string steps = " 0:G거래처.txt 6:레미콘거래처.txt 7:레미콘현장.txt 1:G차량.txt 2:G판매.txt 3:G수금.txt "
+                            "4:GSS0403.txt 5:S0040315.txt 8:레미콘일일판매.txt 9:레미콘수금.txt 10:레미콘계산서.txt";
+  ASSERT_EQ(std::system(("cd '" SOURCE_DIR "/samples' && '" BIN_DIR "/dbfimport-cli' --db " + dir.File("db") +
+                         " --journal " + dir.Path() + steps + " >/dev/null").c_str()), 0);
+  ASSERT_EQ(tables.size(), 13u);
+  for (const std::string& table : tables) ExpectComplete(dir.File("db"), table);
+}
