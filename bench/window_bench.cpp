@@ -55,11 +55,12 @@ struct WindowRun {
   int messages = 0;
 };
 
-WindowRun RunThroughWindow(const QString& db, const QString& files) {
+WindowRun RunThroughWindow(const QString& db, const QString& files, const QString& journal) {
   WindowRun result;
   window::Form1Settings settings;
   settings.tableDirectory = db;
   settings.startDirectory = files;
+  settings.journalDirectory = journal;
   settings.messageBox = [&result](const QString& text) {
     ++result.messages;
     std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
@@ -95,12 +96,12 @@ WindowRun RunThroughWindow(const QString& db, const QString& files) {
   return result;
 }
 
-double RunThroughCli(const QString& cli, const QString& db, const QString& file) {
+double RunThroughCli(const QString& cli, const QString& db, const QString& journal, const QString& file) {
   QProcess process;
   process.setStandardOutputFile(QProcess::nullDevice());
   QElapsedTimer total;
   total.start();
-  process.start(cli, {"--db", db, "1:" + file});
+  process.start(cli, {"--db", db, "--journal", journal, "1:" + file});
   if (!process.waitForFinished(600000) || process.exitCode() != 0) {
     qFatal("dbfimport-cli failed: %s", process.readAllStandardError().constData());
   }
@@ -133,12 +134,15 @@ int main(int argc, char* argv[]) {
   QDir().mkpath(files);
   const QString exportFile = files + "/G차량.txt";
   WriteVehicleFile(exportFile, lines);
+  // Both front ends keep their journal here, not in the user's state folder.
+  const QString journal = temp.filePath("journal");
+  QDir().mkpath(journal);
 
   std::vector<double> windowSeconds, gaps, cliSeconds;
   for (int r = 0; r < repeat; ++r) {
     const QString windowDb = temp.filePath(QString("window%1").arg(r));
     MakeVehicleTable(windowDb);
-    const WindowRun run = RunThroughWindow(windowDb, files);
+    const WindowRun run = RunThroughWindow(windowDb, files, journal);
     if (run.rows != lines - 1 || run.messages != 0) {
       std::fprintf(stderr, "window run listed %d rows, %d messages\n", run.rows, run.messages);
       return 1;
@@ -147,7 +151,7 @@ int main(int argc, char* argv[]) {
     gaps.push_back(run.longestGapMs);
     const QString cliDb = temp.filePath(QString("cli%1").arg(r));
     MakeVehicleTable(cliDb);
-    cliSeconds.push_back(RunThroughCli(cli, cliDb, exportFile));
+    cliSeconds.push_back(RunThroughCli(cli, cliDb, journal, exportFile));
     std::printf("run %d: window %.3f s (longest gap %.1f ms, ending at %.0f ms), command line %.3f s\n",
                 r + 1, run.seconds, run.longestGapMs, run.longestGapEndMs, cliSeconds.back());
   }

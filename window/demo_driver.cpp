@@ -1,6 +1,6 @@
 // Opens the window, runs one import as a clerk would and leaves the window
 // open for a screenshot (screenshot.sh). Writes READY_FILE when the run ended.
-//   dbfimport-window-demo --db DIR --dir DIR --file NAME --kind K --ready FILE
+//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE
 #include <QApplication>
 #include <QFile>
 #include <QRadioButton>
@@ -12,11 +12,12 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QString db, dir, file, ready;
+  QString db, journal, dir, file, ready;
   int kind = 0;
   const QStringList args = QCoreApplication::arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
     if (args[i] == "--db") db = args[i + 1];
+    else if (args[i] == "--journal") journal = args[i + 1];
     else if (args[i] == "--dir") dir = args[i + 1];
     else if (args[i] == "--file") file = args[i + 1];
     else if (args[i] == "--kind") kind = args[i + 1].toInt();
@@ -25,6 +26,7 @@ int main(int argc, char* argv[]) {
   window::Form1Settings settings;
   settings.tableDirectory = db;
   settings.startDirectory = dir;
+  settings.journalDirectory = journal;
   settings.messageBox = [](const QString& text) {
     std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
   };

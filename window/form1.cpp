@@ -30,6 +30,7 @@
 
 #include "common/messages.h"
 #include "import/checker.h"
+#include "window/journal_texts.h"
 
 namespace window {
 namespace {
@@ -241,6 +242,11 @@ QWidget* Form1::BuildProgressFrame() {
   buttons->addWidget(CommandStop);
   buttons->addSpacing(Command2->fontMetrics().averageCharWidth() * 2);
   buttons->addWidget(LabelKind, 1);
+  CommandUndo = new QPushButton(QStringLiteral("마지막 가져오기 취소"));
+  CommandUndo->setObjectName(QStringLiteral("CommandUndo"));
+  CommandUndo->setToolTip(QStringLiteral("이 테이블 폴더에 마지막으로 가져온 행을 지웁니다 (먼저 묻습니다)"));
+  CommandUndo->setEnabled(false);
+  buttons->addWidget(CommandUndo);
   layout->addLayout(buttons);
 
   auto* phase = new QHBoxLayout;
@@ -278,6 +284,7 @@ QWidget* Form1::BuildProgressFrame() {
   layout->addWidget(LabelSummary);
 
   connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+  connect(CommandUndo, &QPushButton::clicked, this, &Form1::CommandUndo_Click);
   connect(CommandStop, &QPushButton::clicked, this, [this] {
     view_->RequestStop();  // the run stops after the current record
     CommandStop->setEnabled(false);
@@ -308,11 +315,11 @@ void Form1::BuildStatusBar() {
 }
 
 // Tab follows the layout: drive, folder, file, tabs, options, run, stop,
-// the record list, the code-map list, exit.
+// undo, the record list, the code-map list, exit.
 void Form1::SetTabOrder() {
   std::vector<QWidget*> chain{Drive1, Dir1, File1, TabStrip1};
   chain.insert(chain.end(), Option1.begin(), Option1.end());
-  chain.insert(chain.end(), {Command2, CommandStop, ListView1, listHyun, Command1});
+  chain.insert(chain.end(), {Command2, CommandStop, CommandUndo, ListView1, listHyun, Command1});
   for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -334,6 +341,21 @@ void Form1::Form_Load() {
   shell_ = std::make_unique<ModMain::ImportShell>(*view_);
   // A failed open shows its message; the window opens anyway.
   ModMain::OpenTargetDatabase(*shell_, ToStd(QFile::encodeName(settings_.tableDirectory)));
+  OpenJournal();
+}
+
+void Form1::OpenJournal() {
+  try {
+    const bool given = settings_.journalDirectory.has_value();
+    journal_ = std::make_unique<ModMain::JournalFile>(
+        given ? ToStd(QFile::encodeName(*settings_.journalDirectory)) : ModMain::DefaultJournalDirectory(), !given);
+    shell_->journal = journal_.get();
+    undoable_ = LastRunToUndo(ModMain::ReadJournal(*journal_)).has_value();
+  } catch (const std::exception& error) {
+    // No place for a journal refuses every run; an unreadable one says so when it is used.
+    if (!journal_) journalError_ = QString::fromStdString(error.what());
+  }
+  CommandUndo->setEnabled(undoable_);
 }
 
 void Form1::Form_Unload() {
@@ -344,6 +366,11 @@ void Form1::Form_Unload() {
 void Form1::Command1_Click() { close(); }
 
 void Form1::closeEvent(QCloseEvent* event) {
+  if (undoing_) {  // an undo is never cut short: the window closes after it
+    closeAfterRun_ = true;
+    event->ignore();
+    return;
+  }
   // The run may end while the question is open: then the window just closes.
   if (running_ && !closeAfterRun_ && !settings_.question(kCloseQuestion)) {
     event->ignore();
@@ -389,17 +416,21 @@ void Form1::Dir1_Change(const QByteArray& path) {
 
 void Form1::Command2_Click() {
   if (running_) return;  // one run at a time: a second would share the run's state
+  if (!journal_) return settings_.messageBox(journalError_);  // every run is recorded, or none runs
   runKind_ = ImportKind;
   const std::string directory = ToStd(File1->Path());
   const std::string name = ToStd(File1->SelectedName());
   running_ = true;
   Command2->setEnabled(false);
   CommandStop->setEnabled(true);
+  CommandUndo->setEnabled(false);
   view_->ClearStop();
   workFailed_ = false;
   check_ = {};
   shell_->rowsSaved.clear();
   messagesBefore_ = shell_->messagesShown;
+  runIdBefore_ = shell_->lastRunId;
+  earlier_.reset();
   workedMs_ = 0;
   elapsedBefore_ = StatusPanels[1]->text();
   summaryBefore_ = LabelSummary->text();
@@ -407,8 +438,9 @@ void Form1::Command2_Click() {
   StartWork(
       [this, directory, name] {
         loaded_ = ModMain::LoadStep(*shell_, runKind_, directory, name);
-        if (loaded_ == ModMain::DispatchResult::kRan)
-          check_ = ModMain::StepChecker(*shell_).Check(runKind_, shell_->RecordLines);
+        if (loaded_ != ModMain::DispatchResult::kRan) return;
+        check_ = ModMain::StepChecker(*shell_).Check(runKind_, shell_->RecordLines);
+        if (check_.problems.empty()) FindEarlierImport();
       },
       &Form1::OnChecked);
 }
@@ -450,21 +482,21 @@ void Form1::OnChecked() {
     shell_->RecordLines.clear();
     return EndRun(RunEnd::kStopped);
   }
-  // The journal's question about a file imported before belongs here, before
-  // the first row is written.
+  // A file imported into these tables before: the clerk decides, "no" by default.
+  if (earlier_ && !settings_.question(QString::fromStdString(ModMain::AlreadyImportedQuestion(*earlier_)))) {
+    shell_->RecordLines.clear();
+    return EndRun(RunEnd::kStopped);
+  }
   StartWork([this] { ModMain::RunStep(*shell_, runKind_); }, &Form1::OnImported);
 }
 
 void Form1::OnImported() {
   if (!workFailed_ && shell_->lastOutcome == ModMain::RunOutcome::kCompleted) return EndRun(RunEnd::kCompleted);
-  // The journal's offer to undo the saved rows of a stopped or failed run belongs here.
   EndRun(view_->StopRequested() ? RunEnd::kStopped : RunEnd::kFailed);
 }
 
 void Form1::EndRun(std::optional<RunEnd> end) {
   runTicker_->stop();
-  running_ = false;
-  Command2->setEnabled(true);
   CommandStop->setEnabled(false);
   if (!end) {
     // Refused before anything happened: the clerk picks another file.
@@ -477,8 +509,80 @@ void Form1::EndRun(std::optional<RunEnd> end) {
     LabelSummary->setText(
         SummaryText(shell_->rowsSaved, shell_->messagesShown - messagesBefore_, RunMilliseconds()));
   }
+  if (!end || shell_->lastRunId == runIdBefore_) return FinishRun();  // not recorded: the last run is as it was
+  int saved = 0;
+  for (const auto& [table, rows] : shell_->rowsSaved) saved += rows;
+  undoable_ = saved > 0;
+  // The rows of a run that ended early: the clerk may take them back, "no" by default.
+  if (saved > 0 && *end != RunEnd::kCompleted && settings_.question(UndoOfferQuestion(*end, shell_->rowsSaved)))
+    return StartUndo(shell_->lastRunId);
+  FinishRun();
+}
+
+void Form1::FinishRun() {
+  running_ = undoing_ = false;
+  Command2->setEnabled(true);
+  CommandUndo->setEnabled(undoable_);
   emit RunFinished();
   if (closeAfterRun_) close();
+}
+
+// ---- the journal ---------------------------------------------------------------
+
+// On the worker, after a check that found no problem.
+void Form1::FindEarlierImport() {
+  if (!shell_->SharedConnection) return;  // the run ends at the missing table directory
+  const ModMain::JournalContents journal = ModMain::ReadJournal(*journal_);
+  if (!journal.warnings.empty()) shell_->ShowMessage(JournalWarningsText(journal.warnings).toStdString());
+  earlier_ = ModMain::FindEarlierRun(journal, ModMain::CanonicalDirectory(shell_->SharedConnection->Directory()),
+                                     runKind_, shell_->loadedFile.sha256);
+}
+
+// The run "마지막 가져오기 취소" undoes: the table directory's last, while it
+// has rows and was not undone.
+std::optional<ModMain::JournalRun> Form1::LastRunToUndo(const ModMain::JournalContents& journal) const {
+  const std::string directory = ModMain::CanonicalDirectory(ToStd(QFile::encodeName(settings_.tableDirectory)));
+  for (auto run = journal.runs.rbegin(); run != journal.runs.rend(); ++run) {
+    if (run->tableDirectory != directory) continue;
+    if (run->undone.empty() && run->Rows() > 0) return *run;
+    break;
+  }
+  return std::nullopt;
+}
+
+void Form1::CommandUndo_Click() {
+  if (running_ || !journal_) return;
+  std::optional<ModMain::JournalRun> last;
+  try {  // read again: another clerk sharing the journal may have run since
+    last = LastRunToUndo(ModMain::ReadJournal(*journal_));
+  } catch (const std::exception& error) {
+    return settings_.messageBox(QString::fromStdString(error.what()));
+  }
+  undoable_ = last.has_value();
+  CommandUndo->setEnabled(undoable_);
+  if (!last) return settings_.messageBox(QStringLiteral("되돌릴 가져오기가 없습니다."));
+  if (settings_.question(UndoLastQuestion(*last))) StartUndo(last->id);
+}
+
+void Form1::StartUndo(const std::string& runId) {
+  running_ = undoing_ = true;
+  Command2->setEnabled(false);
+  CommandUndo->setEnabled(false);
+  workFailed_ = false;
+  const std::string directory = ToStd(QFile::encodeName(settings_.tableDirectory));
+  StartWork([this, runId, directory] { undoResult_ = ModMain::UndoRun(*journal_, runId, directory); },
+            &Form1::OnUndone);
+}
+
+void Form1::OnUndone() {
+  if (!workFailed_) {  // a failed undo was shown; undoing again finishes it
+    undoable_ = false;
+    // The summary on screen is the undone run's: it says so.
+    if (undoResult_.run.id == shell_->lastRunId && shell_->lastRunId != runIdBefore_)
+      LabelSummary->setText(LabelSummary->text() + QStringLiteral(" · 되돌림: 행 %1개 지움").arg(undoResult_.deleted));
+    settings_.messageBox(UndoResultText(undoResult_));
+  }
+  FinishRun();
 }
 
 qint64 Form1::RunMilliseconds() const { return workedMs_ + (workClock_.isValid() ? workClock_.elapsed() : 0); }

@@ -4,8 +4,11 @@
 // code-map list, the exit button and the status bar.
 //
 // A run goes through the worker thread twice: the load and the check of the
-// whole file, then (after the window's questions) the import itself. The
-// window keeps painting and the list grows while it works.
+// whole file (and the journal's earlier runs of it), then (after the
+// window's questions) the import itself. The window keeps painting and the
+// list grows while it works. Every run is recorded in the run journal, as a
+// command-line run is; a run that ended early with rows saved offers to undo
+// them, and "마지막 가져오기 취소" undoes the table directory's last run.
 #pragma once
 
 #include <QByteArray>
@@ -20,6 +23,9 @@
 
 #include "common/file_check.h"
 #include "common/import_shell.h"
+#include "common/journal_file.h"
+#include "common/journal_runs.h"
+#include "common/run_undo.h"
 #include "import/dispatcher.h"
 #include "import/kinds.h"
 #include "window/browse_lists.h"
@@ -46,6 +52,9 @@ namespace window {
 struct Form1Settings {
   QString tableDirectory;           // the executable's directory unless --db says otherwise
   QString startDirectory;           // where the browsing lists start (the working directory)
+  // The run journal's folder (--journal), which must exist; none: the user's
+  // state folder, made when missing.
+  std::optional<QString> journalDirectory;
   MessageBoxFunction messageBox;    // empty: a modal box with OK
   QuestionFunction question;        // empty: a modal yes/no box, "no" the default
   ProblemListFunction problemList;  // empty: the modal problem list
@@ -77,6 +86,7 @@ class Form1 : public QMainWindow {
   QPushButton* Command2 = nullptr;
   QPushButton* CommandStop = nullptr;  // "중 지", enabled during a run
   QLabel* LabelKind = nullptr;         // the kind "실 행" runs: "골재 · 차량"
+  QPushButton* CommandUndo = nullptr;  // "마지막 가져오기 취소", enabled when that run has rows to undo
   QLabel* Label2 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   QTreeView* ListView1 = nullptr;
@@ -106,6 +116,7 @@ class Form1 : public QMainWindow {
   void Form_Unload();
   void Command1_Click();
   void Command2_Click();
+  void CommandUndo_Click();
   void Option1_Click(int index);
   void TabStrip1_Click(int tab);
   void Drive1_Change();
@@ -117,6 +128,14 @@ class Form1 : public QMainWindow {
   void OnChecked();
   void OnImported();
   void EndRun(std::optional<RunEnd> end);  // none: refused, nothing happened
+  void FinishRun();
+  // The journal: opened at start; the earlier import of the loaded file, and
+  // the last run of the table directory when it can be undone.
+  void OpenJournal();
+  void FindEarlierImport();
+  std::optional<ModMain::JournalRun> LastRunToUndo(const ModMain::JournalContents& journal) const;
+  void StartUndo(const std::string& runId);
+  void OnUndone();
   qint64 RunMilliseconds() const;
   void ShowElapsed();
   void WaitForRunToEnd();
@@ -144,6 +163,14 @@ class Form1 : public QMainWindow {
   qint64 workedMs_ = 0;       // the finished parts of the run on the worker
   QElapsedTimer workClock_;   // the part running now
   QString elapsedBefore_, summaryBefore_;  // shown again when the run is refused
+  std::string runIdBefore_;   // the journal's last run id before this run
+  std::optional<ModMain::JournalRun> earlier_;  // a completed import of the same file
+
+  std::unique_ptr<ModMain::JournalFile> journal_;
+  QString journalError_;      // why there is no journal: every run is refused with it
+  bool undoable_ = false;     // the table directory's last run has rows to undo
+  bool undoing_ = false;
+  ModMain::UndoResult undoResult_;
 };
 
 }  // namespace window

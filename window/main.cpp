@@ -1,5 +1,6 @@
 // dbfimport: the window. Tables are looked for in the program's own directory
-// unless --db DIR names another.
+// unless --db DIR names another; runs are recorded in the user's run journal
+// unless --journal DIR names the folder of another (a shared one).
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +12,7 @@
 namespace {
 
 void PrintUsage() {
-  std::fputs("사용법: dbfimport [--db 테이블폴더]\n", stderr);
+  std::fputs("사용법: dbfimport [--db 테이블폴더] [--journal 작업기록폴더]\n", stderr);
 }
 
 }  // namespace
@@ -30,6 +31,10 @@ int main(int argc, char* argv[]) {
       settings.tableDirectory = args[++i];
     } else if (args[i].startsWith(QStringLiteral("--db="))) {
       settings.tableDirectory = args[i].mid(5);
+    } else if (args[i] == QStringLiteral("--journal") && i + 1 < args.size()) {
+      settings.journalDirectory = QFileInfo(args[++i]).absoluteFilePath();
+    } else if (args[i].startsWith(QStringLiteral("--journal="))) {
+      settings.journalDirectory = QFileInfo(args[i].mid(10)).absoluteFilePath();
     } else if (args[i] == QStringLiteral("--help") || args[i] == QStringLiteral("-h")) {
       PrintUsage();
       return 0;

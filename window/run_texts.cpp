@@ -20,12 +20,16 @@ QString ElapsedText(qint64 milliseconds) {
   return QStringLiteral("%1초").arg(milliseconds / 1000.0, 0, 'f', 2);
 }
 
-QString SummaryText(const std::map<std::string, int>& rowsSaved, int messages, qint64 milliseconds) {
+QString RowsText(const std::map<std::string, int>& rowsSaved) {
   QStringList tables;
   for (const auto& [table, rows] : rowsSaved)
     if (rows > 0) tables.append(QStringLiteral("%1 %2행").arg(QString::fromStdString(table)).arg(rows));
+  return tables.isEmpty() ? QStringLiteral("없음") : tables.join(QStringLiteral(", "));
+}
+
+QString SummaryText(const std::map<std::string, int>& rowsSaved, int messages, qint64 milliseconds) {
   return QStringLiteral("저장한 행: %1 · 메시지 %2건 · 경과시간 %3")
-      .arg(tables.isEmpty() ? QStringLiteral("없음") : tables.join(QStringLiteral(", ")))
+      .arg(RowsText(rowsSaved))
       .arg(messages)
       .arg(ElapsedText(milliseconds));
 }

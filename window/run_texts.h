@@ -19,6 +19,8 @@ inline const QString kCloseQuestion = QStringLiteral("가져오기를 중지하�
 QString RunEndCaption(RunEnd end);
 // "1.25초", to 0.01 s; "0.01초 미만" below that.
 QString ElapsedText(qint64 milliseconds);
+// "carno 16행, vdrs160 3행": the rows saved by table; "없음" when none.
+QString RowsText(const std::map<std::string, int>& rowsSaved);
 // "저장한 행: carno 16행, vdrs160 3행 · 메시지 1건 · 경과시간 1.25초".
 QString SummaryText(const std::map<std::string, int>& rowsSaved, int messages, qint64 milliseconds);
 // Most records have another length than the kind's: the question whether to

@@ -12,7 +12,7 @@ bin=$build_dir/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-mkdir -p "$work/db" "$work/files"
+mkdir -p "$work/db" "$work/files" "$work/journal"
 /usr/bin/python3 "$source_dir/tests/e2e/harness.py" make "$work/db" carno
 /usr/bin/python3 - "$work/files/G차량.txt" <<'PY'
 import sys
@@ -29,7 +29,7 @@ open(sys.argv[1], 'wb').write(b'\r\n'.join(lines) + b'\r\n')
 PY
 
 xvfb-run -a -s "-screen 0 $((785 * scale))x$((520 * scale))x24" bash -c '
-  "$0" --db "$1" --dir "$2" --file "G차량.txt" --kind 1 --ready "$3/ready" &
+  "$0" --db "$1" --journal "$3/journal" --dir "$2" --file "G차량.txt" --kind 1 --ready "$3/ready" &
   demo=$!
   for i in $(seq 1 100); do [ -f "$3/ready" ] && break; sleep 0.1; done
   sleep 1

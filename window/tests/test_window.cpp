@@ -8,6 +8,7 @@
 #include "common/messages.h"
 #include "import/dispatcher.h"
 #include "window/form1.h"
+#include "window/journal_texts.h"
 
 using window::Form1;
 
@@ -50,7 +51,7 @@ QString Text(const QAbstractItemModel& list, int row, int column, int role = Qt:
 class WindowTest : public QObject {
   Q_OBJECT
   std::unique_ptr<QTemporaryDir> temp_;
-  QString db_, files_;
+  QString db_, files_, journal_;
   std::unique_ptr<Form1> form_;
   // The clerk: records every box, answers every question with `answer_`.
   QStringList messages_, questions_;
@@ -64,7 +65,7 @@ class WindowTest : public QObject {
   }
   void Open(const QString& start = {}) {
     window::Form1Settings s;
-    s.tableDirectory = db_, s.startDirectory = start.isEmpty() ? files_ : start;
+    s.tableDirectory = db_, s.startDirectory = start.isEmpty() ? files_ : start, s.journalDirectory = journal_;
     s.messageBox = [this](const QString& text) { Box(messages_, text); };
     s.question = [this](const QString& text) { return Box(questions_, text), answer_; };
     s.problemList = [this](const QString&, const std::vector<ModMain::Problem>& found) { problems_ = found; };
@@ -88,8 +89,8 @@ class WindowTest : public QObject {
  private slots:
   void init() {
     temp_ = std::make_unique<QTemporaryDir>();
-    db_ = temp_->filePath("db"), files_ = temp_->filePath("files");
-    QVERIFY(QDir().mkpath(db_) && QDir().mkpath(files_));
+    db_ = temp_->filePath("db"), files_ = temp_->filePath("files"), journal_ = temp_->filePath("journal");
+    QVERIFY(QDir().mkpath(db_) && QDir().mkpath(files_) && QDir().mkpath(journal_));
     Harness("make", db_, "carno");
     messages_.clear(), questions_.clear(), problems_.clear(), answer_ = false, onBox_ = {};
   }
@@ -146,7 +147,13 @@ class WindowTest : public QObject {
              siteTable ? 5 : 3);
     if (siteTable) return;
     QVERIFY(messages_[0].startsWith("파일의 2번째 줄: ") && atBox == QList<int>({1, 1}));
-    QVERIFY(Run(0, "G거래처.txt") && Summary().startsWith(summary));  // the counts are the run's own
+    // The same file again is asked about first: "no" writes nothing, "yes" appends (the counts are the run's own).
+    QVERIFY(Run(0, "G거래처.txt") && Summary().startsWith("중지됨 | 저장한 행: 없음 ·"));
+    answer_ = true;
+    QVERIFY(Run(0, "G거래처.txt") && Summary().startsWith(summary));
+    QCOMPARE(Harness("rows", db_, "vdrs110").size(), 6);
+    const QRegularExpression asked("^이미 가져온 파일입니다 \\(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d, 3행\\)\\. 다시 가져오시겠습니까\\?$");
+    QVERIFY(questions_.size() == 2 && questions_.filter(asked).size() == 2);
   }
 
   void readyMixCustomersFillTheCodeMapList() {  // old code at 1, name at 8
@@ -199,14 +206,15 @@ class WindowTest : public QObject {
     const int count = 32766;
     QList<QByteArray> lines;
     for (int i = 0; i < count; ++i) lines.append(Vehicle(i));
+    Write(files_ + "/G차량.txt", {Vehicle(7), Vehicle(8)});  // rows before the run, which its undo keeps
+    QVERIFY(Run(1, "G차량.txt"));
     Write(files_ + "/G차량.txt", lines);
-    answer_ = how.endsWith("yes");
-    Open();
+    answer_ = how.endsWith("yes");  // to closing and to undoing the rows saved
     QString atAction;  // the buttons and the elapsed time while the run goes on
     connect(form_->RecordList, &QAbstractItemModel::rowsInserted, form_.get(), [&] {
       if (!atAction.isEmpty() || form_->RecordList->rowCount() < 50) return;
-      atAction = QString("%1%2 ").arg(form_->Command2->isEnabled()).arg(form_->CommandStop->isEnabled()) +
-                 form_->StatusPanels[1]->text().left(7);
+      atAction = QString("%1%2%3 ").arg(form_->Command2->isEnabled()).arg(form_->CommandStop->isEnabled()).arg(
+                     form_->CommandUndo->isEnabled()) + form_->StatusPanels[1]->text().left(7);
       QWidget* button = how == "중 지" ? form_->CommandStop : how.startsWith("나가기") ? form_->Command1 : nullptr;
       button ? QTest::mouseClick(button, Qt::LeftButton) : void(form_->close());  // else the close box
     });
@@ -215,17 +223,46 @@ class WindowTest : public QObject {
     QVERIFY(Run(1, "G차량.txt"));
     const double shown = form_->StatusPanels[1]->text().section(' ', 2).chopped(1).toDouble();
     QVERIFY2(shown > 0 && shown <= clock.elapsed() / 1000.0 + 0.005, qPrintable(form_->StatusPanels[1]->text()));
-    QCOMPARE(atAction + QString::number(form_->CommandStop->isEnabled()), "01 경과시간 : 0");
-    QCOMPARE(questions_, how == "중 지" ? QStringList() : QStringList{window::kCloseQuestion});
+    QCOMPARE(atAction + QString::number(form_->CommandStop->isEnabled()), "010 경과시간 : 0");
     QTRY_COMPARE(form_->isVisible(), !answer_);
     const int listed = form_->RecordList->rowCount();
-    QCOMPARE(listed < count, how != "close box, no");
-    const QString end = listed < count ? "중지됨" : "완료";
+    const bool stopped = listed < count, undone = stopped && answer_;
+    QCOMPARE(stopped, how != "close box, no");
+    QStringList asked = how == "중 지" ? QStringList() : QStringList{window::kCloseQuestion};
+    if (stopped) asked << window::UndoOfferQuestion(window::RunEnd::kStopped, {{"carno", listed}});
+    QCOMPARE(questions_, asked);
+    const QString end = stopped ? "중지됨" : "완료";
     QVERIFY2(Summary().startsWith(QString("%1 | 저장한 행: carno %2행 ·").arg(end).arg(listed)), qPrintable(Summary()));
+    QCOMPARE(Summary().endsWith(QString(" · 되돌림: 행 %1개 지움").arg(listed)), undone);
     const QJsonArray rows = Harness("rows", db_, "carno");  // an independent reader: the table is valid
-    QCOMPARE(rows.size(), listed);
-    for (int i = 0; i < rows.size(); i += 97)
-      QCOMPARE(Cell(rows, i, "CNO"), "1" + Text(*form_->RecordList, i, 1).left(3));
+    QCOMPARE(rows.size(), 2 + (undone ? 0 : listed));
+    for (int i = 2; i < rows.size(); i += 97)
+      QCOMPARE(Cell(rows, i, "CNO"), "1" + Text(*form_->RecordList, i - 2, 1).left(3));
+  }
+
+  void theLastRunOfTheTablesCanBeUndone() {
+    for (const QList<QByteArray>& lines : {QList<QByteArray>{Vehicle(1), Vehicle(2)}, {Vehicle(3)}}) {
+      Write(files_ + "/G차량.txt", lines);
+      QVERIFY(Run(1, "G차량.txt"));
+    }
+    QFile log(journal_ + "/journal.log");  // a damaged line is skipped and named
+    QVERIFY(log.open(QIODevice::Append) && log.write("\nbroken line") > 0);
+    log.close();
+    Open();  // a new window finds the last run in the journal
+    QVERIFY(form_->CommandUndo->isEnabled());
+    QTest::mouseClick(form_->CommandUndo, Qt::LeftButton);  // "no": nothing changes
+    QCOMPARE(Harness("rows", db_, "carno").size(), 3);
+    answer_ = true;
+    QSignalSpy finished(form_.get(), &Form1::RunFinished);
+    QTest::mouseClick(form_->CommandUndo, Qt::LeftButton);
+    QVERIFY(finished.wait(60000) && !form_->CommandUndo->isEnabled());
+    QCOMPARE(Harness("rows", db_, "carno").size(), 2);  // as before the last run
+    QVERIFY(questions_.size() == 2 && questions_[1] == questions_[0] && questions_[0].contains("G차량.txt: 저장한 행 1개"));
+    const QRegularExpression told("번째 줄이 손상되어 건너뛰었습니다\\.\r\n"
+                                  "가져오기\\(.+, 골재 · 차량, G차량\\.txt\\)를 되돌렸습니다: 행 1개를 지웠습니다\\.$");
+    QVERIFY2(messages_.size() == 1 && told.match(messages_[0]).hasMatch(), qPrintable(messages_.join('|')));
+    Open();  // undone: nothing more to undo
+    QVERIFY(!form_->CommandUndo->isEnabled());
   }
 
   void theChosenKindStaysVisibleAndRefusalsSayWhatToDo() {

@@ -1,0 +1,79 @@
+#include "window/journal_texts.h"
+
+#include <QStringList>
+
+#include "common/encoding.h"
+#include "import/kinds.h"
+
+namespace window {
+namespace {
+
+QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+
+// The first `shown` lines, then how many more there are.
+QString Listed(const QStringList& lines, qsizetype shown) {
+  QString text = lines.mid(0, shown).join(QStringLiteral("\r\n"));
+  if (lines.size() > shown) text += QStringLiteral("\r\n… 외 %1건").arg(lines.size() - shown);
+  return text;
+}
+
+// "2024-03-15 14:23, 골재 · 차량, G차량.txt": enough for a clerk to know the run.
+QString RunLabel(const ModMain::JournalRun& run) {
+  const bool known = run.kind >= 0 && run.kind < ModMain::kKindCount;
+  const std::string file = ModMain::DecodeFileName(run.file);
+  return QStringLiteral("%1, %2, %3")
+      .arg(Utf8(run.started.substr(0, 16)), known ? Utf8(ModMain::KindLabel(run.kind)) : QStringLiteral("?"),
+           Utf8(file.substr(file.rfind('/') + 1)));
+}
+
+}  // namespace
+
+QString JournalWarningsText(const std::vector<std::string>& warnings) {
+  QStringList lines;
+  for (const std::string& warning : warnings) lines.append(Utf8(warning));
+  return Listed(lines, 10);
+}
+
+QString UndoOfferQuestion(RunEnd end, const std::map<std::string, int>& rowsSaved) {
+  int total = 0;
+  for (const auto& [table, rows] : rowsSaved) total += rows;
+  return QStringLiteral("가져오기가 끝까지 진행되지 않았습니다 (%1). 이미 저장한 행 %2개가 테이블에 있습니다: %3.\r\n"
+                        "이 행들을 지워 가져오기 전으로 되돌리시겠습니까?")
+      .arg(RunEndCaption(end))
+      .arg(total)
+      .arg(RowsText(rowsSaved));
+}
+
+QString UndoLastQuestion(const ModMain::JournalRun& run) {
+  return QStringLiteral("마지막 가져오기를 취소하시겠습니까?\r\n%1: 저장한 행 %2개\r\n이 가져오기로 저장한 행을 지웁니다.")
+      .arg(RunLabel(run))
+      .arg(run.Rows());
+}
+
+QString UndoResultText(const ModMain::UndoResult& result) {
+  QStringList parts;
+  if (!result.warnings.empty()) parts.append(JournalWarningsText(result.warnings));
+  QString done = QStringLiteral("가져오기(%1)를 되돌렸습니다: 행 %2개를 지웠습니다.")
+                     .arg(RunLabel(result.run))
+                     .arg(result.deleted);
+  if (result.gone > 0) done += QStringLiteral(" %1개는 이미 없었습니다.").arg(result.gone);
+  parts.append(done);
+  if (!result.kept.empty()) {
+    QStringList kept;
+    for (const ModMain::JournalRow& row : result.kept)
+      kept.append(QStringLiteral("- %1 %2번째 행").arg(Utf8(row.table)).arg(row.recordNumber));
+    parts.append(QStringLiteral("다음 행은 가져온 뒤에 바뀌어 지우지 않았습니다:\r\n") + Listed(kept, 20));
+  }
+  if (!result.staleIndexes.empty()) {
+    QStringList indexes;
+    for (const dbf::StaleIndex& index : result.staleIndexes)
+      indexes.append(QStringLiteral("- %1의 %2: %3")
+                         .arg(Utf8(ModMain::Cp949ToUtf8(index.table)), Utf8(ModMain::Cp949ToUtf8(index.index)),
+                              Utf8(index.reason)));
+    parts.append(QStringLiteral("행을 지운 테이블의 다음 색인은 갱신하지 않았습니다.\r\n") + indexes.join("\r\n") +
+                 QStringLiteral("\r\n사용하기 전에 응용 프로그램에서 이 색인을 다시 만드십시오."));
+  }
+  return parts.join(QStringLiteral("\r\n"));
+}
+
+}  // namespace window
