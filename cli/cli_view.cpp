@@ -1,5 +1,7 @@
 #include "cli/cli_view.h"
 
+#include "common/encoding.h"
+
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -41,22 +43,6 @@ void CliView::Note(const std::string& text) {
   std::fflush(stderr);
 }
 
-std::string EscapeRecordText(const std::string& text) {
-  if (text.find_first_of("\\\r\n\t") == std::string::npos) return text;
-  std::string escaped;
-  escaped.reserve(text.size() + 8);
-  for (char c : text) {
-    switch (c) {
-      case '\\': escaped += "\\\\"; break;
-      case '\r': escaped += "\\r"; break;
-      case '\n': escaped += "\\n"; break;
-      case '\t': escaped += "\\t"; break;
-      default: escaped += c;
-    }
-  }
-  return escaped;
-}
-
 CliView::CliView() : progressOnTerminal_(isatty(STDERR_FILENO) == 1) {}
 
 void CliView::SetPhaseCaption(const std::string& caption) { caption_ = caption; }
@@ -94,7 +80,7 @@ void CliView::AddRecordRow(int position, const std::string& status) {
 void CliView::SetRecordRowData(int position, const std::string& recordText) {
   if (position != pendingPosition_) FlushPendingRow();
   WriteListLine(std::to_string(position) + "\t" + (position == pendingPosition_ ? pendingStatus_ : std::string()) +
-                "\t" + EscapeRecordText(recordText) + "\n");
+                "\t" + ModMain::EscapeForLine(recordText) + "\n");
   pendingPosition_ = 0;
 }
 

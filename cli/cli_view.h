@@ -57,7 +57,5 @@ class CliView : public ModMain::ImportView {
 void CatchStopSignals();
 bool StopSignalled();
 
-// Record text for one stdout line: backslash, CR, LF and tab escaped.
-std::string EscapeRecordText(const std::string& text);
 
 }  // namespace cli

@@ -60,16 +60,12 @@ std::string OneLine(std::string text) {
 }
 
 // Prints what the check of one step found; true when it may be imported.
-bool ReportCheck(cli::CliView& view, const std::string& step, const ModMain::FileCheck& check, bool force) {
-  for (const ModMain::Problem& p : check.problems) {
-    view.Note(step + ": " + (p.line > 0 ? std::to_string(p.line) + "번째 줄: " : "") + OneLine(p.reason));
-  }
+bool ReportCheck(cli::CliView& view, const cli::ImportStep& step, const ModMain::FileCheck& check, bool force) {
+  const std::string name = StepName(step) + ": ";
+  for (const ModMain::Problem& p : check.problems)
+    view.Note(name + (p.line > 0 ? std::to_string(p.line) + "번째 줄: " : "") + OneLine(p.reason));
   if (check.foundRecordLength == 0) return check.problems.empty();
-  std::string kinds;
-  for (int kind : check.kindsOfFoundLength) kinds += (kinds.empty() ? "" : ", ") + ModMain::KindLabel(kind);
-  view.Note(step + ": 레코드 대부분의 길이가 " + std::to_string(check.foundRecordLength) + "바이트입니다. 이 종류는 " +
-            std::to_string(check.expectedRecordLength) + "바이트이므로 " +
-            (kinds.empty() ? "다른 파일인 것 같습니다." : "다른 종류(" + kinds + ")의 파일인 것 같습니다.") +
+  view.Note(name + OneLine(ModMain::RecordLengthFinding(step.kind, check)) +
             (force ? " --force로 그대로 가져옵니다." : " 그래도 가져오려면 --force를 붙이십시오."));
   return check.problems.empty() && force;
 }
@@ -133,7 +129,7 @@ int RunSteps(const cli::Arguments& arguments) {
     for (std::size_t i = 0; i < files.size(); ++i) {
       const cli::ImportStep& step = arguments.steps[i];
       const ModMain::FileCheck check = checker.Check(step.kind, files[i]);
-      importable = ReportCheck(view, StepName(step), check, arguments.force) && importable;
+      importable = ReportCheck(view, step, check, arguments.force) && importable;
       if (!arguments.checkOnly) continue;
       for (const std::string& message : check.messages) view.ShowMessage(message);
       for (const auto& [table, rows] : check.rows)

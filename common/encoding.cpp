@@ -62,6 +62,21 @@ bool IsValidUtf8(std::string_view bytes) {
 
 namespace ModMain {
 
+std::string EscapeForLine(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '\\': escaped += "\\\\"; break;
+      case '\t': escaped += "\\t"; break;
+      case '\n': escaped += "\\n"; break;
+      case '\r': escaped += "\\r"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
 std::string DecodeFileName(std::string_view nameBytes) {
   if (IsValidUtf8(nameBytes)) return std::string(nameBytes);
   return Cp949ToUtf8(nameBytes);

@@ -16,6 +16,9 @@ bool IsValidUtf8(std::string_view bytes);
 // A file name as text: UTF-8 when the bytes are valid UTF-8, else decoded
 // from CP949 (names made on an old Korean Windows system).
 std::string DecodeFileName(std::string_view nameBytes);
+// The text with backslash, tab, LF and CR written as \\, \t, \n, \r, so it
+// stays one field of one tab-separated line (the list output, the journal).
+std::string EscapeForLine(std::string_view text);
 // Length in bytes of the CP949 character that starts with this byte (1 or 2).
 inline int Cp949CharLength(unsigned char lead) { return (lead >= 0x81 && lead <= 0xFE) ? 2 : 1; }
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "common/encoding.h"
 #include "dbf/dbf.h"
 
 namespace ModMain {
@@ -36,18 +37,6 @@ std::string Hex8(std::uint32_t value) {
   std::string text(8, '0');
   for (int i = 7; i >= 0; --i, value >>= 4) text[i] = kHex[value & 0xF];
   return text;
-}
-
-void Escape(const std::string& field, std::string& out) {
-  for (char c : field) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
-    }
-  }
 }
 
 // The fields of a line's body; false for an escape the writer never makes.
@@ -107,7 +96,7 @@ void JournalFile::Append(const JournalEntry& entry) {
   std::string body;
   for (const std::string& field : entry) {
     if (!body.empty()) body += '\t';
-    Escape(field, body);
+    body += EscapeForLine(field);
   }
   const std::string line = "\n" + Hex8(Crc32(body)) + "\t" + body;
   ssize_t written;

@@ -90,27 +90,15 @@ class DisplayConverter {
   DisplayConverter(const DisplayConverter&) = delete;
   DisplayConverter& operator=(const DisplayConverter&) = delete;
 
-  // The offset of the first byte that starts no valid CP949 character, or
-  // npos when every byte belongs to one.
-  std::size_t FirstInvalid(std::string_view input) {
-    if (handle_ == reinterpret_cast<iconv_t>(-1)) return 0;
-    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-    char buffer[1024];
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    while (inLeft > 0) {
-      char* out = buffer;
-      std::size_t outLeft = sizeof buffer;
-      if (iconv(handle_, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) && errno != E2BIG)
-        return input.size() - inLeft;
-    }
-    return std::string_view::npos;
-  }
-
-  std::string Run(std::string_view input) {
+  // The UTF-8 text, each byte that starts no valid CP949 character shown as
+  // U+FFFD alone (so an ASCII character after a bad lead byte survives); with
+  // `firstInvalid`, stops at the first such byte and gives its offset there
+  // (npos when there is none).
+  std::string Run(std::string_view input, std::size_t* firstInvalid = nullptr) {
     std::string output;
-    output.reserve(input.size() * 3 / 2 + 8);
+    if (firstInvalid) *firstInvalid = std::string_view::npos;
     if (handle_ == reinterpret_cast<iconv_t>(-1)) return std::string(input);
+    output.reserve(input.size() * 3 / 2 + 8);
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);
     char buffer[1024];
     char* in = const_cast<char*>(input.data());
@@ -121,8 +109,10 @@ class DisplayConverter {
       std::size_t result = iconv(handle_, &in, &inLeft, &out, &outLeft);
       output.append(buffer, static_cast<std::size_t>(out - buffer));
       if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-      // A byte that starts no valid character: U+FFFD for that byte alone, so
-      // an ASCII character after a bad lead byte survives.
+      if (firstInvalid) {
+        *firstInvalid = input.size() - inLeft;
+        break;
+      }
       output += "\xEF\xBF\xBD";
       ++in;
       --inLeft;
@@ -153,7 +143,10 @@ std::string DisplayText(std::string_view cp949) {
 }
 
 std::size_t FirstNonCp949Byte(std::string_view text) {
-  return IsAscii(text) ? std::string_view::npos : Converter().FirstInvalid(text);
+  if (IsAscii(text)) return std::string_view::npos;
+  std::size_t invalid;
+  Converter().Run(text, &invalid);
+  return invalid;
 }
 
 }  // namespace dbf

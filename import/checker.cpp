@@ -19,6 +19,15 @@ struct StepChecker::Silent : ImportView {
   void ShowMessage(const std::string&) override {}
 };
 
+std::string RecordLengthFinding(int kind, const FileCheck& check) {
+  std::string text = "이 파일의 레코드는 대부분 " + std::to_string(check.foundRecordLength) + "바이트입니다. " +
+                     KindLabel(kind) + " 파일의 레코드는 " + std::to_string(check.expectedRecordLength) + "바이트입니다.";
+  std::string others;
+  for (int other : check.kindsOfFoundLength) others += (others.empty() ? "" : ", ") + KindLabel(other);
+  if (!others.empty()) text += "\r\n" + std::to_string(check.foundRecordLength) + "바이트는 " + others + " 파일의 길이입니다.";
+  return text + "\r\n다른 종류의 파일일 수 있습니다.";
+}
+
 StepChecker::StepChecker(const ImportShell& shell)
     : view_(std::make_unique<Silent>()), shell_(std::make_unique<ImportShell>(*view_)) {
   shell_->tableDirectory = shell.tableDirectory;

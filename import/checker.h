@@ -13,6 +13,11 @@
 
 namespace ModMain {
 
+// What the check says of a file most of whose records have another length
+// than the kind's, naming the kinds whose records have that length; each
+// front end adds what the clerk can do.
+std::string RecordLengthFinding(int kind, const FileCheck& check);
+
 class StepChecker {
  public:
   explicit StepChecker(const ImportShell& shell);

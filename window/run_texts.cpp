@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "import/checker.h"
 #include "import/kinds.h"
 
 namespace window {
@@ -35,15 +36,7 @@ QString SummaryText(const std::map<std::string, int>& rowsSaved, int messages, q
 }
 
 QString RecordLengthQuestion(int kind, const ModMain::FileCheck& check) {
-  QString text = QStringLiteral("이 파일의 레코드는 대부분 %1바이트입니다. %2 파일의 레코드는 %3바이트입니다.")
-                     .arg(check.foundRecordLength)
-                     .arg(QString::fromStdString(ModMain::KindLabel(kind)))
-                     .arg(check.expectedRecordLength);
-  QStringList others;
-  for (int other : check.kindsOfFoundLength) others.append(QString::fromStdString(ModMain::KindLabel(other)));
-  if (!others.isEmpty())
-    text += QStringLiteral("\r\n%1바이트는 %2 파일의 길이입니다.").arg(check.foundRecordLength).arg(others.join(", "));
-  return text + QStringLiteral("\r\n다른 종류의 파일일 수 있습니다. 그래도 가져오시겠습니까?");
+  return QString::fromStdString(ModMain::RecordLengthFinding(kind, check)) + QStringLiteral(" 그래도 가져오시겠습니까?");
 }
 
 QString ProblemListHeading(int kind, std::size_t problems) {

@@ -27,7 +27,7 @@ def test_a_file_of_another_kind_is_refused_naming_that_kind_unless_forced(tmp_pa
     path = write_export(tmp_path / 'files' / KINDS[kind].file, [rec(other)] * 3)
     code, out, err = run_cli(tmp_path / 'db', (kind, path))
     assert (code, out, snapshot(tmp_path / 'db')) == (1, '', before) and CAPTION[other] in err
-    assert f'레코드 대부분의 길이가 {KINDS[other].width}바이트입니다' in err and '--force' in err
+    assert f'이 파일의 레코드는 대부분 {KINDS[other].width}바이트입니다' in err and '--force' in err
     assert run_cli(tmp_path / 'db', '--force', '--check', (kind, path))[2].count('--force로 그대로') == 1
 
 
