@@ -187,7 +187,7 @@ IndexWrite::IndexWrite(TableIndex& index, const FileHandle& table, std::uint32_t
   bool maintained = false;
   for (const Tag& tag : index.tags_) maintained = maintained || tag.problem.empty();
   if (!maintained) return;
-  if (!lock_.Acquire(index.file_.Handle(), kIndexLockBytes))
+  if (!index.connection_->checkOnly && !lock_.Acquire(index.file_.Handle(), kIndexLockBytes))
     FailTable(index.tableName_, "의 색인 파일을 다른 프로그램이 잠그고 있어 행을 저장하지 못했습니다. 잠시 후 다시 시도하십시오.");
   active_ = true;
   cdx::CdxFile& file = index.file_;

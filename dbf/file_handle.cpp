@@ -152,7 +152,17 @@ bool ByteLocks::Acquire(const FileHandle& file, std::span<const std::uint64_t> o
 }
 
 void ByteLocks::Release() {
-  for (std::uint64_t offset : held_) SetByteLock(fd_, offset, F_UNLCK);
+  if (!held_.empty()) {
+    // One unlock over the span: bytes in it that this description does not
+    // hold stay as they are, so this lets go of exactly the ones taken.
+    const auto [low, high] = std::minmax_element(held_.begin(), held_.end());
+    struct flock lock {};
+    lock.l_type = F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(*low);
+    lock.l_len = static_cast<off_t>(*high - *low + 1);
+    ::fcntl(fd_, F_OFD_SETLK, &lock);
+  }
   held_.clear();
   fd_ = -1;
 }

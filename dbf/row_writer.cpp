@@ -117,8 +117,9 @@ void Recordset::Impl::Save() {
   const std::tm now = LocalNow();
   // The header byte of every locking scheme, so that FoxPro-family and
   // Clipper-family programs appending meanwhile all wait for this save.
+  // A check writes only to memory: it has no reason to make others wait.
   detail::ByteLocks lock;
-  if (!lock.Acquire(file, detail::HeaderLockBytes()))
+  if (!connection->checkOnly && !lock.Acquire(file, detail::HeaderLockBytes()))
     FailTable(t, "을(를) 다른 프로그램이 잠그고 있어 행을 저장하지 못했습니다. 잠시 후 다시 시도하십시오.");
 
   // The header is re-read under the lock: another program may have appended.
