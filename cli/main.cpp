@@ -151,13 +151,18 @@ int RunSteps(const cli::Arguments& arguments) {
     shell.lastOutcome = ModMain::RunOutcome::kNone;
     shell.RecordLines = std::move(files[i]);
     shell.loadedFile = loaded[i];
+    shell.rowsSaved.clear();
     ModMain::RunStep(shell, step.kind);
     view.Finish();
     if (shell.lastOutcome == ModMain::RunOutcome::kCompleted) continue;
-    if (cli::StopSignalled())
+    if (cli::StopSignalled()) {
+      std::string rows;
+      for (const auto& [table, count] : shell.rowsSaved)
+        rows += (rows.empty() ? "" : ", ") + ModMain::Cp949ToUtf8(table) + " " + std::to_string(count) + "행";
       view.Note("중지했습니다: " + StepName(step) + "의 레코드 " + std::to_string(shell.recordsDone) +
-                "개를 가져왔습니다. 이어서 가져오려면 파일의 " + std::to_string(shell.recordsDone + 1) +
-                "번째 줄부터 가져오십시오.");
+                "개를 가져왔습니다 (" + (rows.empty() ? "저장한 행 없음" : rows) + "). 이어서 가져오려면 파일의 " +
+                std::to_string(shell.recordsDone + 1) + "번째 줄부터 가져오십시오.");
+    }
     return finish(kExitStepFailed);
   }
   return finish(kExitOk);

@@ -49,7 +49,7 @@ void RecordContext::WriteRow(RowValues& row, dbf::Recordset& target) {
     for (const RowValues::Entry& entry : row.Entries())
       if (entry.value) target.SetValue(entry.rule->column, *entry.value);
     target.Update();
-    ++shell.rowsSaved[shell.tableOfRecordset[&target]];
+    ++shell.rowsSaved[target.TableName()];
   } catch (...) {
     target.Discard();  // a refused value leaves no row behind, not even for a later save
     throw;

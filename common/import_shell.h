@@ -66,10 +66,8 @@ struct ImportShell {
   int messagesShown = 0;
 
   // Rows saved by table name since the front end last cleared it (the
-  // window's summary of a run), and the table each recordset was opened on
-  // (by OpenTable).
+  // summary of a run, the word on a stop).
   std::map<std::string, int> rowsSaved;
-  std::map<const dbf::Recordset*, std::string> tableOfRecordset;
 
   // Set while the shell runs a check: every record is visited, the failures
   // become its problems and the messages its messages; nothing is written.

@@ -20,7 +20,6 @@ dbf::Connection& ConnectionOf(ImportShell& shell) {
 
 void OpenTable(ImportShell& shell, dbf::Recordset& recordset, const std::string& table) {
   recordset.Open(table, ConnectionOf(shell));
-  shell.tableOfRecordset[&recordset] = table;
 }
 
 bool TableExists(ImportShell& shell, const std::string& table) {

@@ -122,6 +122,7 @@ class Recordset {
   void Open(std::string_view tableName, Connection& connection);
   bool IsOpen() const;
   void Close();  // no-op when closed
+  const std::string& TableName() const;  // as opened
 
   // Appending: AddNew makes an empty new row current (blank as the format's
   // blank record: spaces, zero binaries, nullable columns null); Update saves it.

@@ -26,6 +26,8 @@ void Recordset::Open(std::string_view tableName, Connection& connection) {
 
 bool Recordset::IsOpen() const { return impl_->open; }
 
+const std::string& Recordset::TableName() const { return impl_->tableName; }
+
 void Recordset::Close() {
   if (!impl_->open) return;
   auto& list = impl_->connection->recordsets;

@@ -106,7 +106,7 @@ def test_sigterm_stops_after_the_current_record_and_says_where_to_go_on(tmp_path
     out, err = process.communicate(timeout=60)
     saved = len(read_rows(tmp_path / 'db', 'carno'))
     assert process.returncode == 1 and 0 < saved < 32765
-    assert f'레코드 {saved}개를 가져왔습니다. 이어서 가져오려면 파일의 {saved + 1}번째 줄부터' in err.decode()
+    assert f'레코드 {saved}개를 가져왔습니다 (carno {saved}행). 이어서 가져오려면 파일의 {saved + 1}번째 줄부터' in err.decode()
 
 
 def test_a_check_carries_the_rows_of_earlier_steps_and_writes_nothing(tmp_path):
