@@ -97,15 +97,6 @@ TEST(Numbers, LeadingNumberNeverFailsWholeNumbersHalveToEven) {
   }
 }
 
-TEST(Dates, TextMonthDayAndZeroDate) {
-  EXPECT_EQ(DateText("2004", " 3", "5 "), "2004/3/5");
-  EXPECT_FALSE(HasMonthAndDay("00", "15"));
-  EXPECT_FALSE(HasMonthAndDay("03", ""));
-  EXPECT_EQ(DateValueOrZero("2004", "03", "15"), dbf::Value(std::string("2004/03/15")));
-  EXPECT_EQ(DateValueOrZero("2004", "ab", "15"), dbf::Value(dbf::kZeroDate));
-  EXPECT_THROW(ThrowNoMonthOrDay("00", "15"), ImportFailure);
-}
-
 TEST(FileNames, EachKindTakesItsOwnNamesOnly) {
   const struct { const char* name; int kind; } fits[] = {
       {"G거래처.txt", 0}, {"G차량.txt", 1}, {"G판매.txt", 2}, {"G수금.txt", 3}, {"gss0405.txt", 4}, {"GsS", 4},
