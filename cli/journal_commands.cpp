@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "common/encoding.h"
 #include "common/journal_runs.h"
+#include "common/messages.h"
 #include "common/run_undo.h"
 #include "import/imports.h"
 #include "import/kinds.h"
@@ -69,11 +71,9 @@ int UndoRun(const Arguments& arguments, const std::string& tableDirectory) {
   for (const ModMain::JournalRow& row : result.kept)
     std::printf("- %s %u번째 행\n", row.table.c_str(), row.recordNumber);
   if (!result.staleIndexes.empty()) {
-    std::fprintf(stderr, "행을 지운 테이블의 다음 색인은 갱신하지 않았습니다.\n");
-    for (const dbf::StaleIndex& index : result.staleIndexes)
-      std::fprintf(stderr, "- %s의 %s: %s\n", ModMain::Cp949ToUtf8(index.table).c_str(),
-                   ModMain::Cp949ToUtf8(index.index).c_str(), index.reason.c_str());
-    std::fprintf(stderr, "사용하기 전에 응용 프로그램에서 이 색인을 다시 만드십시오.\n");
+    std::string text = ModMain::StaleIndexMessage(result.staleIndexes, /*afterUndo=*/true);
+    std::erase(text, '\r');
+    std::fprintf(stderr, "%s\n", text.c_str());
   }
   return result.kept.empty() && result.staleIndexes.empty() ? kExitOk : kExitWithMessages;
 }

@@ -29,12 +29,7 @@ void FinishWrites(ImportShell& shell) {
   } catch (const std::exception& error) {
     shell.ShowMessage(error.what());
   }
-  if (stale.empty()) return;
-  std::string list;
-  for (const dbf::StaleIndex& index : stale)
-    list += "\r\n- " + Cp949ToUtf8(index.table) + "의 " + Cp949ToUtf8(index.index) + ": " + index.reason;
-  shell.ShowMessage("행을 추가한 테이블의 다음 색인은 갱신하지 않았습니다." + list +
-                    "\r\n사용하기 전에 응용 프로그램에서 이 색인을 다시 만드십시오.");
+  if (!stale.empty()) shell.ShowMessage(StaleIndexMessage(stale, /*afterUndo=*/false));
 }
 
 }  // namespace

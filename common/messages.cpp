@@ -51,6 +51,13 @@ std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view da
          "'). 날짜가 없는 레코드는 월별·일별 테이블을 정할 수 없습니다.";
 }
 
+std::string StaleIndexMessage(const std::vector<dbf::StaleIndex>& stale, bool afterUndo) {
+  std::string text = std::string("행을 ") + (afterUndo ? "지운" : "추가한") + " 테이블의 다음 색인은 갱신하지 않았습니다.";
+  for (const dbf::StaleIndex& index : stale)
+    text += "\r\n- " + Cp949ToUtf8(index.table) + "의 " + Cp949ToUtf8(index.index) + ": " + index.reason;
+  return text + "\r\n사용하기 전에 응용 프로그램에서 이 색인을 다시 만드십시오.";
+}
+
 std::string CustomerNotFoundMessage(std::string_view nameCp949) {
   return "거래처 \"" + Cp949ToUtf8(nameCp949) + "\"을(를) 거래처 테이블(vdrs110)에서 찾을 수 없습니다.";
 }

@@ -5,6 +5,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "dbf/dbf.h"
 
 namespace ModMain {
 
@@ -36,6 +39,10 @@ std::string OutOfRangeMessage(std::string_view label, std::string_view textCp949
 // "열 <column>(<first>~<last>번째 바이트)에 CP949 글자가 아닌 바이트 0xXX가 있습니다 (N번째 바이트)."
 std::string NotCp949Message(std::string_view column, int firstByte, int lastByte, unsigned char bad, int badPosition);
 std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view dayCp949);
+
+// The indexes a run (or, `afterUndo`, an undo) did not keep current, a line
+// each with its reason, and what to do about them.
+std::string StaleIndexMessage(const std::vector<dbf::StaleIndex>& stale, bool afterUndo);
 
 std::string CustomerNotFoundMessage(std::string_view nameCp949);
 std::string CodeSeriesFullMessage(char series);

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "common/encoding.h"
+#include "common/messages.h"
 #include "import/kinds.h"
 
 namespace window {
@@ -64,15 +65,8 @@ QString UndoResultText(const ModMain::UndoResult& result) {
       kept.append(QStringLiteral("- %1 %2번째 행").arg(Utf8(row.table)).arg(row.recordNumber));
     parts.append(QStringLiteral("다음 행은 가져온 뒤에 바뀌어 지우지 않았습니다:\r\n") + Listed(kept, 20));
   }
-  if (!result.staleIndexes.empty()) {
-    QStringList indexes;
-    for (const dbf::StaleIndex& index : result.staleIndexes)
-      indexes.append(QStringLiteral("- %1의 %2: %3")
-                         .arg(Utf8(ModMain::Cp949ToUtf8(index.table)), Utf8(ModMain::Cp949ToUtf8(index.index)),
-                              Utf8(index.reason)));
-    parts.append(QStringLiteral("행을 지운 테이블의 다음 색인은 갱신하지 않았습니다.\r\n") + indexes.join("\r\n") +
-                 QStringLiteral("\r\n사용하기 전에 응용 프로그램에서 이 색인을 다시 만드십시오."));
-  }
+  if (!result.staleIndexes.empty())
+    parts.append(Utf8(ModMain::StaleIndexMessage(result.staleIndexes, /*afterUndo=*/true)));
   return parts.join(QStringLiteral("\r\n"));
 }
 
