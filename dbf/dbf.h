@@ -176,12 +176,13 @@ class Recordset {
   friend class Connection;
 };
 
-// CP949 text as UTF-8 for display and messages: each byte that does not start
-// a valid CP949 character shows as U+FFFD (a lead byte followed by a bad trail
-// byte drops only the lead, so the character after it survives).
+// CP949 text as UTF-8 for display and messages: each bad character shows as
+// one U+FFFD. A lead byte and a possible trail byte are one character of two
+// bytes even when the pair means nothing; a lead byte followed by any other
+// byte is a bad character of one byte, so the character after it survives.
 std::string DisplayText(std::string_view cp949);
-// The offset of the first byte of `text` that starts no valid CP949
-// character, or std::string_view::npos when the text is all CP949.
+// The offset of the first byte of the first bad character of `text` (by
+// DisplayText's rule), or std::string_view::npos when the text is all CP949.
 std::size_t FirstNonCp949Byte(std::string_view text);
 
 // The Korean text of errno `error` for the errors a clerk meets (no such file

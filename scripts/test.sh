@@ -1,5 +1,7 @@
 #!/bin/sh
-# Builds dbfimport and runs every test: unit tests and end-to-end tests.
+# Builds dbfimport and runs every test: unit tests, end-to-end tests, short
+# fuzz runs; then the same tests again in a build under AddressSanitizer and
+# UndefinedBehaviorSanitizer (scripts/test-sanitizers.sh).
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,5 +10,5 @@ build="${DBFIMPORT_BUILD_DIR:-$root/build}"
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
-cd "$build"
-ctest --output-on-failure -j2
+(cd "$build" && ctest --output-on-failure -j2)
+"$root/scripts/test-sanitizers.sh"

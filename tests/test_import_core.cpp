@@ -14,6 +14,7 @@
 #include "common/fields.h"
 #include "common/import_shell.h"
 #include "common/loader.h"
+#include "dbf/dbf.h"
 #include "import/kinds.h"
 #include "support/recording_view.h"
 #include "support/test_support.h"
@@ -68,11 +69,33 @@ TEST(Text, CharactersNotBytesAndOneRuleForBadBytes) {
   EXPECT_EQ(Cp949ToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
   EXPECT_EQ(Cp949ToUtf8("\xB0 A"), "\xEF\xBF\xBD A");  // a bad trail keeps the character after it
   EXPECT_EQ(Cp949ToUtf8("ab\xB0"), "ab\xEF\xBF\xBD");
+  EXPECT_EQ(Cp949ToUtf8("AB\xA2\xE8" "CD"), "AB\xEF\xBF\xBD" "CD");  // a pair the converter reads whole to refuse
+  EXPECT_EQ(dbf::FirstNonCp949Byte("AB\xA2\xE8" "CD"), 2u);
   EXPECT_THROW(Utf8ToCp949("\xF0\x9F\x98\x80"), std::runtime_error);
   EXPECT_EQ(DecodeFileName("G" + Utf8ToCp949("차량") + ".txt"), "G차량.txt");
   EXPECT_EQ(DecodeFileName("G차량.txt"), "G차량.txt");
   EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+}
+
+// Every two bytes and a marker: a lead byte with a possible trail byte is one
+// character, any other high byte a bad one alone; no byte is lost or read past.
+TEST(Text, EveryPairOfBytesIsShownWholeAndABadOneNamedByItsFirstByte) {
+  const std::string bad = "\xEF\xBF\xBD";
+  for (int lead = 0x80; lead <= 0xFF; ++lead)
+    for (int trail = 0; trail <= 0xFF; ++trail) {
+      const std::string text = {static_cast<char>(lead), static_cast<char>(trail), '0'};  // '0' is no trail byte
+      const std::string shown = Cp949ToUtf8(text);
+      const bool pair = lead >= 0x81 && lead <= 0xFE &&
+                        ((trail >= 0x41 && trail <= 0x5A) || (trail >= 0x61 && trail <= 0x7A) || (trail >= 0x81 && trail <= 0xFE));
+      ASSERT_EQ(shown.back(), '0');
+      if (dbf::FirstNonCp949Byte(text) == std::string::npos) {
+        ASSERT_TRUE(pair && shown.find(bad) == std::string::npos) << lead << " " << trail;
+      } else {
+        ASSERT_EQ(dbf::FirstNonCp949Byte(text), 0u);
+        ASSERT_EQ(shown, bad + (pair ? "0" : Cp949ToUtf8(text.substr(1)))) << lead << " " << trail;
+      }
+    }
 }
 
 TEST(Numbers, LeadingNumberNeverFailsWholeNumbersHalveToEven) {

@@ -42,16 +42,25 @@ def test_a_utf8_file_is_named_as_such_and_nothing_is_written(tmp_path, kind, mar
     assert (code, out, snapshot(tmp_path / 'db')) == (1, '', before) and '파일이 UTF-8' in err
 
 
-@pytest.mark.parametrize('kind, field, stray', [(0, 'name', b'\xff'), (1, 'owner', b'A\x80B'),
-                                                (2, 'name', b'\xb0 '), (6, 'addr', b'\xb0\x00'),
-                                                (8, 'sname', b'\xc9')])
-def test_text_that_is_not_cp949_names_line_column_and_byte(tmp_path, kind, field, stray):
+@pytest.mark.parametrize('kind, field, stray, at', [(0, 'name', b'\xff', 0), (1, 'owner', b'A\x80B', 1),
+                                                    (2, 'name', b'\xb0 ', 0), (6, 'addr', b'\xb0\x00', 0),
+                                                    (8, 'sname', b'\xc9', 0), (1, 'owner', b'AB\xa2\xe8CD', 2)])
+def test_text_that_is_not_cp949_names_line_column_and_byte(tmp_path, kind, field, stray, at):
     prepare(tmp_path / 'db', kind)
     start = KINDS[kind].layout[field][0]
     code, out, err = run_cli(tmp_path / 'db', (kind, write_export(tmp_path / 'files' / KINDS[kind].file,
                                                                   [rec(kind), rec(kind, **{field: stray})])))
     assert (code, out, read_rows(tmp_path / 'db', tables(kind)[0])) == (1, '', [])
-    assert f': 2번째 줄: 열 ' in err and f'({start}~' in err and 'CP949 글자가 아닌 바이트' in err
+    assert f': 2번째 줄: 열 ' in err and f'({start}~' in err
+    assert f'CP949 글자가 아닌 바이트 0x{stray[at]:02X}가 있습니다 ({start + at}번째 바이트)' in err
+
+
+def test_bytes_no_field_reads_are_imported_and_listed_whole(tmp_path):
+    prepare(tmp_path / 'db', 1)
+    path = write_export(tmp_path / 'files' / KINDS[1].file, [rec(1), rec(1) + b'\xa2\xe8Z', rec(1)])
+    code, out, err = run_cli(tmp_path / 'db', (1, path))
+    assert (code, err, len(read_rows(tmp_path / 'db', 'carno'))) == (0, '', 3)
+    assert listed(out)[1][2] == rec(1).decode('cp949') + '\ufffdZ'
 
 
 @pytest.mark.parametrize('kind', TABLE)
