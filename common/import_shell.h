@@ -23,6 +23,7 @@ struct LoadedFile {
   std::string path;  // raw bytes, as loaded
   std::uint64_t size = 0;
   std::string sha256;  // of the file's bytes, hex
+  std::string stamp;   // size, modification time and file number as loaded
 };
 
 enum class RunOutcome {

@@ -83,6 +83,16 @@ def test_a_fifo_or_a_device_named_like_the_file_is_refused_at_once(tmp_path):
         assert (code, out) == (1, '') and '보통 파일이 아닙니다' in err
 
 
+@pytest.mark.parametrize('at', ['read', 'close'])
+def test_a_file_written_to_while_it_is_read_or_before_its_import_is_refused(tmp_path, at):
+    make_table(tmp_path / 'db', 'carno')
+    path = write_export(tmp_path / 'files' / 'G차량.txt', [rec(1)] * 3)
+    probe = {'LD_PRELOAD': str(BIN / 'libgrow_probe.so'), 'GROW_FILE': str(path), 'GROW_AT': at}
+    code, out, err = run_cli(tmp_path / 'db', (1, path), env=probe)
+    assert (code, out, read_rows(tmp_path / 'db', 'carno')) == (1, '', [])
+    assert err.endswith(f"파일 '{path}': 파일이 읽는 동안 바뀌었습니다. 파일을 다 쓴 뒤에 다시 실행하십시오.\n")
+
+
 def big_vehicle_file(tmp_path):
     make_table(tmp_path / 'db', 'carno')
     return write_export(tmp_path / 'files' / 'G차량.txt', [rec(1, code=f'{i % 1000:03}') for i in range(32765)])
