@@ -44,14 +44,15 @@ def test_a_utf8_file_is_named_as_such_and_nothing_is_written(tmp_path, kind, mar
 
 @pytest.mark.parametrize('kind, field, stray', [(0, 'name', b'\xff'), (1, 'owner', b'A\x80B'),
                                                 (2, 'name', b'\xb0 '), (6, 'addr', b'\xb0\x00'),
-                                                (8, 'sname', b'\xc9')])
-def test_text_that_is_not_cp949_names_line_column_and_byte(tmp_path, kind, field, stray):
+                                                (8, 'sname', b'\xc9'), (1, 'owner', b'A\x00B'), (8, 'sname', b'\x1a')])
+def test_text_that_is_not_cp949_or_holds_nul_or_0x1a_names_line_column_and_byte(tmp_path, kind, field, stray):
     prepare(tmp_path / 'db', kind)
     start = KINDS[kind].layout[field][0]
     code, out, err = run_cli(tmp_path / 'db', (kind, write_export(tmp_path / 'files' / KINDS[kind].file,
                                                                   [rec(kind), rec(kind, **{field: stray})])))
     assert (code, out, read_rows(tmp_path / 'db', tables(kind)[0])) == (1, '', [])
-    assert f': 2번째 줄: 열 ' in err and f'({start}~' in err and 'CP949 글자가 아닌 바이트' in err
+    reason = '글자가 아닌 제어 바이트' if stray in (b'A\x00B', b'\x1a') else 'CP949 글자가 아닌 바이트'
+    assert f': 2번째 줄: 열 ' in err and f'({start}~' in err and reason in err
 
 
 @pytest.mark.parametrize('kind', TABLE)
