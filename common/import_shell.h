@@ -47,6 +47,11 @@ struct ImportShell {
   // The run journal every run is recorded in (the front end's); null: none.
   JournalFile* journal = nullptr;
   std::string lastRunId;  // the journal's id of the last run recorded
+  // The re-import guard at a run's start line: a file imported already, or
+  // being imported, refuses the run unless reimport is allowed (--again) or
+  // the clerk said yes to that very earlier run.
+  bool reimportAllowed = false;
+  std::string reimportApprovedRun;
 
   std::string tableDirectory;  // as given to OpenTargetDatabase (UTF-8 path)
   std::unique_ptr<dbf::Connection> SharedConnection;  // null when the open failed
