@@ -1,5 +1,7 @@
 #include "cli/journal_commands.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -26,7 +28,35 @@ std::string OutcomeText(const ModMain::JournalRun& run) {
   if (run.outcome == "stopped") return "중지됨" + at;
   if (run.outcome == "refused") return "거부됨" + at;
   if (run.outcome == "failed") return "오류" + at;
-  return "끝나지 않음";  // killed, or still running
+  return run.running ? "진행 중" : "끝나지 않음";  // its program holds its lock, or was killed
+}
+
+std::string RunText(const ModMain::JournalRun& run) {
+  return "작업 " + run.id + " (" + run.started.substr(0, 16) + ", " + KindText(run.kind) + ", " +
+         ModMain::DecodeFileName(run.file) + ", 행 " + std::to_string(run.Rows()) + "개)";
+}
+
+// A plain --undo picks the table directory's last run: on a terminal the
+// clerk confirms it; a script is refused when a later run lost its start
+// line, as it may be that directory's last. Returns the run's id, "" when
+// it is not to be undone.
+std::string ChooseRun(const ModMain::JournalFile& journal, const std::string& tableDirectory) {
+  const ModMain::JournalContents contents = ModMain::ReadJournal(journal);
+  const ModMain::JournalRun run = ModMain::FindRunToUndo(contents, "", tableDirectory, journal.Path());
+  const auto unknown = ModMain::LaterRunWithoutStart(contents, run.id);
+  const std::string doubt = unknown ? "작업 " + unknown->id + "은(는) 시작 줄이 작업 기록에 없어 어느 테이블 폴더의 것인지 알 수 없습니다." : "";
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+    if (unknown) std::fprintf(stderr, "%s 되돌릴 작업을 --undo 작업번호로 지정하십시오.\n", doubt.c_str());
+    return unknown ? "" : run.id;
+  }
+  if (unknown) std::fprintf(stderr, "%s\n", doubt.c_str());
+  std::fprintf(stderr, "%s을(를) 되돌립니다. 되돌리시겠습니까? (y/N) ", RunText(run).c_str());
+  char answer[16] = "";
+  if (!std::fgets(answer, sizeof answer, stdin) || (answer[0] != 'y' && answer[0] != 'Y')) {
+    std::fprintf(stderr, "되돌리지 않았습니다.\n");
+    return "";
+  }
+  return run.id;
 }
 
 }  // namespace
@@ -58,7 +88,10 @@ int ListRuns(const Arguments& arguments) {
 int UndoRun(const Arguments& arguments, const std::string& tableDirectory) {
   ModMain::UndoResult result;
   try {
-    result = ModMain::UndoRun(*OpenJournal(arguments), *arguments.undo, tableDirectory);
+    const std::unique_ptr<ModMain::JournalFile> journal = OpenJournal(arguments);
+    const std::string run = arguments.undo->empty() ? ChooseRun(*journal, tableDirectory) : *arguments.undo;
+    if (run.empty()) return kExitStepFailed;
+    result = ModMain::UndoRun(*journal, run, tableDirectory);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return kExitStepFailed;

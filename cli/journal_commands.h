@@ -15,7 +15,9 @@ std::unique_ptr<ModMain::JournalFile> OpenJournal(const Arguments& arguments);
 
 // --runs: one line per run on stdout. Returns the exit status.
 int ListRuns(const Arguments& arguments);
-// --undo [RUN] on `tableDirectory`'s last run or RUN. Returns the exit status.
+// --undo [RUN] on `tableDirectory`'s last run or RUN; without RUN the run is
+// named and confirmed on a terminal, and a script is refused when a later
+// run lost its start line. Returns the exit status.
 int UndoRun(const Arguments& arguments, const std::string& tableDirectory);
 
 }  // namespace cli

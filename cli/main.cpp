@@ -122,6 +122,7 @@ int RunSteps(const cli::Arguments& arguments) {
       return finish(kExitStepFailed);
     }
     shell.journal = journal.get();
+    shell.reimportAllowed = arguments.again;
   }
   bool importable = true;
   {

@@ -6,6 +6,7 @@
 #include "common/encoding.h"
 #include "common/errors.h"
 #include "common/fields.h"
+#include "common/loader.h"
 #include "common/messages.h"
 #include "common/run_journal.h"
 #include "common/tables.h"
@@ -98,6 +99,8 @@ void RunImport(ImportShell& shell, const RunShape& shape, const RecordStep& step
   shell.recordsDone = 0;
   RunRecord record(shell);
   try {
+    // The file the check passed is the file imported.
+    if (!shell.check) RequireUnchanged(shell.loadedFile);
     record.Begin();
     slot = std::make_unique<dbf::Recordset>();
     if (!shape.fixedTable.empty()) {

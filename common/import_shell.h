@@ -23,6 +23,7 @@ struct LoadedFile {
   std::string path;  // raw bytes, as loaded
   std::uint64_t size = 0;
   std::string sha256;  // of the file's bytes, hex
+  std::string stamp;   // size, modification time and file number as loaded
 };
 
 enum class RunOutcome {
@@ -46,6 +47,11 @@ struct ImportShell {
   // The run journal every run is recorded in (the front end's); null: none.
   JournalFile* journal = nullptr;
   std::string lastRunId;  // the journal's id of the last run recorded
+  // The re-import guard at a run's start line: a file imported already, or
+  // being imported, refuses the run unless reimport is allowed (--again) or
+  // the clerk said yes to that very earlier run.
+  bool reimportAllowed = false;
+  std::string reimportApprovedRun;
 
   std::string tableDirectory;  // as given to OpenTargetDatabase (UTF-8 path)
   std::unique_ptr<dbf::Connection> SharedConnection;  // null when the open failed

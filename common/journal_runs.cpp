@@ -2,16 +2,103 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <unordered_map>
 
+#include "common/journal_index.h"
 #include "common/sha256.h"
 
 namespace ModMain {
 namespace {
 
+// The index is renewed once the lines read past it reach this size: about
+// the lines of a 3 000-row run.
+constexpr std::uint64_t kRenewIndexAfterBytes = 256 * 1024;
+
 template <typename Number>
 bool ParseNumber(const std::string& text, Number& value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size();
+}
+
+// Applies the journal's lines, in order, to the runs they tell of.
+class RunFolder {
+ public:
+  explicit RunFolder(JournalState& state) : state_(state) {
+    for (std::size_t i = 0; i < state_.runs.size(); ++i) index_.emplace(state_.runs[i].id, i);
+  }
+  // False for an entry the journal never holds (a damaged line).
+  bool Apply(const JournalEntry& e, std::uint64_t offset) {
+    const std::string& type = e[1];
+    const bool known = type == "start" ? e.size() == 8 : e.size() == 5 && (type == "end" || type == "undo" || type == "row");
+    if (!known) return false;
+    auto [at, added] = index_.try_emplace(e[0], state_.runs.size());
+    if (added) state_.runs.emplace_back().id = e[0], state_.runs.back().firstOffset = offset;
+    JournalRun& run = state_.runs[at->second];
+    run.lastOffset = offset;
+    if (type == "start") {
+      run.started = e[2], run.tableDirectory = e[3], run.file = e[5], run.sha256 = e[7];
+      return ParseNumber(e[4], run.kind) && ParseNumber(e[6], run.size);
+    }
+    if (type == "end") {
+      run.outcome = e[3];
+      return ParseNumber(e[4], run.line);
+    }
+    if (type == "undo") {
+      run.undone = e[2];
+      return true;
+    }
+    std::uint32_t number = 0;
+    if (!ParseNumber(e[3], number)) return false;
+    auto [last, first] = run.lastSaved.try_emplace(e[2], number);
+    if (first || last->second != number) ++run.rows[e[2]];
+    last->second = number;
+    return true;
+  }
+
+ private:
+  JournalState& state_;
+  std::unordered_map<std::string, std::size_t> index_;
+};
+
+// The rows of one run in saved order; a number saved again takes the place
+// of its earlier line.
+class RowCollector {
+ public:
+  void Add(const JournalEntry& e) {
+    JournalRow row;
+    if (e.size() != 5 || e[1] != "row" || !ParseNumber(e[3], row.recordNumber)) return;
+    row.table = e[2], row.hash = e[4];
+    auto [last, first] = last_.try_emplace(row.table, row.recordNumber, rows.size());
+    if (!first && last->second.first == row.recordNumber) {
+      rows[last->second.second] = std::move(row);
+      return;
+    }
+    last->second = {row.recordNumber, rows.size()};
+    rows.push_back(std::move(row));
+  }
+  std::vector<JournalRow> rows;
+
+ private:
+  std::map<std::string, std::pair<std::uint32_t, std::size_t>> last_;  // number and place of each table's last row
+};
+
+// The rows of `run`, read between its first and last lines; the whole
+// journal when those are not where the index said.
+std::vector<JournalRow> RowsOfRun(const JournalFile& journal, const JournalRun& run) {
+  RowCollector collector;
+  bool found = true;
+  journal.ReadLines({run.firstOffset, 0}, run.lastOffset, [&](JournalEntry* entry, JournalPosition at) {
+    found = found && (at.offset != run.firstOffset || (entry && (*entry)[0] == run.id));
+    if (found && entry && (*entry)[0] == run.id) collector.Add(*entry);
+    return found;
+  });
+  if (found && static_cast<int>(collector.rows.size()) == run.Rows()) return std::move(collector.rows);
+  RowCollector whole;
+  journal.ReadLines({}, kMaxJournalBytes, [&](JournalEntry* entry, JournalPosition) {
+    if (entry && (*entry)[0] == run.id) whole.Add(*entry);
+    return true;
+  });
+  return std::move(whole.rows);
 }
 
 }  // namespace
@@ -36,60 +123,64 @@ std::string RecordHash(std::span<const std::uint8_t> record) {
 }
 
 JournalContents ReadJournal(const JournalFile& journal, const std::string& rowsOfRun) {
-  JournalContents contents;
-  std::map<std::string, std::size_t> runIndex;
-  // The last number each run saved in each table: a number saved again is its retry.
-  std::map<std::pair<std::size_t, std::string>, std::uint32_t> lastSaved;
-  std::map<std::string, std::size_t> lastRowOfTable;  // of run rowsOfRun: index in contents.rows
-  contents.warnings = journal.Read([&](const JournalEntry& e) {
-    const std::string& type = e[1];
-    const bool known = type == "start" ? e.size() == 8 : e.size() == 5 && (type == "end" || type == "undo" || type == "row");
-    if (!known) return false;
-    auto [at, added] = runIndex.try_emplace(e[0], contents.runs.size());
-    if (added) contents.runs.emplace_back().id = e[0];
-    JournalRun& run = contents.runs[at->second];
-    if (type == "start") {
-      run.started = e[2], run.tableDirectory = e[3], run.file = e[5], run.sha256 = e[7];
-      return ParseNumber(e[4], run.kind) && ParseNumber(e[6], run.size);
-    }
-    if (type == "end") {
-      run.outcome = e[3];
-      return ParseNumber(e[4], run.line);
-    }
-    if (type == "undo") {
-      run.undone = e[2];
-      return true;
-    }
-    JournalRow row{e[2], 0, e[4]};
-    if (!ParseNumber(e[3], row.recordNumber)) return false;
-    auto [last, first] = lastSaved.try_emplace({at->second, row.table}, row.recordNumber);
-    const bool again = !first && last->second == row.recordNumber;
-    last->second = row.recordNumber;
-    if (!again) ++run.rows[row.table];
-    if (e[0] != rowsOfRun) return true;
-    if (again) {
-      contents.rows[lastRowOfTable[row.table]] = std::move(row);
-    } else {
-      lastRowOfTable[row.table] = contents.rows.size();
-      contents.rows.push_back(std::move(row));
-    }
+  std::optional<JournalState> indexed = LoadJournalIndex(journal);
+  JournalState state = indexed ? std::move(*indexed) : JournalState{};
+  const JournalPosition start = state.end;
+  RunFolder folder(state);
+  // The last line read is applied last: the index stops before it, as it
+  // may still have been being written.
+  JournalEntry held;
+  std::optional<JournalPosition> heldAt;
+  bool heldSound = false;
+  auto applyHeld = [&] {
+    if (heldAt && !(heldSound && folder.Apply(held, heldAt->offset))) state.damaged.push_back(heldAt->line);
+  };
+  journal.ReadLines(start, kMaxJournalBytes, [&](JournalEntry* entry, JournalPosition at) {
+    applyHeld();
+    heldSound = entry != nullptr;
+    if (entry) held.swap(*entry);
+    heldAt = at;
     return true;
   });
+  if (heldAt && (!indexed || heldAt->offset - start.offset >= kRenewIndexAfterBytes)) {
+    state.end = *heldAt;
+    SaveJournalIndex(journal, state);
+  }
+  applyHeld();
+
+  JournalContents contents;
+  for (long line : state.damaged) contents.warnings.push_back(journal.DamagedLineWarning(line));
+  for (JournalRun& run : state.runs) run.running = run.outcome.empty() && journal.RunLocked(run.id);
+  for (const JournalRun& run : state.runs)
+    if (!rowsOfRun.empty() && run.id == rowsOfRun) contents.rows = RowsOfRun(journal, run);
+  contents.runs = std::move(state.runs);
   return contents;
 }
 
 std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,
                                          int kind, const std::string& sha256) {
   for (auto run = journal.runs.rbegin(); run != journal.runs.rend(); ++run)
-    if (run->outcome == "completed" && run->undone.empty() && run->kind == kind && run->sha256 == sha256 &&
-        run->tableDirectory == tableDirectory)
+    if (((run->outcome == "completed" && run->undone.empty()) || run->running) && run->kind == kind &&
+        run->sha256 == sha256 && run->tableDirectory == tableDirectory)
       return *run;
   return std::nullopt;
 }
 
+namespace {
+
+std::string EarlierImportText(const JournalRun& earlier) {
+  if (earlier.running) return "같은 파일의 가져오기가 아직 진행 중입니다 (" + earlier.started.substr(0, 16) + "에 시작).";
+  return "이미 가져온 파일입니다 (" + earlier.started.substr(0, 16) + ", " + std::to_string(earlier.Rows()) + "행).";
+}
+
+}  // namespace
+
 std::string AlreadyImportedQuestion(const JournalRun& earlier) {
-  return "이미 가져온 파일입니다 (" + earlier.started.substr(0, 16) + ", " + std::to_string(earlier.Rows()) +
-         "행). 다시 가져오시겠습니까?";
+  return EarlierImportText(earlier) + " 다시 가져오시겠습니까?";
+}
+
+std::string ImportedMeanwhileMessage(const JournalRun& earlier) {
+  return EarlierImportText(earlier) + " 이 파일은 가져오지 않았습니다. 가져오려면 다시 실행하십시오.";
 }
 
 }  // namespace ModMain

@@ -26,6 +26,9 @@ struct JournalRun {
   std::string outcome;         // "completed", "stopped", "failed", "refused"; "" without an end line (killed)
   int line = 0;                // the first line not imported, when it ended early
   std::string undone;          // time of the last undo, "" when never undone
+  std::uint64_t firstOffset = 0, lastOffset = 0;   // where its first and last lines begin in the journal
+  std::map<std::string, std::uint32_t> lastSaved;  // the last number saved in each table: the same again is a retry
+  bool running = false;        // no end line, and its program still holds its run lock
   int Rows() const;
 };
 
@@ -42,10 +45,11 @@ struct JournalContents {
   std::vector<std::string> warnings;  // one per line skipped
 };
 
-// Reads the whole journal; the rows of run `rowsOfRun` only, so that a long
-// journal is not held in memory. A number saved twice in one table (a save
-// that failed after its row line, then the next save) counts once, as the
-// later line.
+// Reads the journal, from where its index (journal_index.h) ended when the
+// index is sound, and renews the index when it was missing, stale or far
+// behind; the rows of run `rowsOfRun` only, read where the run's lines are.
+// A number saved twice in one table (a save that failed after its row line,
+// then the next save) counts once, as the later line.
 JournalContents ReadJournal(const JournalFile& journal, const std::string& rowsOfRun = "");
 
 // A table directory as the journal names it: its real path when it has one.
@@ -55,11 +59,15 @@ std::string CanonicalDirectory(const std::string& directory);
 // record's bytes after its deletion flag.
 std::string RecordHash(std::span<const std::uint8_t> record);
 
-// The re-import guard: the last completed run, not undone, of the same
-// content, kind and table directory (real path).
+// The re-import guard: the last run of the same content, kind and table
+// directory (real path) that completed and was not undone, or is running.
 std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,
                                          int kind, const std::string& sha256);
-// "이미 가져온 파일입니다 (<date>, <rows>행). 다시 가져오시겠습니까?"
+// "이미 가져온 파일입니다 (<date>, <rows>행). 다시 가져오시겠습니까?"; of a run
+// still going: "같은 파일의 가져오기가 아직 진행 중입니다 (<date>에 시작). ..."
 std::string AlreadyImportedQuestion(const JournalRun& earlier);
+// Why a run was refused at its start line, when the earlier import came
+// after the guard's first look (another clerk, the same moment).
+std::string ImportedMeanwhileMessage(const JournalRun& earlier);
 
 }  // namespace ModMain

@@ -34,9 +34,20 @@ class Descriptor {
   int fd_;
 };
 
+// Size, modification time and file number: a file written to or replaced
+// since has another.
+std::string Stamp(const struct stat& st) {
+  return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+[[noreturn]] void RefuseChanged(const std::string& path) {
+  Refuse(path, ": 파일이 읽는 동안 바뀌었습니다. 파일을 다 쓴 뒤에 다시 실행하십시오.");
+}
+
 // The whole file, after the checks that keep a FIFO, a device or an endless
-// file from hanging the program or filling its memory.
-std::string ReadWhole(const std::string& path, const LoadLimits& limits) {
+// file from hanging the program or filling its memory, and its stamp.
+std::string ReadWhole(const std::string& path, const LoadLimits& limits, std::string& stamp) {
   // Non-blocking, so a FIFO without a writer cannot hang the open.
   Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (file.get() < 0) Refuse(path, "을(를) 열 수 없습니다: " + dbf::SystemErrorText(errno) + ".");
@@ -61,6 +72,11 @@ std::string ReadWhole(const std::string& path, const LoadLimits& limits) {
     if (done > limits.maxFileBytes) Refuse(path, "이(가) 읽는 동안 너무 커졌습니다. 다시 시도하십시오.");
   }
   bytes.resize(done);
+  // A file still being written: what was read may end anywhere.
+  struct stat after {};
+  if (::fstat(file.get(), &after) != 0 || Stamp(after) != Stamp(st) || done != static_cast<std::size_t>(st.st_size))
+    RefuseChanged(path);
+  stamp = Stamp(st);
   return bytes;
 }
 
@@ -71,12 +87,18 @@ LoadLimits LimitsForRecordLength(int recordLength) {
   // enough for the longest record of any kind, so the check can still say
   // which kind a file of another kind belongs to.
   const std::size_t line = 2 * static_cast<std::size_t>(recordLength) + 2;
-  return {static_cast<std::uint64_t>(line) * kMaxRecordLines, kMaxLineBytes};
+  return {static_cast<std::uint64_t>(line) * kMaxRecordLines, kMaxLineBytes, static_cast<std::size_t>(recordLength)};
+}
+
+void RequireUnchanged(const LoadedFile& file) {
+  struct stat st {};
+  if (!file.stamp.empty() && (::stat(file.path.c_str(), &st) != 0 || Stamp(st) != file.stamp)) RefuseChanged(file.path);
 }
 
 void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimits& limits) {
   ImportView& view = shell.view;
-  const std::string bytes = ReadWhole(path, limits);
+  std::string stamp;
+  const std::string bytes = ReadWhole(path, limits, stamp);
   view.SetPhaseCaption(kLoadCaption);
   if (bytes.empty()) Refuse(path, "이(가) 비어 있습니다. 가져올 줄이 없습니다.");
 
@@ -97,12 +119,17 @@ void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimit
     if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
     start = end + 1;
   }
+  const bool ended = bytes.back() == '\r' || bytes.back() == '\n';
+  if (!ended && lines.back().size() < limits.recordLength)
+    Refuse(path, "의 마지막 줄(" + std::to_string(lines.size()) + "번째 줄)이 레코드 중간에서 끊겼습니다 (줄 끝 없이 " +
+                     std::to_string(lines.back().size()) + "바이트, 레코드는 " + std::to_string(limits.recordLength) +
+                     "바이트). 파일을 다 쓴 뒤에 다시 실행하십시오.");
   const int count = static_cast<int>(lines.size());
   view.SetProgressRange(0, count);
   view.SetRecordCountPanel(RecordCountPanel(count));
   view.SetProgressValue(count);
   shell.RecordLines = std::move(lines);
-  shell.loadedFile = {-1, path, bytes.size(), Sha256Hex(bytes)};
+  shell.loadedFile = {-1, path, bytes.size(), Sha256Hex(bytes), stamp};
 }
 
 }  // namespace ModMain

@@ -16,17 +16,24 @@ inline constexpr std::size_t kMaxLineBytes = 4096;
 struct LoadLimits {
   std::uint64_t maxFileBytes;
   std::size_t maxLineBytes;
+  std::size_t recordLength = 0;  // a last line without its end that is shorter was cut
 };
 // The limits for records of `recordLength` bytes, with a margin.
 LoadLimits LimitsForRecordLength(int recordLength);
 
 // Reads the whole file once and splits it into lines: CR LF, LF and CR each
-// end a line; the last line may lack its end; nothing is trimmed. Shows
-// "파일읽기", the progress and "전체레코드수 : N". Throws ImportFailure
+// end a line; the last line may lack its end unless it is shorter than a
+// record (a file still being written, cut mid-record); nothing is trimmed.
+// Shows "파일읽기", the progress and "전체레코드수 : N". Throws ImportFailure
 // (Korean, naming the file) and leaves RecordLines as it was for: anything
 // but a regular file, a file or line over the limits, an empty file, more
-// than 32 767 lines, or a read error. A loaded file also sets loadedFile
-// (its path, size and SHA-256; the kind is the caller's).
+// than 32 767 lines, a file that changed while it was read, a cut last
+// line, or a read error. A loaded file also sets loadedFile (its path, size,
+// SHA-256 and stamp; the kind is the caller's).
 void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimits& limits);
+
+// Throws ImportFailure ("파일이 읽는 동안 바뀌었습니다") when the loaded file's
+// size, modification time or file number is no longer what the load saw.
+void RequireUnchanged(const LoadedFile& file);
 
 }  // namespace ModMain

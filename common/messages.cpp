@@ -38,12 +38,25 @@ std::string OutOfRangeMessage(std::string_view label, std::string_view textCp949
   return Quoted(label, textCp949) + "은(는) 정수 범위(" + std::string(range) + ")를 벗어납니다.";
 }
 
-std::string NotCp949Message(std::string_view column, int firstByte, int lastByte, unsigned char bad, int badPosition) {
+namespace {
+// "열 <column>(<first>~<last>번째 바이트)에 <what> 0xXX가 있습니다 (N번째 바이트). "
+std::string BadByteText(std::string_view column, int firstByte, int lastByte, const char* what, unsigned char bad,
+                        int badPosition) {
   static const char* digits = "0123456789ABCDEF";
   const std::string hex = {'0', 'x', digits[bad >> 4], digits[bad & 15]};
   return "열 " + std::string(column) + "(" + std::to_string(firstByte) + "~" + std::to_string(lastByte) +
-         "번째 바이트)에 CP949 글자가 아닌 바이트 " + hex + "가 있습니다 (" + std::to_string(badPosition) +
-         "번째 바이트). 파일이 CP949(완성형 한글)로 저장되었는지 확인하십시오.";
+         "번째 바이트)에 " + what + " " + hex + "가 있습니다 (" + std::to_string(badPosition) + "번째 바이트). ";
+}
+}  // namespace
+
+std::string NotCp949Message(std::string_view column, int firstByte, int lastByte, unsigned char bad, int badPosition) {
+  return BadByteText(column, firstByte, lastByte, "CP949 글자가 아닌 바이트", bad, badPosition) +
+         "파일이 CP949(완성형 한글)로 저장되었는지 확인하십시오.";
+}
+
+std::string ControlByteMessage(std::string_view column, int firstByte, int lastByte, unsigned char bad, int badPosition) {
+  return BadByteText(column, firstByte, lastByte, "글자가 아닌 제어 바이트", bad, badPosition) +
+         "다른 프로그램에서 글이나 테이블이 여기서 끝나 버립니다. 파일을 고치거나 다시 내보내십시오.";
 }
 
 std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view dayCp949) {

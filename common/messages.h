@@ -38,6 +38,8 @@ std::string NotWholeNumberMessage(std::string_view label, std::string_view textC
 std::string OutOfRangeMessage(std::string_view label, std::string_view textCp949, std::string_view range);
 // "열 <column>(<first>~<last>번째 바이트)에 CP949 글자가 아닌 바이트 0xXX가 있습니다 (N번째 바이트)."
 std::string NotCp949Message(std::string_view column, int firstByte, int lastByte, unsigned char bad, int badPosition);
+// The same for NUL or 0x1A, which end a text in other programs and mark the end of a table file.
+std::string ControlByteMessage(std::string_view column, int firstByte, int lastByte, unsigned char bad, int badPosition);
 std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view dayCp949);
 
 // The indexes a run (or, `afterUndo`, an undo) did not keep current, a line

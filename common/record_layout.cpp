@@ -1,5 +1,7 @@
 #include "common/record_layout.h"
 
+#include <algorithm>
+
 #include "common/errors.h"
 #include "common/messages.h"
 
@@ -10,14 +12,18 @@ bool StoresText(Rule rule) {
   return rule == Rule::kText || rule == Rule::kCodeOrEmpty || rule == Rule::kJoined || rule == Rule::kJoinedOrEmpty;
 }
 
-// A text field must be CP949 where the table will store it: the failure names
-// the column and the byte of the record.
+// A text field must be CP949 where the table will store it, without NUL or
+// 0x1A (the end of a text, the end of a table file, to other programs): the
+// failure names the column and the byte of the record.
 void RequireCp949(const std::string& record, const char* column, Field field, const std::string& cut) {
-  const std::size_t bad = dbf::FirstNonCp949Byte(cut);
+  const std::size_t stray = dbf::FirstNonCp949Byte(cut);
+  const std::size_t control = cut.find_first_of(std::string_view("\0\x1A", 2));
+  const std::size_t bad = std::min(stray, control);
   if (bad == std::string::npos) return;
   const std::size_t at = record.find(cut, static_cast<std::size_t>(field.start - 1)) + bad;
-  throw ImportFailure(NotCp949Message(column, field.start, field.start + field.length - 1,
-                                      static_cast<unsigned char>(record[at]), static_cast<int>(at + 1)),
+  const auto message = bad == stray ? NotCp949Message : ControlByteMessage;
+  throw ImportFailure(message(column, field.start, field.start + field.length - 1,
+                              static_cast<unsigned char>(record[at]), static_cast<int>(at + 1)),
                       column, cut);
 }
 

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <ctime>
 #include <random>
+#include <utility>
 
+#include "common/errors.h"
 #include "common/journal_file.h"
 #include "common/journal_runs.h"
 
@@ -31,15 +33,31 @@ std::string NewRunId() {
 RunRecord::RunRecord(ImportShell& shell) : shell_(shell) {}
 
 RunRecord::~RunRecord() {
-  if (!id_.empty() && shell_.SharedConnection) shell_.SharedConnection->SetRowObserver({});
+  if (id_.empty()) return;
+  if (shell_.SharedConnection) shell_.SharedConnection->SetRowObserver({});
+  shell_.journal->UnlockRun(id_);
 }
 
 void RunRecord::Begin() {
   if (!shell_.journal || shell_.check || !shell_.SharedConnection) return;
   const LoadedFile& file = shell_.loadedFile;
+  const std::string directory = CanonicalDirectory(shell_.SharedConnection->Directory());
+  // Judged and started as one among all programs sharing the journal: of two
+  // clerks starting the same file at once, the later sees the earlier.
+  JournalGuard guard(*shell_.journal);
+  if (!shell_.reimportAllowed) {
+    const auto earlier = FindEarlierRun(ReadJournal(*shell_.journal), directory, file.kind, file.sha256);
+    if (earlier && earlier->id != shell_.reimportApprovedRun) throw ImportFailure(ImportedMeanwhileMessage(*earlier));
+  }
   const std::string id = NewRunId();
-  shell_.journal->Append({id, "start", LocalTimeText(), CanonicalDirectory(shell_.SharedConnection->Directory()),
-                          std::to_string(file.kind), file.path, std::to_string(file.size), file.sha256});
+  shell_.journal->LockRun(id);
+  try {
+    shell_.journal->Append({id, "start", LocalTimeText(), directory, std::to_string(file.kind), file.path,
+                            std::to_string(file.size), file.sha256});
+  } catch (...) {
+    shell_.journal->UnlockRun(id);
+    throw;
+  }
   id_ = id;
   shell_.lastRunId = id;
   JournalFile* journal = shell_.journal;
@@ -59,6 +77,7 @@ void RunRecord::End(const std::string& outcome, int line) {
     shell_.lastOutcome = RunOutcome::kEndedEarly;
     shell_.ShowMessage(error.what());
   }
+  shell_.journal->UnlockRun(std::exchange(id_, ""));
 }
 
 }  // namespace ModMain

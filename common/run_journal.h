@@ -16,13 +16,17 @@ class RunRecord {
   RunRecord(const RunRecord&) = delete;
   RunRecord& operator=(const RunRecord&) = delete;
 
-  // Writes the start line (a new id, the file of shell.loadedFile, the table
-  // directory) and makes every save of the run write its row line first.
-  // Throws std::runtime_error when the journal cannot be written.
+  // Under the journal's guard: judges the re-import guard once more (an
+  // earlier import that came after the front end's look throws
+  // ImportFailure), takes the run's lock and writes the start line (a new
+  // id, the file of shell.loadedFile, the table directory); then every save
+  // of the run writes its row line first. Throws std::runtime_error when the
+  // journal cannot be written.
   void Begin();
   // After the tables were flushed: the end line ("completed", "stopped",
   // "failed" or "refused", and the first line not imported), then the
-  // journal's fdatasync. A failure is shown and ends the run early.
+  // journal's fdatasync, then the run's lock goes. A failure is shown and
+  // ends the run early.
   void End(const std::string& outcome, int line);
 
  private:

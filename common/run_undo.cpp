@@ -7,10 +7,9 @@
 #include "common/run_journal.h"
 
 namespace ModMain {
-namespace {
 
-JournalRun FindRun(const JournalContents& journal, const std::string& runId, const std::string& tableDirectory,
-                   const std::string& journalPath) {
+JournalRun FindRunToUndo(const JournalContents& journal, const std::string& runId, const std::string& tableDirectory,
+                         const std::string& journalPath) {
   const std::string directory = CanonicalDirectory(tableDirectory);
   for (auto run = journal.runs.rbegin(); run != journal.runs.rend(); ++run)
     if (runId.empty() ? run->tableDirectory == directory : run->id == runId) return *run;
@@ -19,13 +18,22 @@ JournalRun FindRun(const JournalContents& journal, const std::string& runId, con
   throw std::runtime_error("작업 기록 " + journalPath + "에 작업 " + runId + "이(가) 없습니다.");
 }
 
-}  // namespace
+std::optional<JournalRun> LaterRunWithoutStart(const JournalContents& journal, const std::string& runId) {
+  bool later = false;
+  for (const JournalRun& run : journal.runs) {
+    if (later && run.started.empty()) return run;
+    later = later || run.id == runId;
+  }
+  return std::nullopt;
+}
 
 UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::string& tableDirectory) {
   UndoResult result;
   const JournalContents all = ReadJournal(journal);
   result.warnings = all.warnings;
-  result.run = FindRun(all, runId, tableDirectory, journal.Path());
+  result.run = FindRunToUndo(all, runId, tableDirectory, journal.Path());
+  if (result.run.running)
+    throw std::runtime_error("가져오기가 아직 진행 중입니다 (작업 " + result.run.id + "). 가져오기가 끝난 뒤에 되돌리십시오.");
   const JournalContents own = ReadJournal(journal, result.run.id);
 
   dbf::Connection connection;

@@ -2,6 +2,7 @@
 // still as it saved them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,22 @@ struct UndoResult {
   std::vector<std::string> warnings;          // journal lines skipped
 };
 
+// The run `runId`, or when it is "" the last run recorded for
+// `tableDirectory`. Throws (Korean) when there is none.
+JournalRun FindRunToUndo(const JournalContents& journal, const std::string& runId, const std::string& tableDirectory,
+                         const std::string& journalPath);
+// A run recorded after run `runId` whose start line is not in the journal:
+// it may be of any table directory, so the last run of one is not known.
+std::optional<JournalRun> LaterRunWithoutStart(const JournalContents& journal, const std::string& runId);
+
 // Undoes run `runId`, or when it is "" the last run recorded for
 // `tableDirectory`, in the run's own table directory: every row it saved is
 // marked deleted (Recordset::DeleteRowIfSame) when its bytes still have the
 // row line's hash and it is not deleted already. Then the tables are flushed
 // and an undo line is written and synced. Throws (Korean) when there is no
-// such run or a table cannot be read or written; the rows deleted until then
-// stay deleted, and undoing again finishes the work.
+// such run, the run is still going ("가져오기가 아직 진행 중입니다"), or a
+// table cannot be read or written; the rows deleted until then stay
+// deleted, and undoing again finishes the work.
 UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::string& tableDirectory);
 
 }  // namespace ModMain

@@ -143,8 +143,8 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
   };
   const std::string stray = "\xC2\xF7\xB7\xAE  \x81\x41\xFF\t";
   const std::pair<std::string, std::vector<std::string>> files[] = {
-      {"a\r\nb \r\n c\r\n", {"a", "b ", " c"}}, {"a\r\nb \r\n c", {"a", "b ", " c"}},
-      {"a\rb\r\nc\nd\n", {"a", "b", "c", "d"}}, {"p\r\r\nq\n\rr", {"p", "", "q", "", "r"}},
+      {"a\r\nb \r\n c\r\n", {"a", "b ", " c"}}, {"a\r\nb \r\n record8", {"a", "b ", " record8"}},
+      {"a\rb\r\nc\nd\n", {"a", "b", "c", "d"}}, {"p\r\r\nq\n\rrecord 8", {"p", "", "q", "", "record 8"}},
       {"a\r\n\r\n", {"a", ""}}, {stray + "\r\n", {stray}}};
   for (const auto& [bytes, lines] : files) {
     LoadExportFile(shell, write("f.txt", bytes), limits);
@@ -161,6 +161,7 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
   const std::pair<std::string, const char*> refused[] = {
       {write("over.txt", max + "x"), "32767"}, {write("empty.txt", ""), "비어"},
       {write("long.txt", "a\r\n" + std::string(kMaxLineBytes + 1, 'x')), "2번째 줄이 너무 깁니다"},
+      {write("cut.txt", "record 1\r\nrecord"), "마지막 줄(2번째 줄)이 레코드 중간에서 끊겼습니다"},
       {write("big.txt", std::string(limits.maxFileBytes + 1, '\n')), "너무 큽니다"},
       {dir.File("fifo.txt"), "보통 파일이 아닙니다"}, {"/dev/zero", "보통 파일이 아닙니다"},
       {dir.File("nothere.txt"), "파일이나 폴더가 없습니다"}, {dir.Path(), "폴더입니다"},

@@ -3,6 +3,10 @@
 // the judged delete that undo uses.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
 #include <stdexcept>
 
 #include "common/journal_runs.h"
@@ -39,11 +43,91 @@ TEST(Journal, LinesRoundTripAndDamagedOnesAreSkippedWithAWarning) {
   bytes.resize(bytes.size() - 3);                                         // line 5: cut short
   WriteBytes(journal.Path(), bytes);
   journal.Append(odd);  // line 6 follows the cut one, whole
+  journal.Append({"r3", "row", std::string(ModMain::kMaxJournalLineBytes, 'x'), "1", "h"});  // line 7: too long
+  journal.Append(odd);
   std::vector<JournalEntry> read;
   const auto warnings = journal.Read([&](const JournalEntry& e) { read.push_back(e); return e != later; });
-  EXPECT_EQ(read, (std::vector<JournalEntry>{odd, later, odd}));
+  EXPECT_EQ(read, (std::vector<JournalEntry>{odd, later, odd, odd}));
   auto warning = [&](int line) { return "작업 기록 " + journal.Path() + "의 " + std::to_string(line) + "번째 줄이 손상되어 건너뛰었습니다."; };
-  EXPECT_EQ(warnings, (std::vector<std::string>{warning(3), warning(4), warning(5)}));
+  EXPECT_EQ(warnings, (std::vector<std::string>{warning(3), warning(4), warning(5), warning(7)}));
+}
+
+// Never through a link (a dangling one creates nothing), only a regular file,
+// another user's only in a folder no stranger can write, never past the size
+// bound: each is refused with a message, before a byte is read or written.
+TEST(Journal, OnlyARegularFileOfTheUserOrOfAClosedFolderIsUsed) {
+  TempDir dir;
+  const std::string path = dir.File("journal.log");
+  auto stranger = [&](mode_t folder) { WriteBytes(path, "\n"), chown(path.c_str(), 4242, 4242), chmod(dir.Path().c_str(), folder); };
+  const struct { std::function<void()> make; std::string refusal; bool root; } cases[] = {
+      {[&] { symlink("/dev/zero", path.c_str()); }, "심볼릭 링크", false},
+      {[&] { symlink(dir.File("elsewhere").c_str(), path.c_str()); }, "심볼릭 링크", false},
+      {[&] { mkfifo(path.c_str(), 0600); }, "보통 파일이 아닙니다", false},
+      {[&] { WriteBytes(path, ""), truncate(path.c_str(), ModMain::kMaxJournalBytes + 1); }, "너무 큽니다", false},
+      {[&] { stranger(0777); }, "다른 사용자의 파일인데 그 폴더는 누구나 쓸 수 있습니다", true},  // only root can give a file away
+      {[&] { stranger(0770); }, "", true}};
+  for (const auto& c : cases) {
+    if (c.root && geteuid() != 0) continue;
+    unlink(path.c_str());
+    c.make();
+    ModMain::JournalFile journal(dir.Path(), false);
+    std::string what;
+    try {
+      journal.Read([](const JournalEntry&) { return true; });
+    } catch (const std::runtime_error& error) {
+      what = error.what();
+    }
+    EXPECT_TRUE(c.refusal.empty() ? what.empty() : what.find(c.refusal) != std::string::npos) << c.refusal << what;
+    if (c.refusal == "심볼릭 링크") {
+      EXPECT_THROW(journal.Append({"r", "undo", "t", "0", "0"}), std::runtime_error);
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere")));
+}
+
+// The index is a shortcut only: a reading with it finds what a whole reading
+// finds, after lines were added (a cut last line among them, finished later),
+// the journal was replaced by another, or the index was damaged.
+TEST(Journal, AReadingFromTheIndexFindsWhatAWholeReadingFinds) {
+  TempDir dir;
+  ModMain::JournalFile journal(dir.Path(), false);
+  auto seen = [&] {
+    const auto contents = ModMain::ReadJournal(journal, "b");
+    std::string text;
+    for (const auto& run : contents.runs) {
+      text += run.id + run.started + run.outcome + run.undone + std::to_string(run.line) + "|";
+      for (const auto& [table, count] : run.rows) text += table + std::to_string(count) + ",";
+    }
+    for (const auto& row : contents.rows) text += row.table + std::to_string(row.recordNumber) + row.hash + ";";
+    for (const auto& warning : contents.warnings) text += warning.substr(warning.find("의 ")) + ";";
+    return text;
+  };
+  auto checkAgainstWholeReading = [&](const char* step) {
+    const std::string indexed = seen();
+    std::filesystem::remove(dir.File("journal.idx"));
+    EXPECT_EQ(indexed, seen()) << step;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("journal.idx"))) << step;
+  };
+  for (const JournalEntry& line : std::vector<JournalEntry>{{"a", "start", "t1", "/db", "1", "f", "9", "h1"},
+                                                            {"a", "row", "carno", "1", "x"}, {"b", "start", "t2", "/db", "1", "f", "9", "h2"},
+                                                            {"a", "end", "t", "completed", "0"}, {"b", "row", "carno", "2", "y"}})
+    journal.Append(line);
+  checkAgainstWholeReading("first reading");
+  const std::string cut = "\n" + ModMain::EncodeJournalLine({"b", "row", "carno", "3", "z"});
+  WriteBytes(journal.Path(), ReadBytes(journal.Path()) + "\nbroken" + cut.substr(0, 20));
+  checkAgainstWholeReading("a damaged line and a cut one");
+  WriteBytes(journal.Path(), ReadBytes(journal.Path()) + cut.substr(20));
+  for (const JournalEntry& line : std::vector<JournalEntry>{{"b", "row", "carno", "3", "w"}, {"b", "end", "t", "stopped", "4"}, {"a", "undo", "t", "1", "0"}})
+    journal.Append(line);
+  checkAgainstWholeReading("the cut line finished, more lines");
+  std::string other = ReadBytes(journal.Path());
+  other.replace(other.find("\ta\t"), 3, "\tc\t");
+  WriteBytes(journal.Path(), other);
+  checkAgainstWholeReading("another journal of the same size");
+  std::string index = ReadBytes(dir.File("journal.idx"));
+  index[index.find("carno")] = 'C';
+  WriteBytes(dir.File("journal.idx"), index);
+  checkAgainstWholeReading("a damaged index");
 }
 
 // A number saved again in one table (a save failed after its row line) is one

@@ -350,12 +350,20 @@ void Form1::OpenJournal() {
     journal_ = std::make_unique<ModMain::JournalFile>(
         given ? ToStd(QFile::encodeName(*settings_.journalDirectory)) : ModMain::DefaultJournalDirectory(), !given);
     shell_->journal = journal_.get();
-    undoable_ = LastRunToUndo(ModMain::ReadJournal(*journal_)).has_value();
+    const auto last = LastRunToUndo(ModMain::ReadJournal(*journal_));
+    undoable_ = last.has_value();
+    // After the window shows: a run that was killed is offered for undo.
+    if (last && last->outcome.empty() && !last->running)
+      QTimer::singleShot(0, this, [this, run = *last] { OfferUndoOfKilledRun(run); });
   } catch (const std::exception& error) {
     // No place for a journal refuses every run; an unreadable one says so when it is used.
     if (!journal_) journalError_ = QString::fromStdString(error.what());
   }
   CommandUndo->setEnabled(undoable_);
+}
+
+void Form1::OfferUndoOfKilledRun(const ModMain::JournalRun& run) {
+  if (!running_ && !destroying_ && settings_.question(KilledRunQuestion(run))) StartUndo(run.id);
 }
 
 void Form1::Form_Unload() {
@@ -487,6 +495,8 @@ void Form1::OnChecked() {
     shell_->RecordLines.clear();
     return EndRun(RunEnd::kStopped);
   }
+  // The run's start judges the guard again: only an import since this look refuses it.
+  shell_->reimportApprovedRun = earlier_ ? earlier_->id : "";
   StartWork([this] { ModMain::RunStep(*shell_, runKind_); }, &Form1::OnImported);
 }
 

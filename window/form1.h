@@ -132,6 +132,9 @@ class Form1 : public QMainWindow {
   // The journal: opened at start; the earlier import of the loaded file, and
   // the last run of the table directory when it can be undone.
   void OpenJournal();
+  // At start: the table directory's last run has no end line and no program
+  // runs it (it was killed): the clerk may take its rows back, "no" by default.
+  void OfferUndoOfKilledRun(const ModMain::JournalRun& run);
   void FindEarlierImport();
   std::optional<ModMain::JournalRun> LastRunToUndo(const ModMain::JournalContents& journal) const;
   void StartUndo(const std::string& runId);

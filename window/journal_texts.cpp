@@ -51,6 +51,13 @@ QString UndoLastQuestion(const ModMain::JournalRun& run) {
       .arg(run.Rows());
 }
 
+QString KilledRunQuestion(const ModMain::JournalRun& run) {
+  return QStringLiteral("지난 가져오기가 끝나지 않았습니다 (프로그램이 도중에 멈췄습니다).\r\n%1: 저장한 행 %2개\r\n"
+                        "이 행들을 지워 가져오기 전으로 되돌리시겠습니까?")
+      .arg(RunLabel(run))
+      .arg(run.Rows());
+}
+
 QString UndoResultText(const ModMain::UndoResult& result) {
   QStringList parts;
   if (!result.warnings.empty()) parts.append(JournalWarningsText(result.warnings));

@@ -21,6 +21,9 @@ QString JournalWarningsText(const std::vector<std::string>& warnings);
 QString UndoOfferQuestion(RunEnd end, const std::map<std::string, int>& rowsSaved);
 // Before undoing the last run of the table directory: which run that is.
 QString UndoLastQuestion(const ModMain::JournalRun& run);
+// At start, when the table directory's last run never ended (its program was
+// killed): which run that is, and whether to delete its rows.
+QString KilledRunQuestion(const ModMain::JournalRun& run);
 // What an undo did: the journal's warnings, rows deleted and gone already,
 // the rows kept because they changed (the first twenty named), the indexes
 // to rebuild.

@@ -44,15 +44,17 @@ def test_a_utf8_file_is_named_as_such_and_nothing_is_written(tmp_path, kind, mar
 
 @pytest.mark.parametrize('kind, field, stray, at', [(0, 'name', b'\xff', 0), (1, 'owner', b'A\x80B', 1),
                                                     (2, 'name', b'\xb0 ', 0), (6, 'addr', b'\xb0\x00', 0),
-                                                    (8, 'sname', b'\xc9', 0), (1, 'owner', b'AB\xa2\xe8CD', 2)])
-def test_text_that_is_not_cp949_names_line_column_and_byte(tmp_path, kind, field, stray, at):
+                                                    (8, 'sname', b'\xc9', 0), (1, 'owner', b'AB\xa2\xe8CD', 2),
+                                                    (1, 'owner', b'A\x00B', 1), (8, 'sname', b'\x1a', 0)])
+def test_text_that_is_not_cp949_or_holds_nul_or_0x1a_names_line_column_and_byte(tmp_path, kind, field, stray, at):
     prepare(tmp_path / 'db', kind)
     start = KINDS[kind].layout[field][0]
     code, out, err = run_cli(tmp_path / 'db', (kind, write_export(tmp_path / 'files' / KINDS[kind].file,
                                                                   [rec(kind), rec(kind, **{field: stray})])))
     assert (code, out, read_rows(tmp_path / 'db', tables(kind)[0])) == (1, '', [])
+    reason = '글자가 아닌 제어 바이트' if stray[at] in (0, 0x1a) else 'CP949 글자가 아닌 바이트'
     assert f': 2번째 줄: 열 ' in err and f'({start}~' in err
-    assert f'CP949 글자가 아닌 바이트 0x{stray[at]:02X}가 있습니다 ({start + at}번째 바이트)' in err
+    assert f'{reason} 0x{stray[at]:02X}가 있습니다 ({start + at}번째 바이트)' in err
 
 
 def test_bytes_no_field_reads_are_imported_and_listed_whole(tmp_path):
@@ -90,6 +92,16 @@ def test_a_fifo_or_a_device_named_like_the_file_is_refused_at_once(tmp_path):
     for kind, name in ((1, 'G차량.txt'), (2, 'G판매.txt')):
         code, out, err = run_cli(tmp_path / 'db', (kind, tmp_path / 'files' / name))
         assert (code, out) == (1, '') and '보통 파일이 아닙니다' in err
+
+
+@pytest.mark.parametrize('at', ['read', 'close'])
+def test_a_file_written_to_while_it_is_read_or_before_its_import_is_refused(tmp_path, at):
+    make_table(tmp_path / 'db', 'carno')
+    path = write_export(tmp_path / 'files' / 'G차량.txt', [rec(1)] * 3)
+    probe = {'LD_PRELOAD': str(BIN / 'libgrow_probe.so'), 'GROW_FILE': str(path), 'GROW_AT': at}
+    code, out, err = run_cli(tmp_path / 'db', (1, path), env=probe)
+    assert (code, out, read_rows(tmp_path / 'db', 'carno')) == (1, '', [])
+    assert err.endswith(f"파일 '{path}': 파일이 읽는 동안 바뀌었습니다. 파일을 다 쓴 뒤에 다시 실행하십시오.\n")
 
 
 def big_vehicle_file(tmp_path):

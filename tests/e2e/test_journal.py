@@ -1,9 +1,14 @@
 """The run journal through the command line: undo (rows read back by dbfread), a damaged line, two
-clerks appending to one journal folder at once (every line checked with zlib's CRC-32)."""
+clerks appending to one journal folder at once (every line checked with zlib's CRC-32), a run still
+going, two clerks starting one file at once, a plain --undo on a terminal and in a script, and the cost
+of a year-old journal."""
 import collections
 import os
+import pty
 import random
+import signal
 import subprocess
+import timeit
 import zlib
 
 import dbf
@@ -26,6 +31,11 @@ def live(db, name):  # the rows dbfread shows: deleted ones left out
 
 def vehicles(tmp_path, codes, folder='files'):
     return write_export(tmp_path / folder / 'G차량.txt', [rec(1, code=code) for code in codes])
+
+
+def line(*fields):  # one journal line as the program writes it
+    body = '\t'.join(fields).encode()
+    return b'\n%08x\t' % zlib.crc32(body) + body
 
 
 def journal(folder):  # [[run id, type, values...]], each line's CRC checked
@@ -72,6 +82,7 @@ def test_a_run_killed_at_a_random_row_and_undone_removes_exactly_the_rows_it_sav
         pass
     program.kill()
     program.wait()
+    assert cli(tmp_path, '--runs')[1].split('\t')[6] == '끝나지 않음'
     assert cli(tmp_path, '--undo')[0] == 0 and live(db, 'carno') == before
 
 
@@ -99,3 +110,89 @@ def test_two_clerks_importing_at_once_into_one_journal_folder_lose_no_entry(tmp_
     for run in {entry[0] for entry in entries}:
         assert run_cli(db, '--journal', str(shared), '--undo', run)[0] == 0
     assert live(db, 'carno') == []
+
+
+def test_a_run_still_going_is_not_undone_and_its_file_is_not_imported_again_without_again(tmp_path):
+    db, table = tmp_path / 'db', tmp_path / 'db' / 'carno.dbf'
+    prepare(db, 1)
+    path, empty = vehicles(tmp_path, [f'{n % 1000:03d}' for n in range(30000)]), table.stat().st_size
+    program = subprocess.Popen([CLI, '--db', db, f'1:{path}'], stdout=subprocess.DEVNULL,
+                               env={**os.environ, 'XDG_STATE_HOME': str(tmp_path)})
+    while table.stat().st_size == empty:
+        pass
+    program.send_signal(signal.SIGSTOP)  # holding its run lock
+    try:
+        assert cli(tmp_path, '--runs')[1].split('\t')[6] == '진행 중'
+        assert cli(tmp_path, '--undo')[::2] == (1, f'가져오기가 아직 진행 중입니다 (작업 {journal(tmp_path / "dbfimport")[0][0]}).'
+                                                  ' 가져오기가 끝난 뒤에 되돌리십시오.\n')
+        code, _, err = cli(tmp_path, (1, path))
+        assert code == 1 and '같은 파일의 가져오기가 아직 진행 중입니다' in err and '--again' in err
+    finally:
+        program.send_signal(signal.SIGCONT)
+    assert program.wait() == 0 and len(live(db, 'carno')) == 30000
+    assert cli(tmp_path, '--runs')[1].split('\t')[6:] == ['완료', '\n']
+
+
+def test_two_clerks_starting_one_file_at_the_same_moment_leave_the_rows_of_one_run(tmp_path):
+    path = vehicles(tmp_path, [f'{n:03d}' for n in range(200)])
+    env = {**os.environ, 'XDG_STATE_HOME': str(tmp_path)}
+    for attempt in range(4):
+        db = tmp_path / f'db{attempt}'
+        prepare(db, 1)
+        programs = [subprocess.Popen([CLI, '--db', db, f'1:{path}'], stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, env=env) for _ in range(2)]
+        assert (sorted(program.wait() for program in programs), len(live(db, 'carno'))) == ([0, 1], 200)
+
+
+def undo_on_a_terminal(tmp_path, answer):  # (exit status, what the terminal showed)
+    pid, terminal = pty.fork()
+    if pid == 0:
+        os.execve(CLI, [CLI, '--db', str(tmp_path / 'db'), '--undo'], {**os.environ, 'XDG_STATE_HOME': str(tmp_path)})
+    shown = b''
+    while not shown.endswith(b'(y/N) '):
+        shown += os.read(terminal, 4096)
+    os.write(terminal, answer.encode() + b'\n')
+    try:
+        while chunk := os.read(terminal, 4096):
+            shown += chunk
+    except OSError:  # the program has ended
+        pass
+    return os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1]), shown.decode()
+
+
+@pytest.mark.parametrize('answer', ['', 'n', 'y'])
+def test_a_plain_undo_asks_on_a_terminal_and_a_script_is_refused_when_a_later_run_lost_its_start_line(tmp_path, answer):
+    prepare(tmp_path / 'db', 1)
+    path = vehicles(tmp_path, ['001'])
+    assert cli(tmp_path, (1, path))[0] == 0
+    log = tmp_path / 'dbfimport' / 'journal.log'
+    run = journal(log.parent)[0][0]
+    log.write_bytes(log.read_bytes() + line('lost', 'row', 'carno', '2', '0' * 16))
+    if answer:
+        code, shown = undo_on_a_terminal(tmp_path, answer)
+        assert f'작업 {run} (' in shown and f'{path}, 행 1개)을(를) 되돌립니다. 되돌리시겠습니까? (y/N) ' in shown
+    else:
+        code, _, shown = cli(tmp_path, '--undo')
+    assert '작업 lost은(는) 시작 줄이 작업 기록에 없어' in shown
+    assert (code, len(live(tmp_path / 'db', 'carno'))) == ((0, 0) if answer == 'y' else (1, 1))
+
+
+def test_a_quarter_year_old_journal_costs_the_guard_runs_and_undo_less_than_a_twentieth_of_a_second_more(tmp_path):
+    db, empty, old = tmp_path / 'db', tmp_path / 'empty', tmp_path / 'old'
+    prepare(db, 1)
+    path = vehicles(tmp_path, [f'{n:03d}' for n in range(100)])
+    empty.mkdir(), old.mkdir()
+    lines = []  # 60 runs of 5 000 rows into another table folder: a quarter of a year
+    for run in range(60):
+        rid = f'20240101-0000{run:02d}-abcdef'
+        lines += [line(rid, 'start', '2024-01-01 00:00:00', '/elsewhere', '1', 'f', '9', f'{run:064x}'),
+                  *(line(rid, 'row', 'carno', str(n), '0123456789abcdef') for n in range(1, 5001)),
+                  line(rid, 'end', '2024-01-01 00:01:00', 'completed', '0')]
+    (old / 'journal.log').write_bytes(b''.join(lines))
+
+    def seconds(folder, *args):  # best of five
+        return min(timeit.repeat(lambda: run_cli(db, '--journal', str(folder), *args), number=1, repeat=5))
+    for folder in (empty, old):
+        assert run_cli(db, '--journal', str(folder), '--again', (1, path))[0] == 0
+    for args in (((1, path),), ('--runs',), ('--undo',)):
+        assert seconds(old, *args) - seconds(empty, *args) < 0.05, args  # a year's journal: 0.2 s

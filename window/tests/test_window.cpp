@@ -265,6 +265,23 @@ class WindowTest : public QObject {
     QVERIFY(!form_->CommandUndo->isEnabled());
   }
 
+  void aRunKilledBeforeItsEndIsOfferedForUndoAtStart() {
+    Write(files_ + "/G차량.txt", {Vehicle(1), Vehicle(2)});
+    QVERIFY(Run(1, "G차량.txt"));
+    QFile log(journal_ + "/journal.log");  // without its end line, as a killed run leaves it
+    QVERIFY(log.open(QIODevice::ReadWrite) && log.resize(log.readAll().lastIndexOf('\n')));
+    log.close();
+    for (bool yes : {false, true}) {
+      answer_ = yes, questions_.clear();
+      Open();
+      QSignalSpy finished(form_.get(), &Form1::RunFinished);
+      QTRY_COMPARE(questions_.size(), 1);
+      QVERIFY(questions_[0].startsWith("지난 가져오기가 끝나지 않았습니다") && questions_[0].contains("G차량.txt: 저장한 행 2개"));
+      QTRY_COMPARE_WITH_TIMEOUT(finished.size(), yes ? 1 : 0, 60000);
+      QCOMPARE(Harness("rows", db_, "carno").size(), yes ? 0 : 2);
+    }
+  }
+
   void theChosenKindStaysVisibleAndRefusalsSayWhatToDo() {
     for (const char* name : {"G거래처.txt", "G차량.txt"}) Write(files_ + "/" + name, {Vehicle(1)});
     Open();
