@@ -135,6 +135,13 @@ void CdxFile::Store(const Node& node, const Page& page) {
   if (&kept != &node) kept = node;
 }
 
+void CdxFile::StoreLinks(const Node& node) {
+  std::uint8_t links[8];
+  WriteLE32(links, node.left);
+  WriteLE32(links + 4, node.right);
+  Write(node.offset + 4, links, sizeof links);
+}
+
 void CdxFile::ReadPage(std::uint32_t offset, Page& page) { Read(offset, page.data(), page.size()); }
 
 void CdxFile::WritePage(std::uint32_t offset, const Page& page) {

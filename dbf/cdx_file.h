@@ -72,6 +72,8 @@ class CdxFile {
   Node& NodeAt(std::uint32_t offset, const KeyFormat& format);
   // Writes a node's encoded page and keeps the node.
   void Store(const Node& node, const Page& page);
+  // Writes only a kept node's sibling links (one write of 8 bytes).
+  void StoreLinks(const Node& node);
   void ReadPage(std::uint32_t offset, Page& page);
   void WritePage(std::uint32_t offset, const Page& page);
   void ReadHeader(std::uint32_t offset, Header& header);
