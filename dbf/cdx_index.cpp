@@ -53,7 +53,7 @@ void TableIndex::Load() {
     refusal_ = subject + "을(를) 열 수 없습니다: " + SystemErrorText(error) + ".";
     return;
   }
-  file_.Handle().KeepWritesIn(connection_->OverlayFor(path, file_.Handle().Size()));
+  file_.Handle().KeepWritesIn(connection_->OverlayFor(path, file_.Handle(), {{0, file_.Handle().Size()}}));
   if (!file_.Writable()) refusal_ = subject + "이(가) 읽기 전용이어서 행을 바꾸지 않았습니다.";
   try {
     file_.BeginUpdate();

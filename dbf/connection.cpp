@@ -16,10 +16,15 @@ using detail::Fail;
 using detail::FailMemo;
 using detail::FailTable;
 
-std::shared_ptr<detail::WriteOverlay> ConnectionState::OverlayFor(const std::string& path, long long diskSize) {
+std::shared_ptr<detail::WriteOverlay> ConnectionState::OverlayFor(
+    const std::string& path, const detail::FileHandle& handle,
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>>& kept) {
   if (!checkOnly) return nullptr;
   auto& overlay = overlays[path];
-  if (!overlay) overlay = std::make_shared<detail::WriteOverlay>(diskSize < 0 ? 0 : diskSize);
+  if (overlay) return overlay;
+  const long long size = handle.Size();
+  overlay = std::make_shared<detail::WriteOverlay>(size < 0 ? 0 : size);
+  for (const auto& [offset, length] : kept) overlay->Keep(handle.Descriptor(), offset, length);
   return overlay;
 }
 

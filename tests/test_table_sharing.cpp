@@ -211,6 +211,37 @@ TEST(TableSharing, TailsPastTheCountAreOverwritten_Rule5) {
   }
 }
 
+// While another process appends rows with memos and keys, a check sees its
+// tables at one moment (count, file sizes, memo header and index together): a
+// hundred checks, each opening the table and saving a row with a memo in
+// memory, never find it damaged. A real save then lands after every row the
+// other process appended.
+TEST(TableSharing, AChecksPictureOfATableAnotherProcessAppendsToIsOneMoment) {
+  TempDir dir;
+  const std::string path = MakeTable(dir.Path(), 0x30);
+  dbf::CreateStructuralIndex(path, {{.name = "PAD", .key = "LEFT(PAD,30)", .filter = ""}});
+  std::vector<Child> appender = StartWriters(dir.Path(), 1, 1 << 30);
+  ReportsUntil(appender[0], 20);
+  int damaged = 0;
+  for (int check = 0; check < 100; ++check) try {
+      dbf::Connection connection;
+      connection.Open(dir.Path(), /*checkOnly=*/true);
+      dbf::Recordset rs;
+      rs.Open("stress", connection);
+      rs.AddNew();
+      rs.SetValue("PAD", Pad(9, check));
+      rs.SetValue("NOTE", Memo(9, check));
+      rs.Update();
+    } catch (const dbf::Error& e) {
+      ADD_FAILURE() << ++damaged << ": " << e.what();
+    }
+  kill(appender[0].pid, SIGKILL);
+  WaitChild(appender[0]);
+  Writer(dir.Path()).Append(2, 0);
+  const std::string rows = Check(path, true);
+  EXPECT_EQ(rows.substr(rows.find(' ')), " 2:1 ") << rows;
+}
+
 // A helper process holding byte `offset` of the table (or, for offset -1, the
 // whole file with flock(LOCK_EX), as an xBase program that opened it for
 // exclusive use) for `hold`, as other programs lock. Returns once held.
