@@ -58,8 +58,8 @@ class Tree {
   // The entries in stored order: leftmost leaf to rightmost by right links.
   std::vector<Entry> Walk();
   // "" when the pages form a valid tree whose record numbers are 1..recordCount;
-  // otherwise what is wrong first.
-  std::string Check(std::uint32_t recordCount);
+  // otherwise what is wrong first. `keys`, when given, gets the leaves' keys.
+  std::string Check(std::uint32_t recordCount, std::size_t* keys = nullptr);
 
  private:
   struct Level {

@@ -9,6 +9,7 @@
 
 #include "dbf/connection_state.h"
 #include "dbf/messages.h"
+#include "dbf/recordset_impl.h"
 
 namespace dbf {
 
@@ -97,6 +98,23 @@ void ConnectionState::NoteStale(const StaleIndex& stale) {
 }
 
 std::vector<StaleIndex> Connection::TakeStaleIndexes() { return std::exchange(state_->staleIndexes, {}); }
+
+void ConnectionState::NoteRebuilt(const RebuiltTag& tag) {
+  if (!checkOnly && std::find(rebuiltTags.begin(), rebuiltTags.end(), tag) == rebuiltTags.end())
+    rebuiltTags.push_back(tag);
+}
+
+std::vector<RebuiltTag> Connection::TakeRebuiltTags() { return std::exchange(state_->rebuiltTags, {}); }
+
+void Connection::RepairIndexes(const std::vector<std::string>& tables) {
+  if (!state_->open || state_->checkOnly) return;
+  for (const std::string& name : tables) {
+    if (!TableExists(name)) continue;
+    Recordset table;
+    table.Open(name, *this);
+    table.impl_->RepairIndex();
+  }
+}
 
 void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
 

@@ -23,11 +23,13 @@ struct ConnectionState {
   std::set<std::string> writtenFiles;        // paths to fdatasync
   std::uint64_t flushGeneration = 0;         // counts the flushes
   std::vector<StaleIndex> staleIndexes;      // in order, once each
+  std::vector<RebuiltTag> rebuiltTags;       // in order, once each
   // Change counter and size of each .cdx after this connection's last write:
   // while both stay the same, the index need not be checked again.
   std::map<std::string, std::pair<std::uint32_t, std::uint64_t>> checkedIndexes;
 
   void NoteStale(const StaleIndex& stale);
+  void NoteRebuilt(const RebuiltTag& tag);
   bool checkOnly = false;                    // saves are checked and counted, never written
   std::map<std::string, int> checkedRows;    // table name -> rows a check saved
   // The writes of a check, by path, shared by every handle of the file.

@@ -242,6 +242,15 @@ void Recordset::Impl::CloseTable() {
   position = count = 0;
 }
 
+// Under the header lock: no save of another program changes rows or keys meanwhile.
+void Recordset::Impl::RepairIndex() {
+  detail::ByteLocks lock;
+  if (!lock.Acquire(file, detail::HeaderLockBytes()))
+    FailTable(tableName, "을(를) 다른 프로그램이 잠그고 있어 색인을 검사하지 못했습니다. 잠시 후 다시 시도하십시오.");
+  detail::IndexWrite check(structuralIndex, file, ReadRecordCount(), nullptr, /*verifyFully=*/true);
+  ListWrittenFiles();
+}
+
 std::uint32_t Recordset::Impl::ReadRecordCount() const {
   std::uint8_t header[8];
   if (file.ReadAt(0, header, 8) != 8)
