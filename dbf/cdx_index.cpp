@@ -25,6 +25,18 @@ void TableIndex::Open(ConnectionState& connection, const std::string& tableName,
 }
 
 void TableIndex::Close() {
+  if (file_.HoldsFreed() && !connection_->checkOnly) try {
+      ByteLocks lock;
+      if (lock.Acquire(file_.Handle(), kIndexLockBytes)) {
+        file_.BeginUpdate();
+        file_.BumpCounter();
+        file_.ReleaseFreed();
+        file_.EndUpdate();
+      }
+    } catch (const cdx::IoFailure&) {
+      // The pages stay unused, as after a kill.
+    } catch (const cdx::Damaged&) {
+    }
   file_.Close();
   tags_.clear();
   loaded_ = prepared_ = false;

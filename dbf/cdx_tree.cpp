@@ -212,7 +212,7 @@ void Tree::Commit(std::vector<Level>& path, bool atEnd) {
         plan.topPage = page;
         break;
       }
-      Node copy = node;
+      Node copy = std::move(node);  // the cached node at the old page goes with it
       copy.offset = file_.Allocate();
       neighbours(node, copy.offset, copy.offset);
       plan.freed.push_back(node.offset);
@@ -220,7 +220,7 @@ void Tree::Commit(std::vector<Level>& path, bool atEnd) {
       plan.created.emplace_back(std::move(copy), page);
       continue;
     }
-    Node left = node, right;
+    Node left = std::move(node), right;
     Split(left, right, atEnd);
     left.offset = file_.Allocate();
     right.offset = file_.Allocate();
@@ -255,7 +255,7 @@ void Tree::Commit(std::vector<Level>& path, bool atEnd) {
 }
 
 void Tree::Write(Plan& plan) {
-  for (const auto& [node, bytes] : plan.created) file_.Store(node, bytes);
+  for (auto& [node, bytes] : plan.created) file_.Store(std::move(node), bytes);
   if (plan.newRoot != kNoPage) file_.WriteRoot(header_, plan.newRoot);
   if (plan.top) file_.Store(*plan.top, plan.topPage);
   for (const Relink& link : plan.links) {

@@ -24,11 +24,13 @@
 //     the new one; in both every parent entry equals its child's last key.
 //  3. Then the sibling links of the neighbours (the left neighbour's right
 //     link, the right neighbour's left link) are pointed at the new pages.
-//  4. Then the pages left behind go on the free list.
+//  4. Then the pages left behind are free: the next change reuses them, and
+//     they go on the free list when the table is closed.
 // What a kill between 3's writes, or between 2 and 3, leaves is the one state
 // with a stale link: a walk from the left neighbour still passes the old page
 // (the tree as before the change) and a seek finds every key; the check of the
-// next save (sibling links) rebuilds such a tag. A kill in 4 only loses pages.
+// next save (sibling links) rebuilds such a tag. A kill loses only the pages
+// that were free and not yet on the free list.
 // A change that keeps its node's last key and fits is a single write.
 #pragma once
 
