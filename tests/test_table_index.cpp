@@ -240,14 +240,12 @@ TEST(TableIndex, AKilledWriterLeavesTagsTheNextAppendRepairs) {
 // nothing, only because the journal names the killed run's table.
 constexpr const char* kRawAppend = R"PY(
 import os, sys
-with open(sys.argv[1], 'r+b') as f:
-    head = f.read(32)
-    length, size = int.from_bytes(head[10:12], 'little'), os.fstat(f.fileno()).st_size
-    count = (size - int.from_bytes(head[8:10], 'little')) // length
-    f.seek(int.from_bytes(head[8:10], 'little') + count * length)
-    f.write((b' 9999' + b' ' * length)[:length] + b'\x1a')
-    f.seek(4)
-    f.write((count + 1).to_bytes(4, 'little'))
+f = open(sys.argv[1], 'r+b')
+head = f.read(12)
+start, length = int.from_bytes(head[8:10], 'little'), int.from_bytes(head[10:12], 'little')
+count = (os.fstat(f.fileno()).st_size - start) // length
+f.seek(start + count * length), f.write((b' 9999' + b' ' * length)[:length] + b'\x1a')
+f.seek(4), f.write((count + 1).to_bytes(4, 'little'))
 )PY";
 
 void WriteVehicles(const std::string& path, int first, int count) {
@@ -299,8 +297,7 @@ TEST(TableIndex, AKillAtEveryWriteOfASaveThatSplitsTheRootLeavesTablesOthersRead
   int staleLinks = 0;
   for (int at = 1; at <= calls; ++at) {
     SCOPED_TRACE("killed before write " + std::to_string(at) + " of " + std::to_string(calls));
-    fs::remove_all(db), fs::remove_all(dir.File("journal")), fs::copy(dir.File("before"), db);
-    fs::create_directories(dir.File("journal"));
+    fs::remove_all(db), fs::remove_all(dir.File("journal")), fs::copy(dir.File("before"), db), fs::create_directories(dir.File("journal"));
     ASSERT_EQ(RunCli(dir.Path(), dir.File("G차량.txt"), probe + " KILL_PROBE_AT=" + std::to_string(at)), 128 + SIGKILL);
     ExpectReadable(table);
     const std::uint32_t count = Count(db, "carno");
@@ -310,8 +307,7 @@ TEST(TableIndex, AKillAtEveryWriteOfASaveThatSplitsTheRootLeavesTablesOthersRead
       std::vector<Entry> without;
       for (const Entry& e : tag.rowKeys)
         if (e.recno != count || count == 64) without.push_back(e);
-      const std::string walk = WalkText(tag.keys);
-      EXPECT_TRUE(walk == WalkText(tag.rowKeys) || walk == WalkText(without)) << tag.name;
+      EXPECT_TRUE(WalkText(tag.keys) == WalkText(tag.rowKeys) || WalkText(tag.keys) == WalkText(without)) << tag.name;
     }
     RunPython(kRawAppend, {table});
     WriteVehicles(dir.File("a/G차량.txt"), 66, 1);

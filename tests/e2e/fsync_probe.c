@@ -50,20 +50,16 @@ int fsync(int fd) { return probe(fd, "fsync"); }
 static void before_write(int fd, const char *call, long long offset, long long size) {
   static long calls = 0;
   static int log = -1;
-  const char *pattern = getenv("KILL_PROBE_PATH");
-  char path[PATH_MAX];
+  const char *pattern = getenv("KILL_PROBE_PATH"), *at = getenv("KILL_PROBE_AT");
+  char path[PATH_MAX], line[PATH_MAX + 128];
   if (!pattern || path_of(fd, path, sizeof path) <= 0 || !strstr(path, pattern)) return;
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
-  ++calls;
-  const char *at = getenv("KILL_PROBE_AT");
-  if (at && atol(at) == calls) raise(SIGKILL);
+  if (++calls == (at ? atol(at) : 0)) raise(SIGKILL);
   if (log < 0 && getenv("KILL_PROBE_LOG")) log = open(getenv("KILL_PROBE_LOG"), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  if (log < 0) return;
-  char line[PATH_MAX + 128];
   const int n = snprintf(line, sizeof line, "%ld %.1f %s %s %lld %lld\n", calls,
                          now.tv_sec * 1e6 + now.tv_nsec / 1e3, call, strrchr(path, '/') + 1, offset, size);
-  (void)!write(log, line, n);
+  if (log >= 0) (void)!write(log, line, n);
 }
 
 ssize_t pwrite(int fd, const void *data, size_t size, off_t offset) {
