@@ -108,7 +108,10 @@ int UndoRun(const Arguments& arguments, const std::string& tableDirectory) {
     std::erase(text, '\r');
     std::fprintf(stderr, "%s\n", text.c_str());
   }
-  return result.kept.empty() && result.staleIndexes.empty() ? kExitOk : kExitWithMessages;
+  for (const dbf::RebuiltTag& tag : result.rebuiltTags)
+    std::fprintf(stderr, "%s\n", ModMain::RebuiltTagMessage(tag).c_str());
+  return result.kept.empty() && result.staleIndexes.empty() && result.rebuiltTags.empty() ? kExitOk
+                                                                                          : kExitWithMessages;
 }
 
 }  // namespace cli

@@ -14,6 +14,7 @@
 #include "cli/journal_commands.h"
 #include "cli/sample_db.h"
 #include "common/encoding.h"
+#include "common/index_repair.h"
 #include "common/journal_runs.h"
 #include "import/checker.h"
 #include "import/dispatcher.h"
@@ -123,6 +124,10 @@ int RunSteps(const cli::Arguments& arguments) {
     }
     shell.journal = journal.get();
     shell.reimportAllowed = arguments.again;
+    // Indexes a killed run left broken are rebuilt before anything is read.
+    if (shell.SharedConnection)
+      for (const std::string& message : ModMain::RepairAfterUnendedRuns(*journal, *shell.SharedConnection))
+        view.ShowMessage(message);
   }
   bool importable = true;
   {

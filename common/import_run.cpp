@@ -15,7 +15,7 @@ namespace ModMain {
 namespace {
 
 // Written rows reach the disk at the end of every run, and the indexes the
-// table layer did not keep current are named once.
+// table layer did not keep current are named once, as is each tag it rebuilt.
 void FinishWrites(ImportShell& shell) {
   if (!shell.SharedConnection || shell.check) return;
   try {
@@ -31,6 +31,7 @@ void FinishWrites(ImportShell& shell) {
     shell.ShowMessage(error.what());
   }
   if (!stale.empty()) shell.ShowMessage(StaleIndexMessage(stale, /*afterUndo=*/false));
+  for (const dbf::RebuiltTag& tag : shell.SharedConnection->TakeRebuiltTags()) shell.ShowMessage(RebuiltTagMessage(tag));
 }
 
 }  // namespace

@@ -157,6 +157,17 @@ JournalContents ReadJournal(const JournalFile& journal, const std::string& rowsO
   return contents;
 }
 
+std::vector<std::string> TablesOfUnendedRuns(const JournalContents& journal, const std::string& tableDirectory) {
+  std::map<std::string, bool> unended;  // by table: whether the last run that wrote it did not end
+  for (const JournalRun& run : journal.runs)
+    if (run.tableDirectory == tableDirectory)
+      for (const auto& [table, rows] : run.rows) unended[table] = run.outcome.empty() && run.undone.empty() && !run.running;
+  std::vector<std::string> tables;
+  for (const auto& [table, open] : unended)
+    if (open) tables.push_back(table);
+  return tables;
+}
+
 std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,
                                          int kind, const std::string& sha256) {
   for (auto run = journal.runs.rbegin(); run != journal.runs.rend(); ++run)

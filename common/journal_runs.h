@@ -59,6 +59,11 @@ std::string CanonicalDirectory(const std::string& directory);
 // record's bytes after its deletion flag.
 std::string RecordHash(std::span<const std::uint8_t> record);
 
+// The tables that runs into `tableDirectory` (real path) wrote without
+// ending (killed: not running) and without an undo, unless a run that
+// started after them ended having written the same table.
+std::vector<std::string> TablesOfUnendedRuns(const JournalContents& journal, const std::string& tableDirectory);
+
 // The re-import guard: the last run of the same content, kind and table
 // directory (real path) that completed and was not undone, or is running.
 std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,

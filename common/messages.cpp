@@ -71,6 +71,10 @@ std::string StaleIndexMessage(const std::vector<dbf::StaleIndex>& stale, bool af
   return text + "\r\n사용하기 전에 응용 프로그램에서 이 색인을 다시 만드십시오.";
 }
 
+std::string RebuiltTagMessage(const dbf::RebuiltTag& rebuilt) {
+  return "색인 " + Cp949ToUtf8(rebuilt.index) + "의 태그 " + Cp949ToUtf8(rebuilt.tag) + "를 다시 만들었습니다";
+}
+
 std::string CustomerNotFoundMessage(std::string_view nameCp949) {
   return "거래처 \"" + Cp949ToUtf8(nameCp949) + "\"을(를) 거래처 테이블(vdrs110)에서 찾을 수 없습니다.";
 }

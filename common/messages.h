@@ -46,6 +46,9 @@ std::string NoMonthOrDayMessage(std::string_view monthCp949, std::string_view da
 // each with its reason, and what to do about them.
 std::string StaleIndexMessage(const std::vector<dbf::StaleIndex>& stale, bool afterUndo);
 
+// "색인 X의 태그 Y를 다시 만들었습니다": a tag found broken and built anew.
+std::string RebuiltTagMessage(const dbf::RebuiltTag& rebuilt);
+
 std::string CustomerNotFoundMessage(std::string_view nameCp949);
 std::string CodeSeriesFullMessage(char series);
 std::string NotConnectedMessage(const std::string& tableDirectory);

@@ -38,6 +38,7 @@ UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::st
 
   dbf::Connection connection;
   connection.Open(result.run.tableDirectory.empty() ? tableDirectory : result.run.tableDirectory);
+  connection.RepairIndexes(TablesOfUnendedRuns(all, CanonicalDirectory(connection.Directory())));
   std::map<std::string, std::unique_ptr<dbf::Recordset>> tables;
   for (const JournalRow& row : own.rows) {
     std::unique_ptr<dbf::Recordset>& table = tables[row.table];
@@ -55,6 +56,7 @@ UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::st
   tables.clear();
   connection.Close();  // flushes the tables before the undo line
   result.staleIndexes = connection.TakeStaleIndexes();
+  result.rebuiltTags = connection.TakeRebuiltTags();
   journal.Append({result.run.id, "undo", LocalTimeText(), std::to_string(result.deleted),
                   std::to_string(result.kept.size())});
   journal.Sync();

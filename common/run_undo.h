@@ -17,6 +17,7 @@ struct UndoResult {
   int gone = 0;                    // deleted already, or never counted in their table (a kill)
   std::vector<JournalRow> kept;    // bytes no longer as the run saved them: left alone
   std::vector<dbf::StaleIndex> staleIndexes;  // indexes the deletions could not keep current
+  std::vector<dbf::RebuiltTag> rebuiltTags;   // tags found broken and rebuilt
   std::vector<std::string> warnings;          // journal lines skipped
 };
 
@@ -31,7 +32,9 @@ std::optional<JournalRun> LaterRunWithoutStart(const JournalContents& journal, c
 // Undoes run `runId`, or when it is "" the last run recorded for
 // `tableDirectory`, in the run's own table directory: every row it saved is
 // marked deleted (Recordset::DeleteRowIfSame) when its bytes still have the
-// row line's hash and it is not deleted already. Then the tables are flushed
+// row line's hash and it is not deleted already. First the indexes of the
+// tables that killed runs wrote are checked against every row and rebuilt
+// where broken (Connection::RepairIndexes). Then the tables are flushed
 // and an undo line is written and synced. Throws (Korean) when there is no
 // such run, the run is still going ("가져오기가 아직 진행 중입니다"), or a
 // table cannot be read or written; the rows deleted until then stay

@@ -63,6 +63,7 @@ int CdxFile::Open(const std::string& path) {
 
 void CdxFile::Close() {
   file_.Close();
+  freed_.clear();
   known_ = false;
   Forget();
 }
@@ -85,6 +86,7 @@ void CdxFile::BeginUpdate() {
   file_.ReadAt(kCounter, counter, 4);
   counter_ = ReadBE32(counter);
   const bool unchanged = known_ && counter_ == knownCounter_ && size_ == knownSize_;
+  if (size_ < knownSize_) freed_.clear();  // rebuilt by another program: the pages may be used
   if (!unchanged || nodes_.size() > 1024) Forget();  // at most a few megabytes
   failed_ = false;
   end_ = (size_ + kPageSize - 1) / kPageSize * kPageSize;
@@ -133,6 +135,18 @@ void CdxFile::Store(const Node& node, const Page& page) {
   Write(node.offset, page.data(), page.size());
   Node& kept = nodes_[node.offset];
   if (&kept != &node) kept = node;
+}
+
+void CdxFile::Store(Node&& node, const Page& page) {
+  Write(node.offset, page.data(), page.size());
+  nodes_[node.offset] = std::move(node);
+}
+
+void CdxFile::StoreLinks(const Node& node) {
+  std::uint8_t links[8];
+  WriteLE32(links, node.left);
+  WriteLE32(links + 4, node.right);
+  Write(node.offset + 4, links, sizeof links);
 }
 
 void CdxFile::ReadPage(std::uint32_t offset, Page& page) { Read(offset, page.data(), page.size()); }
@@ -185,6 +199,11 @@ std::uint32_t CdxFile::AllocateAtEnd() {
 }
 
 std::uint32_t CdxFile::Allocate() {
+  if (!freed_.empty()) {
+    const std::uint32_t page = freed_.back();
+    freed_.pop_back();
+    return page;
+  }
   const std::uint32_t head = ReadWord(kFreeListHead);
   if (IsPage(head)) {
     const std::uint32_t next = ReadWord(head);
@@ -198,10 +217,18 @@ std::uint32_t CdxFile::Allocate() {
 }
 
 void CdxFile::Free(std::uint32_t offset) {
-  Page page{};
-  WriteLE32(page.data(), ReadWord(kFreeListHead));
-  WritePage(offset, page);
-  WriteWord(kFreeListHead, offset);
+  nodes_.erase(offset);
+  freed_.push_back(offset);
+}
+
+void CdxFile::ReleaseFreed() {
+  for (; !freed_.empty(); freed_.pop_back()) {
+    const std::uint32_t offset = freed_.back();
+    Page page{};
+    WriteLE32(page.data(), ReadWord(kFreeListHead));
+    WritePage(offset, page);
+    WriteWord(kFreeListHead, offset);
+  }
 }
 
 void CdxFile::BumpCounter() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "dbf/cdx_node.h"
 #include "dbf/file_handle.h"
@@ -72,6 +73,9 @@ class CdxFile {
   Node& NodeAt(std::uint32_t offset, const KeyFormat& format);
   // Writes a node's encoded page and keeps the node.
   void Store(const Node& node, const Page& page);
+  void Store(Node&& node, const Page& page);
+  // Writes only a kept node's sibling links (one write of 8 bytes).
+  void StoreLinks(const Node& node);
   void ReadPage(std::uint32_t offset, Page& page);
   void WritePage(std::uint32_t offset, const Page& page);
   void ReadHeader(std::uint32_t offset, Header& header);
@@ -80,11 +84,15 @@ class CdxFile {
   void WriteRoot(std::uint32_t header, std::uint32_t root);
 
   std::uint32_t AllocateAtEnd();
-  // The head of the free list, unlinked at once (a kill then only loses the
-  // page), or a page at the end.
+  // A page this program freed, else the head of the free list, unlinked at
+  // once (a kill then only loses the page), else a page at the end.
   std::uint32_t Allocate();
-  // Puts a page no node points to any more on the free list.
+  // Keeps a page no node points to any more for the next Allocate: a save
+  // that moves nodes to new pages reuses the pages the last one left. They
+  // go on the free list with ReleaseFreed (a kill only loses them).
   void Free(std::uint32_t offset);
+  bool HoldsFreed() const { return !freed_.empty(); }
+  void ReleaseFreed();
   void BumpCounter();
 
  private:
@@ -103,6 +111,10 @@ class CdxFile {
   std::uint64_t knownSize_ = 0;
   std::unordered_map<std::uint32_t, Node> nodes_;
   std::unordered_map<std::uint32_t, std::uint32_t> roots_;  // tag header -> root
+  // Pages freed and not yet on the free list. No other program takes them:
+  // they are on no list, and the table open here keeps others from
+  // rebuilding the index (a file found shorter drops them).
+  std::vector<std::uint32_t> freed_;
 };
 
 }  // namespace dbf::detail::cdx

@@ -2,6 +2,7 @@
 
 #include "dbf/lock_schemes.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "dbf/cdx_tree.h"
@@ -24,6 +25,18 @@ void TableIndex::Open(ConnectionState& connection, const std::string& tableName,
 }
 
 void TableIndex::Close() {
+  if (file_.HoldsFreed() && !connection_->checkOnly) try {
+      ByteLocks lock;
+      if (lock.Acquire(file_.Handle(), kIndexLockBytes)) {
+        file_.BeginUpdate();
+        file_.BumpCounter();
+        file_.ReleaseFreed();
+        file_.EndUpdate();
+      }
+    } catch (const cdx::IoFailure&) {
+      // The pages stay unused, as after a kill.
+    } catch (const cdx::Damaged&) {
+    }
   file_.Close();
   tags_.clear();
   loaded_ = prepared_ = false;
@@ -53,7 +66,7 @@ void TableIndex::Load() {
     refusal_ = subject + "을(를) 열 수 없습니다: " + SystemErrorText(error) + ".";
     return;
   }
-  file_.Handle().KeepWritesIn(connection_->OverlayFor(path, file_.Handle().Size()));
+  file_.Handle().KeepWritesIn(connection_->OverlayFor(path, file_.Handle(), {{0, file_.Handle().Size()}}));
   if (!file_.Writable()) refusal_ = subject + "이(가) 읽기 전용이어서 행을 바꾸지 않았습니다.";
   try {
     file_.BeginUpdate();
@@ -127,6 +140,7 @@ void TableIndex::Update(Tag& tag, const FileHandle& table, std::uint32_t recordC
       change(tree);
     } catch (const cdx::Damaged&) {
       tree.Rebuild(cdx::TableKeys(tag, table, layout_, recordCount));
+      connection_->NoteRebuilt({tableName_, file_.Path().substr(file_.Path().find_last_of('/') + 1), tag.name});
       change(tree);
     }
   } catch (const cdx::Inexact&) {
@@ -138,16 +152,32 @@ void TableIndex::Update(Tag& tag, const FileHandle& table, std::uint32_t recordC
   }
 }
 
-// The first write after the open: a tree a killed writer left half changed is
-// built anew, and the last row gets its keys if a kill kept them from it.
-void TableIndex::Prepare(const FileHandle& table, std::uint32_t recordCount, bool trusted) {
+// The first write after the open: a tree a killed writer left half changed,
+// or whose key count cannot be that of the rows (a kill kept a row's keys
+// out, and other programs appended since), is compared with every row's keys
+// and built anew when it differs; so is every tag when told to verify fully.
+// The last row gets its keys if a kill kept them from it.
+void TableIndex::Prepare(const FileHandle& table, std::uint32_t recordCount, bool trusted, bool fully) {
   std::vector<std::uint8_t> last(layout_.recordLength);
   const bool haveLast =
       recordCount > 0 && table.ReadAt(layout_.headerLength + std::uint64_t(recordCount - 1) * layout_.recordLength,
                                       last.data(), last.size()) == static_cast<long>(last.size());
   for (Tag& tag : tags_) {
     Update(tag, table, recordCount, recordCount, [&](Tree& tree) {
-      if (!trusted && !tree.Check(recordCount).empty()) throw cdx::Damaged{};
+      bool compare = fully;
+      if (!trusted || fully) {
+        std::size_t keys = 0;
+        if (!tree.Check(recordCount, &keys).empty()) throw cdx::Damaged{};
+        // Without a FOR clause or UNIQUE every row has exactly one key.
+        const bool everyRow = !tag.filter.IsSet() && !tag.Unique();
+        compare = compare || (everyRow ? keys != recordCount : keys > recordCount);
+      }
+      if (compare) {
+        const std::vector<cdx::Entry> rows = cdx::TableKeys(tag, table, layout_, recordCount), held = tree.Walk();
+        const auto same = [](const cdx::Entry& a, const cdx::Entry& b) { return a.key == b.key && a.recno == b.recno; };
+        if (!std::equal(rows.begin(), rows.end(), held.begin(), held.end(), same)) throw cdx::Damaged{};
+        return;
+      }
       if (!haveLast) return;
       const auto key = tag.KeyOf(last.data());
       if (key && !(tag.Unique() ? tree.Contains(*key) : tree.Contains(*key, recordCount)))
@@ -180,7 +210,7 @@ std::vector<TableIndex::TagState> TableIndex::Inspect(const FileHandle& table, s
 }
 
 IndexWrite::IndexWrite(TableIndex& index, const FileHandle& table, std::uint32_t recordCount,
-                       const std::uint8_t* newRecord)
+                       const std::uint8_t* newRecord, bool verifyFully)
     : index_(index), table_(table) {
   index.Load();
   if (!index.refusal_.empty()) Fail(index.refusal_);
@@ -199,7 +229,7 @@ IndexWrite::IndexWrite(TableIndex& index, const FileHandle& table, std::uint32_t
     const bool trusted = seen != checked.end() && seen->second == std::make_pair(file.Counter(), file.Size());
     // The counter moves before any page does, so every other reader sees a change.
     file.BumpCounter();
-    if (!index.prepared_) index.Prepare(table, recordCount, trusted);
+    if (!index.prepared_ || verifyFully) index.Prepare(table, recordCount, trusted, verifyFully);
   } catch (const cdx::IoFailure& failure) {
     FailTable(index.tableName_, "의 색인 파일을 고치지 못했습니다: " + SystemErrorText(failure.error) + ".");
   }

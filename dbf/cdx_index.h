@@ -43,7 +43,7 @@ class TableIndex {
   template <typename Change>
   void Update(cdx::Tag& tag, const FileHandle& table, std::uint32_t recordCount, std::uint32_t recno,
               const Change& change);
-  void Prepare(const FileHandle& table, std::uint32_t recordCount, bool trusted);
+  void Prepare(const FileHandle& table, std::uint32_t recordCount, bool trusted, bool fully);
   void MarkStale(cdx::Tag& tag, const std::string& reason);
   std::string Stem() const;
 
@@ -64,9 +64,10 @@ class TableIndex {
 class IndexWrite {
  public:
   // `recordCount`: the table's count before this write; `newRecord`: the row
-  // about to be appended, or nullptr.
+  // about to be appended, or nullptr. `verifyFully`: every tag is compared
+  // with the keys of every row, whatever this connection saw of it before.
   IndexWrite(TableIndex& index, const FileHandle& table, std::uint32_t recordCount,
-             const std::uint8_t* newRecord);
+             const std::uint8_t* newRecord, bool verifyFully = false);
   IndexWrite(const IndexWrite&) = delete;
   IndexWrite& operator=(const IndexWrite&) = delete;
   ~IndexWrite();

@@ -23,12 +23,21 @@ bool At(const std::vector<Entry>& entries, std::size_t i, std::string_view key, 
 
 }  // namespace
 
-// Pages to write, in the order that keeps every step readable; each with the
-// page it encodes to.
+// A neighbour's sibling link to point at a node's new page.
+struct Tree::Relink {
+  Node* neighbour;
+  bool right;  // its right link (else its left one)
+  std::uint32_t to;
+};
+
+// The writes of one change in the order of the head of cdx_tree.h: new pages,
+// the commit (a node in place, or the tag header's root), links, pages freed.
 struct Tree::Plan {
   std::vector<std::pair<Node, Page>> created;
   std::uint32_t newRoot = kNoPage;
-  std::vector<std::vector<std::pair<Node*, Page>>> changed;  // per level, root level first
+  Node* top = nullptr;  // rewritten in place as the commit
+  Page topPage{};
+  std::vector<Relink> links;
   std::vector<std::uint32_t> freed;
 };
 
@@ -149,47 +158,46 @@ void Tree::Split(Node& node, Node& right, bool atEnd) {
 // travel up as far as the parents' entries change.
 void Tree::Commit(std::vector<Level>& path, bool atEnd) {
   Plan plan;
-  plan.changed.resize(path.size());
   Page page;
-  auto change = [&](std::size_t level, Node& node) {
-    if (!Encode(node, format_, page)) throw Damaged{};
-    plan.changed[level].emplace_back(&node, page);
-  };
-  bool lastChanged = false, removed = false;
+  // What the level below hands up: its node left the level (removed), or
+  // moved to a new page (moved) with a new last key, and perhaps split off a
+  // right half (sibling).
+  bool removed = false;
+  std::uint32_t moved = kNoPage;
   Entry sibling;  // child 0 = none
+  auto neighbours = [&](const Node& node, std::uint32_t leftTo, std::uint32_t rightTo) {
+    if (node.left != kNoPage) {
+      Node& left = file_.NodeAt(node.left, format_);
+      if (left.right != node.offset) throw Damaged{};
+      plan.links.push_back({&left, true, leftTo});
+    }
+    if (node.right != kNoPage) {
+      Node& right = file_.NodeAt(node.right, format_);
+      if (right.left != node.offset) throw Damaged{};
+      plan.links.push_back({&right, false, rightTo});
+    }
+  };
   for (std::size_t level = path.size(); level-- > 0;) {
     Node& node = *path[level].node;
     const std::size_t i = path[level].index;
     if (level + 1 < path.size()) {
-      if (!lastChanged && !removed && sibling.child == 0) break;
       std::vector<Entry>& entries = node.entries;
       if (removed) {
         entries.erase(entries.begin() + i);
       } else {
-        if (lastChanged) {
-          entries[i].key = path[level + 1].node->entries.back().key;
-          entries[i].recno = path[level + 1].node->entries.back().recno;
-        }
+        const Entry& last = plan.created[plan.created.size() - (sibling.child ? 2 : 1)].first.entries.back();
+        entries[i] = Entry{last.key, last.recno, moved};
         if (sibling.child != 0) entries.insert(entries.begin() + i + 1, sibling);
       }
       atEnd = atEnd && sibling.child != 0 && i + 2 == entries.size();
     }
-    lastChanged = removed = false;
+    removed = false;
+    moved = kNoPage;
     sibling = Entry{};
-    if (node.entries.empty() && level > 0) {
+    const bool root = level == 0;
+    if (node.entries.empty() && !root) {
       // An emptied node leaves its level: its neighbours link past it.
-      if (node.left != kNoPage) {
-        Node& left = file_.NodeAt(node.left, format_);
-        if (left.right != node.offset) throw Damaged{};
-        left.right = node.right;
-        change(level, left);
-      }
-      if (node.right != kNoPage) {
-        Node& right = file_.NodeAt(node.right, format_);
-        if (right.left != node.offset) throw Damaged{};
-        right.left = node.left;
-        change(level, right);
-      }
+      neighbours(node, node.right, node.left);
       plan.freed.push_back(node.offset);
       removed = true;
       continue;
@@ -197,48 +205,63 @@ void Tree::Commit(std::vector<Level>& path, bool atEnd) {
     if (node.entries.empty()) {
       node.attributes = kRootBit | kLeafBit;  // the last key of the tag went
       node.widths = WidthsFor(format_.length, 0);
-      change(level, node);
-      break;
     }
     if (Encode(node, format_, page)) {
-      lastChanged = !SameLast(node, path[level].last);
-      plan.changed[level].emplace_back(&node, page);
+      if (root || SameLast(node, path[level].last)) {
+        plan.top = &node;  // its parent's entry stays: the commit
+        plan.topPage = page;
+        break;
+      }
+      Node copy = std::move(node);  // the cached node at the old page goes with it
+      copy.offset = file_.Allocate();
+      neighbours(node, copy.offset, copy.offset);
+      plan.freed.push_back(node.offset);
+      moved = copy.offset;
+      plan.created.emplace_back(std::move(copy), page);
       continue;
     }
-    Node right;
-    Split(node, right, atEnd);
+    Node left = std::move(node), right;
+    Split(left, right, atEnd);
+    left.offset = file_.Allocate();
     right.offset = file_.Allocate();
-    right.left = node.offset;
+    right.left = left.offset;
     right.right = node.right;
-    node.right = right.offset;
+    left.right = right.offset;
+    neighbours(node, left.offset, right.offset);
+    plan.freed.push_back(node.offset);
     sibling = Entry{right.entries.back().key, right.entries.back().recno, right.offset};
-    if (level == 0) {
-      // A new root above the two halves; the header then points to it.
-      node.attributes &= ~kRootBit;
-      Node root;
-      root.offset = file_.Allocate();
-      root.attributes = kRootBit;
-      root.entries = {Entry{node.entries.back().key, node.entries.back().recno, node.offset}, sibling};
-      if (!Encode(root, format_, page)) throw Damaged{};
-      plan.newRoot = root.offset;
-      plan.created.emplace_back(std::move(root), page);
+    moved = left.offset;
+    Entry leftLast{left.entries.back().key, left.entries.back().recno, left.offset};
+    for (Node* half : {&left, &right}) {
+      if (!Encode(*half, format_, page)) throw Damaged{};
+      plan.created.emplace_back(std::move(*half), page);
     }
-    change(level, node);
-    if (right.right != kNoPage) {
-      Node& neighbour = file_.NodeAt(right.right, format_);
-      if (neighbour.left != node.offset) throw Damaged{};
-      neighbour.left = right.offset;
-      change(level, neighbour);
+    if (root) {
+      // A new root above the two halves; the tag header then points to it.
+      Node top;
+      top.offset = file_.Allocate();
+      top.attributes = kRootBit;
+      top.entries = {leftLast, sibling};
+      for (auto* half : {&plan.created[plan.created.size() - 2], &plan.created.back()}) {
+        half->first.attributes &= ~kRootBit;
+        if (!Encode(half->first, format_, half->second)) throw Damaged{};
+      }
+      if (!Encode(top, format_, page)) throw Damaged{};
+      plan.newRoot = top.offset;
+      plan.created.emplace_back(std::move(top), page);
     }
-    if (!Encode(right, format_, page)) throw Damaged{};
-    plan.created.emplace_back(std::move(right), page);
-    lastChanged = !SameLast(node, path[level].last);
   }
+  Write(plan);
+}
 
-  for (const auto& [node, bytes] : plan.created) file_.Store(node, bytes);
+void Tree::Write(Plan& plan) {
+  for (auto& [node, bytes] : plan.created) file_.Store(std::move(node), bytes);
   if (plan.newRoot != kNoPage) file_.WriteRoot(header_, plan.newRoot);
-  for (const auto& level : plan.changed)
-    for (const auto& [node, bytes] : level) file_.Store(*node, bytes);
+  if (plan.top) file_.Store(*plan.top, plan.topPage);
+  for (const Relink& link : plan.links) {
+    (link.right ? link.neighbour->right : link.neighbour->left) = link.to;
+    file_.StoreLinks(*link.neighbour);
+  }
   for (std::uint32_t offset : plan.freed) file_.Free(offset);
 }
 

@@ -5,10 +5,33 @@
 // are not a consistent tree, IoFailure when the file cannot be read or
 // written.
 //
-// Write order: new pages first, then the tag header (a new root), then the
-// changed nodes from the root level down (a parent before its children, a
-// split node before its right neighbour), then pages freed. A kill between
-// two writes leaves the new key missing or a tree the next check rebuilds.
+// Order of the page writes. Other engines read the tree without the lock and
+// check, at each step down from the root, that the parent's entry they follow
+// holds exactly its child's last key and record number: a difference is an
+// internal error that ends the program (xBase engines of the Clipper family
+// check so on every seek). An engine that appends also checks, when it moves
+// keys between neighbouring children of one parent, that their sibling links
+// agree with the parent's order. A kill can come between any two writes, and
+// the application may read and append before this program runs again. So:
+//  1. A node whose last key changes (or that splits) is never rewritten in
+//     place: its new content goes to a new page (a split's halves to two),
+//     and so on up to the first node whose last key stays (or the root).
+//     New pages come from the free list, unlinked at once, or the file's end;
+//     they are written before anything points to them.
+//  2. The commit is one write: that first node, rewritten in place with its
+//     entries pointing to the new pages, or the tag header's root pointer when
+//     the root itself split. Before it a reader sees the old tree, after it
+//     the new one; in both every parent entry equals its child's last key.
+//  3. Then the sibling links of the neighbours (the left neighbour's right
+//     link, the right neighbour's left link) are pointed at the new pages.
+//  4. Then the pages left behind are free: the next change reuses them, and
+//     they go on the free list when the table is closed.
+// What a kill between 3's writes, or between 2 and 3, leaves is the one state
+// with a stale link: a walk from the left neighbour still passes the old page
+// (the tree as before the change) and a seek finds every key; the check of the
+// next save (sibling links) rebuilds such a tag. A kill loses only the pages
+// that were free and not yet on the free list.
+// A change that keeps its node's last key and fits is a single write.
 #pragma once
 
 #include <cstdint>
@@ -37,8 +60,8 @@ class Tree {
   // The entries in stored order: leftmost leaf to rightmost by right links.
   std::vector<Entry> Walk();
   // "" when the pages form a valid tree whose record numbers are 1..recordCount;
-  // otherwise what is wrong first.
-  std::string Check(std::uint32_t recordCount);
+  // otherwise what is wrong first. `keys`, when given, gets the leaves' keys.
+  std::string Check(std::uint32_t recordCount, std::size_t* keys = nullptr);
 
  private:
   struct Level {
@@ -47,11 +70,13 @@ class Tree {
     Entry last;             // the node's last entry before the change
   };
   struct Plan;
+  struct Relink;
 
   Node Read(std::uint32_t offset);  // uncached
   std::vector<Level> Descend(std::string_view key, std::uint32_t recno);
   bool Fits(const Node& node) const;
   void Commit(std::vector<Level>& path, bool atEnd);
+  void Write(Plan& plan);
   void Split(Node& node, Node& right, bool atEnd);
   template <typename Work>
   auto Guarded(const Work& work) -> decltype(work());

@@ -70,7 +70,7 @@ std::vector<Entry> Tree::Walk() {
   }
 }
 
-std::string Tree::Check(std::uint32_t recordCount) {
+std::string Tree::Check(std::uint32_t recordCount, std::size_t* keys) {
   std::vector<std::uint32_t> offsets{file_.ReadRoot(header_)};
   std::vector<Entry> parentEntries;  // the entry that points to each node of the level
   std::set<std::uint32_t> seen;
@@ -101,7 +101,11 @@ std::string Tree::Check(std::uint32_t recordCount) {
         previous = &e;
       }
     }
-    if (leaves) return "";
+    if (leaves) {
+      if (keys)
+        for (const Node& n : nodes) *keys += n.entries.size();
+      return "";
+    }
     offsets.clear();
     parentEntries.clear();
     for (const Node& n : nodes)

@@ -9,6 +9,7 @@
 
 #include "dbf/connection_state.h"
 #include "dbf/messages.h"
+#include "dbf/recordset_impl.h"
 
 namespace dbf {
 
@@ -16,10 +17,15 @@ using detail::Fail;
 using detail::FailMemo;
 using detail::FailTable;
 
-std::shared_ptr<detail::WriteOverlay> ConnectionState::OverlayFor(const std::string& path, long long diskSize) {
+std::shared_ptr<detail::WriteOverlay> ConnectionState::OverlayFor(
+    const std::string& path, const detail::FileHandle& handle,
+    const std::vector<std::pair<std::uint64_t, std::uint64_t>>& kept) {
   if (!checkOnly) return nullptr;
   auto& overlay = overlays[path];
-  if (!overlay) overlay = std::make_shared<detail::WriteOverlay>(diskSize < 0 ? 0 : diskSize);
+  if (overlay) return overlay;
+  const long long size = handle.Size();
+  overlay = std::make_shared<detail::WriteOverlay>(size < 0 ? 0 : size);
+  for (const auto& [offset, length] : kept) overlay->Keep(handle.Descriptor(), offset, length);
   return overlay;
 }
 
@@ -92,6 +98,23 @@ void ConnectionState::NoteStale(const StaleIndex& stale) {
 }
 
 std::vector<StaleIndex> Connection::TakeStaleIndexes() { return std::exchange(state_->staleIndexes, {}); }
+
+void ConnectionState::NoteRebuilt(const RebuiltTag& tag) {
+  if (!checkOnly && std::find(rebuiltTags.begin(), rebuiltTags.end(), tag) == rebuiltTags.end())
+    rebuiltTags.push_back(tag);
+}
+
+std::vector<RebuiltTag> Connection::TakeRebuiltTags() { return std::exchange(state_->rebuiltTags, {}); }
+
+void Connection::RepairIndexes(const std::vector<std::string>& tables) {
+  if (!state_->open || state_->checkOnly) return;
+  for (const std::string& name : tables) {
+    if (!TableExists(name)) continue;
+    Recordset table;
+    table.Open(name, *this);
+    table.impl_->RepairIndex();
+  }
+}
 
 void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
 

@@ -59,6 +59,16 @@ struct StaleIndex {
   friend bool operator==(const StaleIndex&, const StaleIndex&) = default;
 };
 
+// A tag of a structural index this layer found broken (keys out of order,
+// links or parent keys wrong, keys missing or extra against the table's rows)
+// and built anew from the rows.
+struct RebuiltTag {
+  std::string table;  // the table's name as opened
+  std::string index;  // the index file's name on disk
+  std::string tag;
+  friend bool operator==(const RebuiltTag&, const RebuiltTag&) = default;
+};
+
 // Hears of every row a save is about to write: the table's name as opened,
 // the row's record number and its bytes (deletion flag first, no end mark).
 // Called under the table's lock once the number is known and before the record
@@ -98,6 +108,16 @@ class Connection {
   // in the order met; clears the list. Every tag of a structural index that
   // this layer can maintain exactly is kept current and is not listed.
   std::vector<StaleIndex> TakeStaleIndexes();
+  // The tags this connection rebuilt since the last call, once each; clears
+  // the list. A check-only connection rebuilds in memory and lists none.
+  std::vector<RebuiltTag> TakeRebuiltTags();
+
+  // Checks every tag kept current of each named table's structural index
+  // against every row, under the table's and the index's locks, and rebuilds
+  // each tag that differs (TakeRebuiltTags names them). Tables that do not
+  // exist are passed over. For the tables a killed run wrote: the first write
+  // of a save checks only the tree and the key count. Throws Error.
+  void RepairIndexes(const std::vector<std::string>& tables);
 
   // The observer of every save on this connection's recordsets until the next
   // Open (none: an empty function). A check-only connection never calls it.

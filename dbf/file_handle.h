@@ -63,6 +63,7 @@ class ByteLocks {
   // for about five seconds in all; then returns false holding none.
   bool Acquire(const FileHandle& file, std::span<const std::uint64_t> offsets);
   void Release();
+  bool Held() const { return !held_.empty(); }
   ~ByteLocks() { Release(); }
 
  private:

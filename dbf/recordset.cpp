@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "dbf/code_page.h"
+#include "dbf/lock_schemes.h"
 #include "dbf/messages.h"
 #include "dbf/recordset_impl.h"
 
@@ -137,6 +138,31 @@ int Recordset::Impl::RequireColumn(std::string_view name) const {
   return index;
 }
 
+namespace {
+
+// The header and what lies past the counted records: the bytes other
+// programs change when they append.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> TableBytesKept(const detail::FileHandle& table) {
+  std::uint8_t prefix[detail::kHeaderPrefix] = {};
+  table.ReadAt(0, prefix, sizeof prefix);
+  const std::uint64_t headerLength = std::max<std::uint64_t>(detail::ReadLE16(prefix + 8), sizeof prefix);
+  const std::uint64_t end = headerLength + std::uint64_t(detail::ReadLE32(prefix + 4)) * detail::ReadLE16(prefix + 10);
+  const long long size = table.Size();
+  return {{0, headerLength}, {end, size > 0 && std::uint64_t(size) > end ? size - end : 0}};
+}
+
+// The whole structural index as it is now, under its own lock.
+void KeepIndexPicture(ConnectionState& state, const std::string& tablePath) {
+  const std::string base = tablePath.substr(tablePath.find_last_of('/') + 1);
+  const std::string path = state.Resolve(base.substr(0, base.size() - 4), "cdx");
+  detail::FileHandle index;
+  if (path.empty() || index.Open(path) != 0) return;  // the first write names what is wrong
+  detail::ByteLocks lock;
+  if (lock.Acquire(index, detail::kIndexLockBytes)) state.OverlayFor(path, index, {{0, index.Size()}});
+}
+
+}  // namespace
+
 void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<ConnectionState>& state) {
   if (!detail::IsValidTableName(name))
     Fail("테이블 이름 '" + detail::MessageText(name) +
@@ -147,7 +173,16 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   detail::FileHandle handle;
   if (int error = handle.Open(found))
     FailTable(name, "(" + found + ")을(를) 열 수 없습니다: " + detail::SystemErrorText(error) + ".");
-  handle.KeepWritesIn(state->OverlayFor(found, handle.Size()));
+  // A check's picture of the table, its memo file and its index is taken
+  // under the table's locks the first time it opens the table: the count,
+  // the file sizes and the memo's next free block agree.
+  detail::ByteLocks picture;
+  if (state->checkOnly && !state->overlays.count(found)) {
+    if (!picture.Acquire(handle, detail::HeaderLockBytes()))
+      FailTable(name, "을(를) 다른 프로그램이 잠그고 있어 검사하지 못했습니다. 잠시 후 다시 시도하십시오.");
+    handle.KeepWritesIn(state->OverlayFor(found, handle, TableBytesKept(handle)));
+  }
+  handle.KeepWritesIn(state->OverlayFor(found, handle));
   if (!handle.MarkSharedUse())
     FailTable(name, "을(를) 다른 프로그램이 단독 사용으로 열어 두어 열 수 없습니다. 그 프로그램에서 테이블을 닫은 뒤 다시 "
                     "시도하십시오.");
@@ -175,8 +210,9 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
       FailMemo(name, stem, "." + extension + "이(가) 폴더 " + state->directory +
            "에 없습니다.");
     memoFile.Open(memoPath, parsed.memoKind, name);
-    memoFile.Handle().KeepWritesIn(state->OverlayFor(memoPath, memoFile.Handle().Size()));
+    memoFile.Handle().KeepWritesIn(state->OverlayFor(memoPath, memoFile.Handle(), {{0, 512}}));
   }
+  if (picture.Held() && parsed.HasStructuralIndex()) KeepIndexPicture(*state, found);
   connection = state;
   tableName = name;
   path = found;
@@ -204,6 +240,15 @@ void Recordset::Impl::CloseTable() {
   lookup = {};
   current.clear();
   position = count = 0;
+}
+
+// Under the header lock: no save of another program changes rows or keys meanwhile.
+void Recordset::Impl::RepairIndex() {
+  detail::ByteLocks lock;
+  if (!lock.Acquire(file, detail::HeaderLockBytes()))
+    FailTable(tableName, "을(를) 다른 프로그램이 잠그고 있어 색인을 검사하지 못했습니다. 잠시 후 다시 시도하십시오.");
+  detail::IndexWrite check(structuralIndex, file, ReadRecordCount(), nullptr, /*verifyFully=*/true);
+  ListWrittenFiles();
 }
 
 std::uint32_t Recordset::Impl::ReadRecordCount() const {

@@ -60,6 +60,7 @@ struct Recordset::Impl {
   DeleteOutcome Delete(std::uint32_t recordNumber,
                        const std::function<bool(std::span<const std::uint8_t>)>* same = nullptr);
   void NotifyRowObserver(std::uint32_t recordNumber);
+  void RepairIndex();  // Connection::RepairIndexes for this table
   void CutTail(std::uint32_t count);  // a killed save's record past the count
   void ListWrittenFiles();  // once per flush round
   std::uint32_t ReadRecordCount() const;

@@ -33,7 +33,11 @@ Recordset::DeleteOutcome Recordset::Impl::Delete(
   std::vector<std::uint8_t> before;
   if (recordNumber > count || !ReadRecord(recordNumber - 1, before)) {
     if (!same) FailTable(t, "에 " + row + "이 없습니다.");
-    if (recordNumber == count + 1 && ReadRecord(count, before) && (*same)(before)) CutTail(count);
+    // Past the count: a whole record the caller saved, or less than a record
+    // (the first part of a killed save's record), which no program counts.
+    const long long dataEnd = layout.headerLength + static_cast<long long>(count) * layout.recordLength;
+    if (recordNumber == count + 1 && file.Size() > dataEnd + 1 && (!ReadRecord(count, before) || (*same)(before)))
+      CutTail(count);
     return DeleteOutcome::kBeyondCount;
   }
   const bool wasDeleted = before[0] == '*';
@@ -54,14 +58,16 @@ Recordset::DeleteOutcome Recordset::Impl::Delete(
   return wasDeleted ? DeleteOutcome::kWasDeleted : DeleteOutcome::kDeleted;
 }
 
-// A save killed after its record but before its count leaves the record past
-// the count, where a program that reads up to the end mark shows it. The end
-// mark goes over its flag first (one byte: a reader stops there at once), then
-// the file is cut back, as the next save would (row_writer.cpp rule 5).
+// A save killed after its record but before its count leaves the record, or
+// the first part of it, past the count, where a program that reads up to the
+// end mark shows it. The file is cut back to the record's flag first, then the
+// end mark goes over the flag: never an end mark as the flag of a whole
+// record, which a program counting records from the file size would take for
+// a record (row_writer.cpp rule 4).
 void Recordset::Impl::CutTail(std::uint32_t count) {
   const std::uint64_t dataEnd = layout.headerLength + std::uint64_t(count) * layout.recordLength;
-  int error = file.WriteAt(dataEnd, "\x1A", 1);
-  if (error == 0) error = file.Truncate(dataEnd + 1);
+  int error = file.Truncate(dataEnd + 1);
+  if (error == 0) error = file.WriteAt(dataEnd, "\x1A", 1);
   if (error != 0)
     FailTable(tableName, "의 " + std::to_string(count + 1) + "번째 행을 지우지 못했습니다: " +
                              detail::SystemErrorText(error) + ".");

@@ -2,19 +2,28 @@
 //
 // The tables are shared with programs that read and append while we do, and
 // this program can be killed at any instant. Every save keeps these rules; the
-// kill, stress and write-failure tests name the rule they check.
+// kill, stress and write-failure tests name the rule they check. A save of
+// several rows would keep them for all its records at once.
 //  (1) The counted records are never touched: a save writes only past the end
 //      of the counted records and the header's date and count (bytes 1-7).
-//  (2) The old end mark stays until the new record is whole: the record's body
-//      and its new end mark go one byte past the old mark first.
-//  (3) The deletion flag is written last, as one byte over the old end mark (a
-//      write can stop part way when killed; a one-byte write cannot).
-//  (4) The count is written after the record: a reader that trusts the count
-//      never sees a half record.
+//  (2) The records go whole, each with its deletion flag, and a new end mark
+//      after them, in one write at the end of the counted records (where the
+//      old end mark is). A kill leaves nothing, or whole records with valid
+//      flags past the count (with or without the end mark), or, when it cuts
+//      the write at a page of the system's cache, a first part of them that
+//      starts with a valid flag and is shorter than a record.
+//  (3) The count is written after the records: a reader that trusts the count
+//      never sees a half record, and an engine that counts records from the
+//      file size adopts only whole records with valid flags.
+//  (4) The end mark 0x1A is never written where a record's flag is with the
+//      record's bytes after it: bytes past the count are cut back first, then
+//      the end mark is written. No reader that counts from the file size can
+//      ever take an end mark for a flag.
 //  (5) A tail past the count that a killed save leaves (at most one record
-//      and an end mark) is overwritten by the next save and cut back. A
-//      longer tail holds whole records of another writer: the save is refused.
-//  (6) A failed write is undone: the table is as it was, with its end mark.
+//      and an end mark) is overwritten by the next save. A longer tail holds
+//      whole records of another writer: the save is refused.
+//  (6) A failed write is undone (by rule (4)): the table is as it was, with
+//      its end mark.
 //  (7) The connection's row observer (the run journal) hears of the record
 //      before any byte of it is written; if it fails, the record is not
 //      written (memo blocks already written stay unreferenced, as after a kill).
@@ -169,27 +178,16 @@ void Recordset::Impl::Save() {
 
   NotifyRowObserver(recordCount + 1);  // rule (7)
 
-  // Rules (2) to (4): body and new end mark, then the flag, then the count.
+  // Rules (2) and (3): the record whole with its end mark, then the count.
   const bool hadTail = static_cast<std::uint64_t>(size) > dataEnd;
-  const bool endMarkInPlace = static_cast<std::uint64_t>(size) == dataEnd + 1;  // the usual case
-  bool dataEndTouched = false;
-  // Rule (6). A write at or past a file size limit fails even over existing
-  // bytes, so only what was written is put back.
+  std::size_t written = 0;
+  // Rules (6) and (4): cut back to the flag, then the end mark over it.
   auto undo = [&] {
+    if (written == 0) return;
     file.Truncate(hadTail ? dataEnd + 1 : dataEnd);
-    if (hadTail && dataEndTouched) file.WriteAt(dataEnd, "\x1A", 1);
+    if (hadTail) file.WriteAt(dataEnd, "\x1A", 1);
   };
-  int error = 0;
-  if (!endMarkInPlace) {
-    error = file.WriteAt(dataEnd, "\x1A", 1);
-    dataEndTouched = true;
-  }
-  if (error == 0) error = file.WriteAt(dataEnd + 1, row.data() + 1, row.size() - 1);  // body, 0x1A
-  if (error == 0) {
-    dataEndTouched = true;
-    error = file.WriteAt(dataEnd, row.data(), 1);  // the deletion flag
-  }
-  if (error != 0) {
+  if (int error = file.WriteAt(dataEnd, row.data(), row.size(), &written)) {
     undo();
     FailTable(t, "에 행을 저장하지 못했습니다: " + detail::SystemErrorText(error) + ".");
   }
@@ -197,8 +195,6 @@ void Recordset::Impl::Save() {
     undo();
     FailTable(t, "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(headerError) + ".");
   }
-  // Rule (5): a tail left by a save killed before counting is cut back.
-  if (static_cast<std::uint64_t>(size) > newEnd + 1) file.Truncate(newEnd + 1);
   indexWrite.Appended(recordCount + 1, row.data());
 
   if (connection->checkOnly) ++connection->checkedRows[tableName];  // its writes stayed in memory

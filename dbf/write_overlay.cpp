@@ -22,6 +22,11 @@ std::string WriteOverlay::Load(int fd, std::uint64_t page) const {
   return bytes;
 }
 
+void WriteOverlay::Keep(int fd, std::uint64_t offset, std::uint64_t size) {
+  for (std::uint64_t page = offset / kPage; page * kPage < std::min(offset + size, diskLimit_); ++page)
+    if (!pages_.count(page)) pages_.emplace(page, Load(fd, page));
+}
+
 long WriteOverlay::Read(int fd, std::uint64_t offset, void* buffer, std::size_t size) const {
   const std::uint64_t end = std::min<std::uint64_t>(offset + size, size_);
   char* out = static_cast<char*>(buffer);

@@ -12,6 +12,9 @@ namespace dbf::detail {
 class WriteOverlay {
  public:
   explicit WriteOverlay(std::uint64_t diskSize) : size_(diskSize), diskLimit_(diskSize) {}
+  // Holds bytes [offset, offset + size) as the disk has them now: later
+  // changes of other programs there are not seen.
+  void Keep(int fd, std::uint64_t offset, std::uint64_t size);
 
   long Read(int fd, std::uint64_t offset, void* buffer, std::size_t size) const;
   void Write(int fd, std::uint64_t offset, const void* data, std::size_t size);

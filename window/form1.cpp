@@ -28,6 +28,7 @@
 #include <exception>
 #include <string_view>
 
+#include "common/index_repair.h"
 #include "common/messages.h"
 #include "import/checker.h"
 #include "window/journal_texts.h"
@@ -350,6 +351,10 @@ void Form1::OpenJournal() {
     journal_ = std::make_unique<ModMain::JournalFile>(
         given ? ToStd(QFile::encodeName(*settings_.journalDirectory)) : ModMain::DefaultJournalDirectory(), !given);
     shell_->journal = journal_.get();
+    // Indexes a killed run left incomplete are rebuilt before the clerk imports.
+    if (shell_->SharedConnection)
+      for (const std::string& message : ModMain::RepairAfterUnendedRuns(*journal_, *shell_->SharedConnection))
+        QTimer::singleShot(0, this, [this, text = QString::fromStdString(message)] { settings_.messageBox(text); });
     const auto last = LastRunToUndo(ModMain::ReadJournal(*journal_));
     undoable_ = last.has_value();
     // After the window shows: a run that was killed is offered for undo.

@@ -74,6 +74,7 @@ QString UndoResultText(const ModMain::UndoResult& result) {
   }
   if (!result.staleIndexes.empty())
     parts.append(Utf8(ModMain::StaleIndexMessage(result.staleIndexes, /*afterUndo=*/true)));
+  for (const dbf::RebuiltTag& tag : result.rebuiltTags) parts.append(Utf8(ModMain::RebuiltTagMessage(tag)));
   return parts.join(QStringLiteral("\r\n"));
 }
 
