@@ -41,3 +41,17 @@ if ! [ -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i > /dev/null 2>&1
   wineserver -w
 fi
+
+# Wine finds the host's fonts (fonts-nanum) through fontconfig, but a Korean
+# Windows' font names are missing, and those are the ones Qt falls back to
+# for Hangul. Replacements give them to NanumGothic.
+for family in "Gulim" "Malgun Gothic"; do
+  if ! grep -q "^\"$family\"=\"NanumGothic\"" "$WINEPREFIX/user.reg"; then
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$family" /t REG_SZ /d NanumGothic /f > /dev/null 2>&1
+    changed=yes
+  fi
+done
+if [ -n "${changed:-}" ]; then
+  wineserver -w
+  echo "setup-windows: Korean font names of the Wine prefix lead to NanumGothic"
+fi
