@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "dbf/cdx_index.h"
-#include "dbf/cdx_tree.h"
+#include "dbf/cdx/index.h"
+#include "dbf/cdx/tree.h"
 #include "dbf/code_page.h"
 #include "dbf/dbf.h"
 #include "dbf/messages.h"

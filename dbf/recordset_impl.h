@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "dbf/cdx_index.h"
+#include "dbf/cdx/index.h"
 #include "dbf/connection_state.h"
 #include "dbf/dbf.h"
 #include "dbf/file_handle.h"

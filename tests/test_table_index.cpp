@@ -11,8 +11,8 @@
 #include <sstream>
 #include <thread>
 
-#include "dbf/cdx_expression.h"
-#include "dbf/cdx_index.h"
+#include "dbf/cdx/expression.h"
+#include "dbf/cdx/index.h"
 #include "dbf/connection_state.h"
 #include "dbf/dates.h"
 #include "support/test_support.h"
@@ -233,7 +233,7 @@ TEST(TableIndex, AKilledWriterLeavesTagsTheNextAppendRepairs) {
 // readers, with no end mark as the flag of a counted record (row_writer.cpp
 // rules (2)-(4)), and show the tree checker no key out of order and no parent
 // entry unequal to its child's last key (the check other engines make on every
-// seek); a stale sibling link is the one state allowed (cdx_tree.h). Then a
+// seek); a stale sibling link is the one state allowed (dbf/cdx/tree.h). Then a
 // program that counts records from the file size appends a row and no key,
 // and the next run says it rebuilt the tag that lacks it and leaves every tag
 // holding exactly the keys of the rows: the FOR tag, whose key count says

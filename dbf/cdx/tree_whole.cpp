@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <set>
 
-#include "dbf/cdx_tree.h"
+#include "dbf/cdx/tree.h"
 
 namespace dbf::detail::cdx {
 

@@ -1,11 +1,11 @@
-#include "dbf/cdx_index.h"
+#include "dbf/cdx/index.h"
 
 #include "dbf/lock_schemes.h"
 
 #include <algorithm>
 #include <cerrno>
 
-#include "dbf/cdx_tree.h"
+#include "dbf/cdx/tree.h"
 #include "dbf/connection_state.h"
 #include "dbf/messages.h"
 

@@ -1,4 +1,4 @@
-#include "dbf/cdx_tag.h"
+#include "dbf/cdx/tag.h"
 
 #include <algorithm>
 #include <cerrno>

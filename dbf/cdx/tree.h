@@ -39,7 +39,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dbf/cdx_file.h"
+#include "dbf/cdx/file.h"
 
 namespace dbf::detail::cdx {
 

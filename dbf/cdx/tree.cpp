@@ -1,7 +1,7 @@
 // Search, insertion and removal of keys in a tag's B-tree.
 #include <algorithm>
 
-#include "dbf/cdx_tree.h"
+#include "dbf/cdx/tree.h"
 
 namespace dbf::detail::cdx {
 
@@ -30,7 +30,7 @@ struct Tree::Relink {
   std::uint32_t to;
 };
 
-// The writes of one change in the order of the head of cdx_tree.h: new pages,
+// The writes of one change in the order of the head of tree.h: new pages,
 // the commit (a node in place, or the tag header's root), links, pages freed.
 struct Tree::Plan {
   std::vector<std::pair<Node, Page>> created;

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "dbf/cdx_node.h"
+#include "dbf/cdx/node.h"
 #include "dbf/file_handle.h"
 
 namespace dbf::detail::cdx {

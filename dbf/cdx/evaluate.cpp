@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dbf/cdx_expression_node.h"
+#include "dbf/cdx/expression_node.h"
 #include "dbf/dates.h"
 
 namespace dbf::detail::cdx {

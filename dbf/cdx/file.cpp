@@ -1,4 +1,4 @@
-#include "dbf/cdx_file.h"
+#include "dbf/cdx/file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "dbf/cdx_expression_node.h"
+#include "dbf/cdx/expression_node.h"
 #include "dbf/messages.h"
 
 namespace dbf::detail::cdx {

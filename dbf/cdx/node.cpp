@@ -1,4 +1,4 @@
-#include "dbf/cdx_node.h"
+#include "dbf/cdx/node.h"
 
 #include <algorithm>
 #include <cstring>
