@@ -11,6 +11,10 @@ std::uint32_t ReadLE32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
 }
 std::uint16_t ReadLE16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+void WriteLE16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = v & 0xFF;
+  p[1] = (v >> 8) & 0xFF;
+}
 void WriteLE32(std::uint8_t* p, std::uint32_t v) {
   p[0] = v & 0xFF;
   p[1] = (v >> 8) & 0xFF;

@@ -17,7 +17,7 @@ void Tree::Rebuild(const std::vector<Entry>& sorted) {
     Node* leaf = &level.back();
     int bytes = LeafEntryBytes(leaf->entries.empty() ? nullptr : &leaf->entries.back().key, e.key, format_,
                                leaf->widths);
-    if (used + bytes > kLeafSpace) {
+    if (used + bytes > leaf::kSpace) {
       level.push_back(Node{});
       leaf = &level.back();
       leaf->attributes = kLeafBit;
