@@ -1,7 +1,7 @@
-#include <cctype>
 #include <cstring>
 #include <string_view>
 
+#include "dbf/ascii.h"
 #include "dbf/messages.h"
 #include "dbf/table_layout.h"
 
@@ -37,21 +37,13 @@ bool TableLayout::NeedsMemoFile() const {
   return false;
 }
 
-namespace {
-// ASCII case folding without the locale: called for every value set.
-inline char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-}  // namespace
-
 int TableLayout::FindColumn(std::string_view name, int startAt) const {
   const size_t total = columns.size();
   const size_t start = startAt > 0 && static_cast<size_t>(startAt) < total ? startAt : 0;
   for (size_t step = 0; step < total; ++step) {
     const size_t i = (start + step) % total;
-    const std::string& n = columns[i].name;
-    if (n.size() != name.size()) continue;
-    size_t k = 0;
-    while (k < n.size() && Fold(n[k]) == Fold(name[k])) ++k;
-    if (k == n.size()) return static_cast<int>(i);
+    // Without the locale: called for every value set.
+    if (ascii::EqualIgnoringCase(columns[i].name, name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -81,11 +73,6 @@ bool SupportedVersion(std::uint8_t v) {
   return v == 0x03 || v == 0x83 || v == 0xF5 || v == 0x30 || v == 0x31 || v == 0x32;
 }
 
-std::string Hex(unsigned v) {
-  static const char* digits = "0123456789ABCDEF";
-  return std::string("0x") + digits[(v >> 4) & 15] + digits[v & 15];
-}
-
 }  // namespace
 
 TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::uint64_t fileSize,
@@ -94,7 +81,7 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
   TableLayout t;
   t.version = data[0];
   if (!SupportedVersion(t.version))
-    FailTable(table, "의 형식(버전 " + Hex(t.version) +
+    FailTable(table, "의 형식(버전 " + ascii::HexByte(t.version) +
          ")은 지원하지 않습니다. dBASE III, FoxPro 2, Visual FoxPro 테이블만 쓸 수 있습니다.");
   t.recordCount = ReadLE32(data + 4);
   t.headerLength = ReadLE16(data + 8);
@@ -120,7 +107,7 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
     size_t n = 0;
     while (n < 11 && d[n] != 0) ++n;
     r.name.assign(reinterpret_cast<const char*>(d), n);
-    r.type = static_cast<char>(std::toupper(d[11]));
+    r.type = ascii::Upper(static_cast<char>(d[11]));
     r.length = d[16];
     r.decimals = d[17];
     r.flags = d[18];
