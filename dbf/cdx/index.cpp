@@ -164,8 +164,8 @@ void TableIndex::Prepare(const FileHandle& table, std::uint32_t recordCount, boo
       bool compare = fully;
       if (!trusted || fully) {
         std::size_t keys = 0;
-        if (!tree.Check(recordCount, &keys).empty()) throw cdx::Damaged{};
-        // Without a FOR clause or UNIQUE every row has exactly one key.
+        if (!tree.Check(recordCount, &keys).empty()) throw cdx::Damaged{};  // (T1)-(T6)
+        // (T7): without a FOR clause or UNIQUE every row has exactly one key.
         const bool everyRow = !tag.filter.IsSet() && !tag.Unique();
         compare = compare || (everyRow ? keys != recordCount : keys > recordCount);
       }
