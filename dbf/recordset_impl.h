@@ -66,6 +66,7 @@ struct Recordset::Impl {
   void BlankWithZeroValues();
   void Store(int columnIndex, const Value& value);
   void Save();
+  void WriteMemos();  // the new row's memo blocks, their numbers into the row
   // `same`: null for DeleteRow; else DeleteRowIfSame's judgement.
   DeleteOutcome Delete(std::uint32_t recordNumber,
                        const std::function<bool(std::span<const std::uint8_t>)>* same = nullptr);

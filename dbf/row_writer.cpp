@@ -110,21 +110,7 @@ void Recordset::Impl::Save() {
   // before anything is written, keys after the record and its count.
   detail::IndexWrite indexWrite(structuralIndex, file, recordCount, row.data());
 
-  // Memo blocks first: the record must never point at blocks not yet written.
-  for (const auto& [index, content] : pendingMemos) {
-    const detail::Column& c = layout.columns[index];
-    std::uint8_t* field = row.data() + c.offset;
-    if (content.empty()) continue;  // left as the blank pointer
-    const std::uint32_t block = memo.Append(content, c.type == 'M');
-    if (c.length == 4) {
-      detail::WriteLE32(field, block);
-    } else {
-      const std::string digits = std::to_string(block);
-      std::memset(field, ' ', c.length);
-      std::memcpy(field + c.length - digits.size(), digits.data(), digits.size());
-    }
-  }
-
+  WriteMemos();  // first: the record must never point at blocks not yet written
   NotifyRowObserver(recordCount + 1);  // rule (7)
 
   // Rules (2) and (3): the record whole with its end mark, then the count.
@@ -150,6 +136,22 @@ void Recordset::Impl::Save() {
   else ListWrittenFiles();
   adding = false;
   pendingMemos.clear();
+}
+
+void Recordset::Impl::WriteMemos() {
+  for (const auto& [index, content] : pendingMemos) {
+    const detail::Column& c = layout.columns[index];
+    std::uint8_t* field = row.data() + c.offset;
+    if (content.empty()) continue;  // left as the blank pointer
+    const std::uint32_t block = memo.Append(content, c.type == 'M');
+    if (c.length == 4) {
+      detail::WriteLE32(field, block);
+    } else {
+      const std::string digits = std::to_string(block);
+      std::memset(field, ' ', c.length);
+      std::memcpy(field + c.length - digits.size(), digits.data(), digits.size());
+    }
+  }
 }
 
 void Recordset::Impl::NotifyRowObserver(std::uint32_t recordNumber) {
