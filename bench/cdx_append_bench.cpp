@@ -13,7 +13,7 @@
 #include <string>
 
 #include "bench/bench_rows.h"
-#include "dbf/cdx_index.h"
+#include "dbf/cdx/index.h"
 #include "dbf/connection_state.h"
 
 namespace {

@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "dbf/cdx_index.h"
-#include "dbf/cdx_tree.h"
+#include "dbf/ascii.h"
+#include "dbf/cdx/index.h"
+#include "dbf/cdx/tree.h"
 #include "dbf/code_page.h"
 #include "dbf/dbf.h"
 #include "dbf/messages.h"
@@ -46,7 +47,7 @@ void CreateStructuralIndex(const std::string& tablePath, const std::vector<Index
 
   std::vector<IndexTagSpec> sorted = specs;
   for (IndexTagSpec& spec : sorted)
-    for (char& c : spec.name) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    spec.name = ascii::Upper(spec.name);
   std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
 
   // The file header, the directory leaf, then one header block per tag; the

@@ -144,9 +144,17 @@ class Recordset {
   void Close();  // no-op when closed
   const std::string& TableName() const;  // as opened
 
-  // Appending: AddNew makes an empty new row current (blank as the format's
-  // blank record: spaces, zero binaries, nullable columns null); Update saves it.
+  // Appending: AddNew makes an empty new row current; Update saves it. The
+  // row is blank as the format's blank record (spaces, zero binaries,
+  // nullable columns null) unless BlankNewRow chose the zero values.
   void AddNew();
+  // Makes the new row the blank of that kind. kZeroValues: numbers (N F I B)
+  // 0, dates (D T) the zero date, texts (C V M not stored binary) one space,
+  // the other columns as the format's blank. Throws Error when a column
+  // refuses its value: the columns before it have theirs, the others the
+  // format's blank.
+  enum class Blank { kFormat, kZeroValues };
+  void BlankNewRow(Blank blank);
   void SetValue(std::string_view columnName, const Value& value);  // case-insensitive name
   void Update();
   // Drops the row being added, if any.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dbf/ascii.h"
 #include "dbf/code_page.h"
 #include "dbf/dates.h"
 #include "dbf/number_text.h"
@@ -12,16 +13,9 @@ namespace dbf {
 
 namespace {
 
-std::string TrimTrailing(std::string text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
-  return text;
-}
-
-std::string TrimBoth(std::string text) {
-  text = TrimTrailing(std::move(text));
-  size_t start = text.find_first_not_of(' ');
-  return start == std::string::npos ? "" : text.substr(start);
-}
+// Text fields end in blanks or NULs; numbers and dates are blank padded.
+std::string TrimTrailing(std::string_view text) { return std::string(ascii::TrimRight(text, ascii::kSpacesAndNuls)); }
+std::string TrimBoth(std::string_view text) { return std::string(ascii::TrimLeft(ascii::TrimRight(text, ascii::kSpacesAndNuls))); }
 
 }  // namespace
 

@@ -57,8 +57,16 @@ bool Recordset::ColumnIsBinary(int position) const {
 void Recordset::AddNew() {
   if (!impl_->open) Fail("테이블이 열려 있지 않아 행을 추가할 수 없습니다.");
   if (impl_->adding) impl_->Save();  // a pending new row is saved first
-  impl_->BlankRow();
+  impl_->row.clear();
+  impl_->pendingMemos.clear();
   impl_->adding = true;
+}
+
+void Recordset::BlankNewRow(Blank blank) {
+  if (!impl_->open || !impl_->adding)
+    FailTable(impl_->tableName, "에 추가 중인 행이 없어 값을 넣을 수 없습니다.");
+  if (blank == Blank::kFormat) impl_->BlankRow();
+  else impl_->BlankWithZeroValues();
 }
 
 void Recordset::SetValue(std::string_view columnName, const Value& value) {
@@ -113,7 +121,7 @@ void Recordset::MoveNext() {
 std::string Recordset::GetText(std::string_view columnName) const {
   impl_->RequireOpen();
   const int index = impl_->RequireColumn(columnName);
-  if (impl_->adding) return impl_->ColumnText(impl_->row.data(), index, &impl_->pendingMemos);
+  if (impl_->adding) return impl_->ColumnText(impl_->NewRow().data(), index, &impl_->pendingMemos);
   if (Eof()) FailTable(impl_->tableName, "에 현재 행이 없습니다.");
   return impl_->ColumnText(impl_->current.data(), index);
 }
@@ -224,6 +232,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   open = true;
   adding = false;
   pendingMemos.clear();
+  zeroRow.reset();
   position = count = 0;
   lookup = {};
   columnHint = 0;

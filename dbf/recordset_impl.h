@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "dbf/cdx_index.h"
+#include "dbf/cdx/index.h"
 #include "dbf/connection_state.h"
 #include "dbf/dbf.h"
 #include "dbf/file_handle.h"
@@ -30,10 +31,17 @@ struct Recordset::Impl {
   detail::TableIndex structuralIndex;
   bool open = false;
 
-  // The row being added.
+  // The row being added: blanked when first set, read or saved (empty until then).
   bool adding = false;
   std::vector<std::uint8_t> row;
   std::map<int, std::string> pendingMemos;  // column index -> content ("" = none)
+  // The blank with zero values, made once per open table.
+  struct ZeroRow {
+    std::vector<std::uint8_t> row;
+    std::map<int, std::string> memos;
+    std::optional<Error> refused;  // a column that refused its zero value
+  };
+  std::optional<ZeroRow> zeroRow;
 
   // Reading.
   std::uint32_t position = 0;  // 0-based record number
@@ -54,8 +62,11 @@ struct Recordset::Impl {
   void OpenTable(const std::string& name, const std::shared_ptr<ConnectionState>& state);
   void CloseTable();
   void BlankRow();
+  std::vector<std::uint8_t>& NewRow();  // blanked as the format's blank if it was not yet
+  void BlankWithZeroValues();
   void Store(int columnIndex, const Value& value);
   void Save();
+  void WriteMemos();  // the new row's memo blocks, their numbers into the row
   // `same`: null for DeleteRow; else DeleteRowIfSame's judgement.
   DeleteOutcome Delete(std::uint32_t recordNumber,
                        const std::function<bool(std::span<const std::uint8_t>)>* same = nullptr);

@@ -1,4 +1,4 @@
-// The row being added: its blank bytes, setting values, and the locked save.
+// The locked save of the row being added.
 //
 // The tables are shared with programs that read and append while we do, and
 // this program can be killed at any instant. Every save keeps these rules; the
@@ -43,58 +43,6 @@ using detail::FailTable;
 
 namespace {
 
-void SetBit(std::vector<std::uint8_t>& row, int base, int bit, bool on) {
-  if (bit < 0 || base < 0) return;
-  std::uint8_t& byte = row[base + (bit >> 3)];
-  const std::uint8_t mask = static_cast<std::uint8_t>(1u << (bit & 7));
-  byte = on ? (byte | mask) : (byte & ~mask);
-}
-
-}  // namespace
-
-// Blank as FoxPro appends a blank record: spaces, zero binaries, every
-// nullable column null and every V/Q column empty.
-void Recordset::Impl::BlankRow() {
-  // One byte more than the record: the end mark, so a save is one write.
-  row.assign(layout.recordLength + 1, ' ');
-  row.back() = 0x1A;
-  pendingMemos.clear();
-  const bool vfp = layout.IsVisualFoxPro();
-  for (const detail::Column& c : layout.columns) {
-    const bool binaryBlank = c.type == 'T' || c.type == 'I' || c.type == 'B' || c.type == 'Y' ||
-                             c.type == 'V' || c.type == 'Q' || (vfp && c.IsMemo());
-    if (binaryBlank) std::memset(row.data() + c.offset, 0, c.length);
-  }
-  if (layout.nullFlagsOffset >= 0) {
-    std::memset(row.data() + layout.nullFlagsOffset, 0, layout.nullFlagsLength);
-    for (const detail::Column& c : layout.columns) {
-      SetBit(row, layout.nullFlagsOffset, c.nullBit, true);
-      SetBit(row, layout.nullFlagsOffset, c.varLengthBit, true);
-    }
-  }
-}
-
-void Recordset::Impl::Store(int columnIndex, const Value& value) {
-  const detail::Column& c = layout.columns[columnIndex];
-  detail::ConvertedValue converted = detail::ConvertValue(value, c, tableName, codePage);
-  std::uint8_t* field = row.data() + c.offset;
-  if (c.IsMemo()) {
-    pendingMemos[columnIndex] = std::move(converted.bytes);
-  } else if (c.type == 'V' || c.type == 'Q') {
-    const size_t length = converted.bytes.size();
-    std::memset(field, 0, c.length);
-    std::memcpy(field, converted.bytes.data(), length);
-    // A shorter value keeps its length in the field's last byte.
-    if (length < static_cast<size_t>(c.length)) field[c.length - 1] = static_cast<std::uint8_t>(length);
-    SetBit(row, layout.nullFlagsOffset, c.varLengthBit, length < static_cast<size_t>(c.length));
-  } else {
-    std::memcpy(field, converted.bytes.data(), c.length);
-  }
-  SetBit(row, layout.nullFlagsOffset, c.nullBit, false);
-}
-
-namespace {
-
 std::tm LocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm local {};
@@ -115,6 +63,7 @@ void PutUpdateDate(std::uint8_t* bytes, std::uint8_t oldYear, const std::tm& loc
 
 void Recordset::Impl::Save() {
   const std::string& t = tableName;
+  NewRow();  // a row nothing was set in is saved as the format's blank
   if (!file.Writable())
     FailTable(t, "에 행을 저장할 수 없습니다: 파일이 읽기 전용입니다.");
   for (const detail::Column& c : layout.columns)
@@ -161,21 +110,7 @@ void Recordset::Impl::Save() {
   // before anything is written, keys after the record and its count.
   detail::IndexWrite indexWrite(structuralIndex, file, recordCount, row.data());
 
-  // Memo blocks first: the record must never point at blocks not yet written.
-  for (const auto& [index, content] : pendingMemos) {
-    const detail::Column& c = layout.columns[index];
-    std::uint8_t* field = row.data() + c.offset;
-    if (content.empty()) continue;  // left as the blank pointer
-    const std::uint32_t block = memo.Append(content, c.type == 'M');
-    if (c.length == 4) {
-      detail::WriteLE32(field, block);
-    } else {
-      const std::string digits = std::to_string(block);
-      std::memset(field, ' ', c.length);
-      std::memcpy(field + c.length - digits.size(), digits.data(), digits.size());
-    }
-  }
-
+  WriteMemos();  // first: the record must never point at blocks not yet written
   NotifyRowObserver(recordCount + 1);  // rule (7)
 
   // Rules (2) and (3): the record whole with its end mark, then the count.
@@ -201,6 +136,22 @@ void Recordset::Impl::Save() {
   else ListWrittenFiles();
   adding = false;
   pendingMemos.clear();
+}
+
+void Recordset::Impl::WriteMemos() {
+  for (const auto& [index, content] : pendingMemos) {
+    const detail::Column& c = layout.columns[index];
+    std::uint8_t* field = row.data() + c.offset;
+    if (content.empty()) continue;  // left as the blank pointer
+    const std::uint32_t block = memo.Append(content, c.type == 'M');
+    if (c.length == 4) {
+      detail::WriteLE32(field, block);
+    } else {
+      const std::string digits = std::to_string(block);
+      std::memset(field, ' ', c.length);
+      std::memcpy(field + c.length - digits.size(), digits.data(), digits.size());
+    }
+  }
 }
 
 void Recordset::Impl::NotifyRowObserver(std::uint32_t recordNumber) {

@@ -1,7 +1,7 @@
-#include <cctype>
 #include <cstring>
 #include <string_view>
 
+#include "dbf/ascii.h"
 #include "dbf/messages.h"
 #include "dbf/table_layout.h"
 
@@ -11,6 +11,10 @@ std::uint32_t ReadLE32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
 }
 std::uint16_t ReadLE16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+void WriteLE16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = v & 0xFF;
+  p[1] = (v >> 8) & 0xFF;
+}
 void WriteLE32(std::uint8_t* p, std::uint32_t v) {
   p[0] = v & 0xFF;
   p[1] = (v >> 8) & 0xFF;
@@ -33,21 +37,13 @@ bool TableLayout::NeedsMemoFile() const {
   return false;
 }
 
-namespace {
-// ASCII case folding without the locale: called for every value set.
-inline char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-}  // namespace
-
 int TableLayout::FindColumn(std::string_view name, int startAt) const {
   const size_t total = columns.size();
   const size_t start = startAt > 0 && static_cast<size_t>(startAt) < total ? startAt : 0;
   for (size_t step = 0; step < total; ++step) {
     const size_t i = (start + step) % total;
-    const std::string& n = columns[i].name;
-    if (n.size() != name.size()) continue;
-    size_t k = 0;
-    while (k < n.size() && Fold(n[k]) == Fold(name[k])) ++k;
-    if (k == n.size()) return static_cast<int>(i);
+    // Without the locale: called for every value set.
+    if (ascii::EqualIgnoringCase(columns[i].name, name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -77,9 +73,50 @@ bool SupportedVersion(std::uint8_t v) {
   return v == 0x03 || v == 0x83 || v == 0xF5 || v == 0x30 || v == 0x31 || v == 0x32;
 }
 
-std::string Hex(unsigned v) {
-  static const char* digits = "0123456789ABCDEF";
-  return std::string("0x") + digits[(v >> 4) & 15] + digits[v & 15];
+// A field descriptor as stored.
+struct Raw {
+  std::string name;
+  char type;
+  int length, decimals;
+  std::uint8_t flags;
+};
+
+// Descriptors end at 0x0D; without it inside the header the file is refused.
+std::vector<Raw> ReadDescriptors(const std::uint8_t* data, std::uint32_t headerLength, const std::string& table) {
+  std::vector<Raw> raw;
+  for (std::uint32_t pos = kHeaderPrefix; pos < headerLength; pos += 32) {
+    if (data[pos] == 0x0D) {
+      if (raw.empty()) Corrupt(table, "열이 없습니다");
+      return raw;
+    }
+    if (pos + 32 > headerLength) break;
+    const std::uint8_t* d = data + pos;
+    size_t n = 0;
+    while (n < 11 && d[n] != 0) ++n;
+    raw.push_back({std::string(reinterpret_cast<const char*>(d), n), ascii::Upper(static_cast<char>(d[11])), d[16],
+                   d[17], d[18]});
+  }
+  Corrupt(table, "열 목록의 끝 표시(0x0D)가 없습니다");
+}
+
+// A column of a VFP table takes its null bit, and V and Q their length bit,
+// in column order.
+Column MakeColumn(const Raw& r, int offset, int length, int decimals, bool vfp, int& nextBit) {
+  Column c;
+  c.name = r.name;
+  c.type = r.type;
+  c.offset = offset;
+  c.length = length;
+  c.decimals = decimals;
+  c.flags = vfp ? r.flags : 0;
+  c.binary = (c.flags & 0x04) != 0 && (c.type == 'C' || c.type == 'M' || c.type == 'V');
+  if (c.type == 'Q') c.binary = true;
+  if (vfp) {
+    if (c.type == 'V' || c.type == 'Q') c.varLengthBit = nextBit++;
+    if (c.flags & 0x02) c.nullBit = nextBit++;
+  }
+  c.autoIncrement = vfp && (c.flags & 0x08) != 0 && c.type == 'I';
+  return c;
 }
 
 }  // namespace
@@ -90,7 +127,7 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
   TableLayout t;
   t.version = data[0];
   if (!SupportedVersion(t.version))
-    FailTable(table, "의 형식(버전 " + Hex(t.version) +
+    FailTable(table, "의 형식(버전 " + ascii::HexByte(t.version) +
          ")은 지원하지 않습니다. dBASE III, FoxPro 2, Visual FoxPro 테이블만 쓸 수 있습니다.");
   t.recordCount = ReadLE32(data + 4);
   t.headerLength = ReadLE16(data + 8);
@@ -103,28 +140,7 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
   if (t.headerLength > fileSize) Corrupt(table, "헤더가 파일보다 깁니다");
   if (t.recordLength < 2) Corrupt(table, "레코드 길이가 맞지 않습니다");
 
-  // Descriptors end at 0x0D; without it inside the header the file is refused.
-  struct Raw { std::string name; char type; int length, decimals; std::uint8_t flags; };
-  std::vector<Raw> raw;
-  std::uint32_t pos = kHeaderPrefix;
-  bool terminated = false;
-  while (pos < t.headerLength) {
-    if (data[pos] == 0x0D) { terminated = true; break; }
-    if (pos + 32 > t.headerLength) break;
-    const std::uint8_t* d = data + pos;
-    Raw r;
-    size_t n = 0;
-    while (n < 11 && d[n] != 0) ++n;
-    r.name.assign(reinterpret_cast<const char*>(d), n);
-    r.type = static_cast<char>(std::toupper(d[11]));
-    r.length = d[16];
-    r.decimals = d[17];
-    r.flags = d[18];
-    raw.push_back(r);
-    pos += 32;
-  }
-  if (!terminated) Corrupt(table, "열 목록의 끝 표시(0x0D)가 없습니다");
-  if (raw.empty()) Corrupt(table, "열이 없습니다");
+  const std::vector<Raw> raw = ReadDescriptors(data, t.headerLength, table);
 
   // Clipper keeps the high byte of long C lengths in the decimals byte; only
   // believe that when the lengths then add up to the record length.
@@ -162,22 +178,8 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
       if (length > 20 || (decimals > 0 && decimals >= length))
         Corrupt(table, "열 " + MessageText(r.name) + "의 길이가 맞지 않습니다");
     }
-    Column c;
-    c.name = r.name;
-    c.type = r.type;
-    c.offset = offset;
-    c.length = length;
-    c.decimals = decimals;
-    c.flags = vfp ? r.flags : 0;
-    c.binary = (c.flags & 0x04) != 0 && (c.type == 'C' || c.type == 'M' || c.type == 'V');
-    if (c.type == 'Q') c.binary = true;
-    if (vfp) {
-      if (c.type == 'V' || c.type == 'Q') c.varLengthBit = nextBit++;
-      if (c.flags & 0x02) c.nullBit = nextBit++;
-    }
-    c.autoIncrement = vfp && (c.flags & 0x08) != 0 && c.type == 'I';
+    t.columns.push_back(MakeColumn(r, offset, length, decimals, vfp, nextBit));
     offset += length;
-    t.columns.push_back(std::move(c));
   }
   // Other readers place the fields by the descriptors and the records by the
   // record length: both must agree, or they read another table than we write.

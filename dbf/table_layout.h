@@ -65,6 +65,7 @@ std::uint32_t ClaimedHeaderLength(const std::uint8_t* data, std::size_t size);
 
 std::uint32_t ReadLE32(const std::uint8_t* p);
 std::uint16_t ReadLE16(const std::uint8_t* p);
+void WriteLE16(std::uint8_t* p, std::uint16_t value);
 void WriteLE32(std::uint8_t* p, std::uint32_t value);
 std::uint32_t ReadBE32(const std::uint8_t* p);
 void WriteBE32(std::uint8_t* p, std::uint32_t value);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <ctime>
 
+#include "dbf/ascii.h"
 #include "dbf/messages.h"
 
 namespace dbf::detail {
@@ -17,13 +18,6 @@ bool IsValidTableName(std::string_view name) {
     if (!ok) return false;
   }
   return true;
-}
-
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
 }
 
 namespace {
@@ -38,7 +32,7 @@ bool DirectoryIndex::Refresh(const std::string& directory, bool force) {
   DIR* dir = ::opendir(directory.c_str());
   if (!dir) return false;
   byLowerName_.clear();
-  while (dirent* entry = ::readdir(dir)) byLowerName_[LowerAscii(entry->d_name)].push_back(entry->d_name);
+  while (dirent* entry = ::readdir(dir)) byLowerName_[ascii::Lower(entry->d_name)].push_back(entry->d_name);
   ::closedir(dir);
   directory_ = directory;
   mtimeNs_ = mtime;
@@ -52,7 +46,7 @@ bool DirectoryIndex::Refresh(const std::string& directory, bool force) {
 
 std::string DirectoryIndex::Find(const std::string& directory, std::string_view fileName,
                                  const std::string& tableName) {
-  const std::string key = LowerAscii(fileName);
+  const std::string key = ascii::Lower(fileName);
   for (int attempt = 0; attempt < 2; ++attempt) {
     // A miss in a reused listing is checked once more against a fresh one.
     if (!Refresh(directory, attempt == 1))

@@ -13,8 +13,6 @@ namespace dbf::detail {
 // name a table, so a name can never reach outside the table directory.
 bool IsValidTableName(std::string_view name);
 
-std::string LowerAscii(std::string_view text);
-
 // The file names of one directory by lower-case name. The listing is reused
 // while the directory's modification time stays the same (and is not too
 // recent to trust), so opening a table once per record stays cheap.

@@ -1,6 +1,6 @@
 // What every import shares: cutting fields by byte out of CP949 records, the
 // number and date rules, the display text, loading export files, the kind
-// table's file-name rules and the blank defaults of a new row.
+// table's file-name rules.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -175,30 +175,4 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
     }
     EXPECT_EQ(shell.RecordLines.size(), 32767u);
   }
-}
-
-TEST(SetBlankDefaults, EachColumnTypeGetsItsBlank) {
-  // CNO C, CNAME C null, QTY N, FLT F, F_DATE D, F_TIME T, F_LOG L, F_MEMO M,
-  // F_INT I, F_DBL B, F_CUR Y, F_NNUM N null: the other engine's every-type table.
-  TempDir dir;
-  dir.CopyFixture("vfp_types");
-  std::vector<std::string> messages;
-  auto append = [&](bool defaults) {
-    dbf::Connection connection;
-    connection.Open(dir.Path());
-    dbf::Recordset recordset;
-    recordset.Open("vfp_types", connection);
-    recordset.AddNew();
-    if (defaults) SetBlankDefaults(recordset, [&](const std::string& m) { messages.push_back(m); });
-    recordset.Update();
-  };
-  append(false);  // the format's blank record, to show the defaults differ from it
-  append(true);
-  const auto rows = ReadRows(dir.File("vfp_types.dbf"));
-  ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(Row(rows[3].begin(), rows[3].begin() + 12), (Row{"", "", "0.0", "0.0", "1899-12-30", "1899-12-30T00:00:00", "None", " ", "0", "0.0",
-                                 rows[2][10], "0"}));
-  EXPECT_NE(rows[2][2], "0.0");
-  EXPECT_NE(rows[2][4], "1899-12-30");
-  EXPECT_TRUE(messages.empty());
 }

@@ -151,7 +151,7 @@ TEST(TableFormat, OtherEnginesTablesReadBackByBothReaders) {
                  {{"B0", "mmm", "0.0", "1899-12-30", "True"}, {"B1", std::string(603, 'm'), "1.0", "None", "True"}}});
 }
 
-TEST(TableFormat, ReadsTheOtherEnginesRowsAndAppendsItsBlankRecord) {
+TEST(TableFormat, ReadsTheOtherEnginesRowsAndAppendsTheFormatsBlankAndTheZeroValues) {
   TempDir dir;
   dir.CopyFixture("vfp_types");
   dbf::Connection connection;
@@ -176,6 +176,13 @@ TEST(TableFormat, ReadsTheOtherEnginesRowsAndAppendsItsBlankRecord) {
   // Record 2 of the reference is a blank record appended by the other engine.
   EXPECT_EQ(Hex(after.substr(headerLength + 3 * recordLength, recordLength)),
             Hex(before.substr(headerLength + recordLength, recordLength)));
+  // The zero values: numbers 0, dates the zero date, texts one space (a memo too).
+  rs.AddNew();
+  rs.BlankNewRow(dbf::Recordset::Blank::kZeroValues);
+  rs.Update();
+  const auto rows = ReadRows(dir.File("vfp_types.dbf"));
+  EXPECT_EQ(Row(rows[3].begin(), rows[3].begin() + 12), (Row{"", "", "0.0", "0.0", "1899-12-30", "1899-12-30T00:00:00",
+                                                             "None", " ", "0", "0.0", rows[2][10], "0"}));
 }
 
 TEST(TableFormat, DBaseMemoWithoutEndMarkStopsAtTheNextFreeBlock) {

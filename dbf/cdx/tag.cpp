@@ -1,20 +1,16 @@
-#include "dbf/cdx_tag.h"
+#include "dbf/cdx/tag.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 
+#include "dbf/ascii.h"
 #include "dbf/messages.h"
 
 namespace dbf::detail::cdx {
 
 namespace {
-
-std::string Hex(unsigned value) {
-  static const char* const kDigits = "0123456789ABCDEF";
-  return std::string("0x") + kDigits[(value >> 4) & 15] + kDigits[value & 15];
-}
 
 // Empty when the tag can be kept current; the reason otherwise.
 std::string Classify(Tag& tag, const TableLayout& layout, const std::string& codePage) {
@@ -22,7 +18,7 @@ std::string Classify(Tag& tag, const TableLayout& layout, const std::string& cod
   const std::uint8_t known = Option::kUnique | Option::kNullable | Option::kCandidate | Option::kFor |
                              Option::kCompact | Option::kCompound;
   if ((h.options & ~known) || !(h.options & Option::kCompact) || !(h.options & Option::kCompound) || h.order > 1)
-    return "태그 형식(옵션 " + Hex(h.options) + ")을 처리할 수 없습니다";
+    return "태그 형식(옵션 " + ascii::HexByte(h.options) + ")을 처리할 수 없습니다";
   if (!h.collation.empty() && h.collation != "MACHINE")
     return "정렬 순서 " + MessageText(h.collation) + "은(는) 처리할 수 없습니다";
   if (h.keyLength < 1 || h.keyLength > 240) return "키 길이 " + std::to_string(h.keyLength) + "을(를) 처리할 수 없습니다";

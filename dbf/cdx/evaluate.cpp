@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dbf/cdx_expression_node.h"
+#include "dbf/ascii.h"
+#include "dbf/cdx/expression_node.h"
 #include "dbf/dates.h"
 
 namespace dbf::detail::cdx {
@@ -20,10 +21,8 @@ std::string ChangeCase(std::string text, bool upper) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (IsLeadByte(c)) {
       ++i;
-    } else if (upper && c >= 'a' && c <= 'z') {
-      text[i] = static_cast<char>(c - 32);
-    } else if (!upper && c >= 'A' && c <= 'Z') {
-      text[i] = static_cast<char>(c + 32);
+    } else {
+      text[i] = upper ? ascii::Upper(text[i]) : ascii::Lower(text[i]);
     }
   }
   return text;
@@ -46,10 +45,8 @@ bool Contains(const std::string& needle, const std::string& haystack) {
 }
 
 double ParseStoredNumber(const std::uint8_t* p, int length) {
-  std::string text(reinterpret_cast<const char*>(p), length);
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return 0;  // a blank number reads as zero
-  text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  const std::string text(ascii::Trim(std::string_view(reinterpret_cast<const char*>(p), length)));
+  if (text.empty()) return 0;  // a blank number reads as zero
   std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
   int digits = 0, dots = 0;
   for (; i < text.size(); ++i) {
@@ -170,13 +167,6 @@ std::string BinToC(double value, const ExprNode& n) {
   return out;
 }
 
-std::string TrimText(const std::string& s, bool left, bool right) {
-  std::size_t begin = 0, end = s.size();
-  if (left) while (begin < end && s[begin] == ' ') ++begin;
-  if (right) while (end > begin && s[end - 1] == ' ') --end;
-  return s.substr(begin, end - begin);
-}
-
 int CompareValues(const Value& l, const Value& r) {
   switch (l.type) {
     case Type::kNumber: return l.number < r.number ? -1 : l.number > r.number ? 1 : 0;
@@ -267,9 +257,9 @@ Value EvaluateNode(const ExprNode& n, const std::uint8_t* record, int nullFlagsO
       if (static_cast<std::size_t>(n.a) <= x.text.size())
         out.text = x.text.substr(n.a - 1, n.b < 0 ? std::string::npos : static_cast<std::size_t>(n.b));
       break;
-    case Op::kAllTrim: out.text = TrimText(x.text, true, true); break;
-    case Op::kLeftTrim: out.text = TrimText(x.text, true, false); break;
-    case Op::kRightTrim: out.text = TrimText(x.text, false, true); break;
+    case Op::kAllTrim: out.text = ascii::Trim(x.text); break;
+    case Op::kLeftTrim: out.text = ascii::TrimLeft(x.text); break;
+    case Op::kRightTrim: out.text = ascii::TrimRight(x.text); break;
     case Op::kPadLeft: case Op::kPadRight: case Op::kPadCenter: out.text = Pad(x.text, n); break;
     case Op::kBinToC: out.text = BinToC(x.number, n); break;
     case Op::kNegate: out.number = -x.number; break;
@@ -280,7 +270,7 @@ Value EvaluateNode(const ExprNode& n, const std::uint8_t* record, int nullFlagsO
         out.text = x.text + y.text;
       } else if (n.type == Type::kChar) {
         // c1 - c2: c1's trailing blanks move to the end.
-        const std::string trimmed = TrimText(x.text, false, true);
+        const std::string trimmed(ascii::TrimRight(x.text));
         out.text = trimmed + y.text + std::string(x.text.size() - trimmed.size(), ' ');
       } else if (n.type == Type::kNumber && x.type == Type::kDate) {
         out.number = static_cast<double>(x.day - y.day);  // date - date

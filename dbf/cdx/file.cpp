@@ -1,4 +1,4 @@
-#include "dbf/cdx_file.h"
+#include "dbf/cdx/file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,17 +10,9 @@ namespace dbf::detail::cdx {
 
 namespace {
 
-constexpr std::uint32_t kFreeListHead = 4;
-constexpr std::uint32_t kCounter = 8;
-
-void WriteLE16(std::uint8_t* p, unsigned value) {
-  p[0] = value & 0xFF;
-  p[1] = (value >> 8) & 0xFF;
-}
-
 // A NUL-terminated text of the expression pool.
 bool PoolText(const std::uint8_t* pool, unsigned start, unsigned length, std::string& out) {
-  if (start + length > kHeaderSize / 2) return false;
+  if (start + length > header::kPoolSize) return false;
   const char* text = reinterpret_cast<const char*>(pool + start);
   out.assign(text, strnlen(text, length));
   return true;
@@ -29,30 +21,32 @@ bool PoolText(const std::uint8_t* pool, unsigned start, unsigned length, std::st
 }  // namespace
 
 bool DecodeHeader(const std::uint8_t* b, Header& h) {
-  h.root = ReadLE32(b);
-  h.keyLength = ReadLE16(b + 12);
-  h.options = b[14];
-  const char* collation = reinterpret_cast<const char*>(b + 494);
-  h.collation.assign(collation, strnlen(collation, 8));
-  h.order = ReadLE16(b + 502);
-  return PoolText(b + 512, ReadLE16(b + 508), ReadLE16(b + 510), h.keyText) &&
-         PoolText(b + 512, ReadLE16(b + 504), ReadLE16(b + 506), h.forText);
+  using namespace header;
+  h.root = ReadLE32(b + kRoot);
+  h.keyLength = ReadLE16(b + kKeyLength);
+  h.options = b[kOptions];
+  const char* collation = reinterpret_cast<const char*>(b + kCollation);
+  h.collation.assign(collation, strnlen(collation, kCollationSize));
+  h.order = ReadLE16(b + kOrder);
+  return PoolText(b + kPool, ReadLE16(b + kKeyStart), ReadLE16(b + kKeyTextLength), h.keyText) &&
+         PoolText(b + kPool, ReadLE16(b + kForStart), ReadLE16(b + kForLength), h.forText);
 }
 
 void EncodeHeader(const Header& h, std::uint8_t* b) {
+  using namespace header;
   std::memset(b, 0, kHeaderSize);
-  WriteLE32(b, h.root);
-  WriteLE16(b + 12, h.keyLength);
-  b[14] = h.options;
-  b[15] = 1;  // signature
-  std::memcpy(b + 494, h.collation.data(), std::min<std::size_t>(h.collation.size(), 8));
-  WriteLE16(b + 502, h.order);
-  const unsigned keyLength = static_cast<unsigned>(h.keyText.size()) + 1;
-  WriteLE16(b + 504, keyLength);
-  WriteLE16(b + 506, static_cast<unsigned>(h.forText.size()) + 1);
-  WriteLE16(b + 510, keyLength);
-  std::memcpy(b + 512, h.keyText.data(), h.keyText.size());
-  std::memcpy(b + 512 + keyLength, h.forText.data(), h.forText.size());
+  WriteLE32(b + kRoot, h.root);
+  WriteLE16(b + kKeyLength, h.keyLength);
+  b[kOptions] = h.options;
+  b[kSignature] = 1;
+  std::memcpy(b + kCollation, h.collation.data(), std::min<std::size_t>(h.collation.size(), kCollationSize));
+  WriteLE16(b + kOrder, h.order);
+  const auto keyLength = static_cast<std::uint16_t>(h.keyText.size() + 1);
+  WriteLE16(b + kForStart, keyLength);
+  WriteLE16(b + kForLength, static_cast<std::uint16_t>(h.forText.size() + 1));
+  WriteLE16(b + kKeyTextLength, keyLength);  // the key text starts at 0
+  std::memcpy(b + kPool, h.keyText.data(), h.keyText.size());
+  std::memcpy(b + kPool + keyLength, h.forText.data(), h.forText.size());
 }
 
 int CdxFile::Open(const std::string& path) {
@@ -83,7 +77,7 @@ void CdxFile::BeginUpdate() {
   }
   size_ = static_cast<std::uint64_t>(size);
   std::uint8_t counter[4] = {0, 0, 0, 0};
-  file_.ReadAt(kCounter, counter, 4);
+  file_.ReadAt(header::kCounter, counter, 4);
   counter_ = ReadBE32(counter);
   const bool unchanged = known_ && counter_ == knownCounter_ && size_ == knownSize_;
   if (size_ < knownSize_) freed_.clear();  // rebuilt by another program: the pages may be used
@@ -145,8 +139,8 @@ void CdxFile::Store(Node&& node, const Page& page) {
 void CdxFile::StoreLinks(const Node& node) {
   std::uint8_t links[8];
   WriteLE32(links, node.left);
-  WriteLE32(links + 4, node.right);
-  Write(node.offset + 4, links, sizeof links);
+  WriteLE32(links + node::kRight - node::kLeft, node.right);
+  Write(node.offset + node::kLeft, links, sizeof links);
 }
 
 void CdxFile::ReadPage(std::uint32_t offset, Page& page) { Read(offset, page.data(), page.size()); }
@@ -184,11 +178,11 @@ void CdxFile::WriteWord(std::uint32_t offset, std::uint32_t value) {
 std::uint32_t CdxFile::ReadRoot(std::uint32_t header) {
   const auto cached = roots_.find(header);
   if (cached != roots_.end()) return cached->second;
-  return roots_[header] = ReadWord(header);
+  return roots_[header] = ReadWord(header + header::kRoot);
 }
 
 void CdxFile::WriteRoot(std::uint32_t header, std::uint32_t root) {
-  WriteWord(header, root);
+  WriteWord(header + header::kRoot, root);
   roots_[header] = root;
 }
 
@@ -204,12 +198,12 @@ std::uint32_t CdxFile::Allocate() {
     freed_.pop_back();
     return page;
   }
-  const std::uint32_t head = ReadWord(kFreeListHead);
+  const std::uint32_t head = ReadWord(header::kFreeList);
   if (IsPage(head)) {
     const std::uint32_t next = ReadWord(head);
     // 0 and -1 both end the list; anything else must be a page too.
     if (next == 0 || next == kNoPage || IsPage(next)) {
-      WriteWord(kFreeListHead, next);
+      WriteWord(header::kFreeList, next);
       return head;
     }
   }
@@ -225,16 +219,16 @@ void CdxFile::ReleaseFreed() {
   for (; !freed_.empty(); freed_.pop_back()) {
     const std::uint32_t offset = freed_.back();
     Page page{};
-    WriteLE32(page.data(), ReadWord(kFreeListHead));
+    WriteLE32(page.data(), ReadWord(header::kFreeList));
     WritePage(offset, page);
-    WriteWord(kFreeListHead, offset);
+    WriteWord(header::kFreeList, offset);
   }
 }
 
 void CdxFile::BumpCounter() {
   std::uint8_t bytes[4];
   WriteBE32(bytes, counter_ + 1);
-  Write(kCounter, bytes, 4);
+  Write(header::kCounter, bytes, 4);
   ++counter_;
 }
 

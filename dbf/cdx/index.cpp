@@ -1,11 +1,12 @@
-#include "dbf/cdx_index.h"
+#include "dbf/cdx/index.h"
 
 #include "dbf/lock_schemes.h"
 
 #include <algorithm>
 #include <cerrno>
 
-#include "dbf/cdx_tree.h"
+#include "dbf/ascii.h"
+#include "dbf/cdx/tree.h"
 #include "dbf/connection_state.h"
 #include "dbf/messages.h"
 
@@ -74,8 +75,7 @@ void TableIndex::Load() {
     file_.ReadHeader(0, directory);
     if (directory.keyLength < 1 || directory.keyLength > 240) throw cdx::Damaged{};
     for (const cdx::Entry& e : Tree(file_, 0, cdx::KeyFormat{directory.keyLength, ' '}).Walk()) {
-      std::string name = e.key;
-      while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+      const std::string name(ascii::TrimRight(e.key, ascii::kSpacesAndNuls));
       cdx::Header header;
       file_.ReadHeader(e.recno, header);
       tags_.push_back(cdx::DefineTag(name, e.recno, header, layout_, codePage_));
@@ -92,11 +92,8 @@ namespace {
 // A key as a clerk can read it: the text without its padding, else hex bytes.
 std::string KeyText(const Tag& tag, std::string key) {
   if (tag.nullForm && !key.empty()) key.erase(0, 1);
-  if (tag.kind == cdx::KeyKind::kText) return MessageText(key.substr(0, key.find_last_not_of(' ') + 1));
-  static const char* const kDigits = "0123456789ABCDEF";
-  std::string hex = "0x";
-  for (unsigned char c : key) hex += {kDigits[c >> 4], kDigits[c & 15]};
-  return hex;
+  if (tag.kind == cdx::KeyKind::kText) return MessageText(ascii::TrimRight(key));
+  return "0x" + ascii::HexDigits(key);
 }
 
 }  // namespace
@@ -167,8 +164,8 @@ void TableIndex::Prepare(const FileHandle& table, std::uint32_t recordCount, boo
       bool compare = fully;
       if (!trusted || fully) {
         std::size_t keys = 0;
-        if (!tree.Check(recordCount, &keys).empty()) throw cdx::Damaged{};
-        // Without a FOR clause or UNIQUE every row has exactly one key.
+        if (!tree.Check(recordCount, &keys).empty()) throw cdx::Damaged{};  // (T1)-(T6)
+        // (T7): without a FOR clause or UNIQUE every row has exactly one key.
         const bool everyRow = !tag.filter.IsSet() && !tag.Unique();
         compare = compare || (everyRow ? keys != recordCount : keys > recordCount);
       }

@@ -1,12 +1,16 @@
 // Whole-tree work on a tag: building it anew, walking it, checking it.
 #include <algorithm>
+#include <cassert>
 #include <set>
 
-#include "dbf/cdx_tree.h"
+#include "dbf/cdx/tree.h"
 
 namespace dbf::detail::cdx {
 
 void Tree::Rebuild(const std::vector<Entry>& sorted) {
+  assert(std::adjacent_find(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) {
+           return Compare(a, b) >= 0;
+         }) == sorted.end() && "(T1) a tree is built from ascending keys");
   std::uint32_t maxRecno = 0;
   for (const Entry& e : sorted) maxRecno = std::max(maxRecno, e.recno);
   std::vector<Node> level(1);
@@ -17,7 +21,7 @@ void Tree::Rebuild(const std::vector<Entry>& sorted) {
     Node* leaf = &level.back();
     int bytes = LeafEntryBytes(leaf->entries.empty() ? nullptr : &leaf->entries.back().key, e.key, format_,
                                leaf->widths);
-    if (used + bytes > kLeafSpace) {
+    if (used + bytes > leaf::kSpace) {
       level.push_back(Node{});
       leaf = &level.back();
       leaf->attributes = kLeafBit;
@@ -57,7 +61,7 @@ void Tree::Rebuild(const std::vector<Entry>& sorted) {
 std::vector<Entry> Tree::Walk() {
   Node node = Read(file_.ReadRoot(header_));
   for (int depth = 0; !node.IsLeaf(); ++depth) {
-    if (node.entries.empty() || depth > 32) throw Damaged{};
+    if (node.entries.empty() || depth > kMaxDepth) throw Damaged{};
     node = Read(node.entries.front().child);
   }
   std::vector<Entry> all;
@@ -70,51 +74,67 @@ std::vector<Entry> Tree::Walk() {
   }
 }
 
+namespace {
+
+std::string Broken(const char* invariant, std::uint32_t offset, const std::string& how) {
+  return std::string(invariant) + " at node " + std::to_string(offset) + ": " + how;
+}
+
+}  // namespace
+
+// Reads the tree level by level from the root and checks each level whole.
 std::string Tree::Check(std::uint32_t recordCount, std::size_t* keys) {
   std::vector<std::uint32_t> offsets{file_.ReadRoot(header_)};
-  std::vector<Entry> parentEntries;  // the entry that points to each node of the level
+  std::vector<Entry> parents;  // the entry that points to each node of the level
   std::set<std::uint32_t> seen;
-  for (int depth = 0; depth < 32; ++depth) {
+  for (int depth = 0; depth < kMaxDepth; ++depth) {
     std::vector<Node> nodes;
     for (std::uint32_t offset : offsets) {
       if (!file_.IsPage(offset) || !seen.insert(offset).second)
-        return "page " + std::to_string(offset) + " is outside the file or reached twice";
+        return Broken("(T6)", offset, "outside the file or reached twice");
       Page page;
       file_.ReadPage(offset, page);
       nodes.emplace_back();
-      if (!Decode(page, offset, format_, nodes.back())) return "node " + std::to_string(offset) + " does not decode";
+      if (!Decode(page, offset, format_, nodes.back())) return Broken("(T4)", offset, "does not decode");
     }
-    const bool leaves = nodes[0].IsLeaf();
-    const Entry* previous = nullptr;
-    for (std::size_t j = 0; j < nodes.size(); ++j) {
-      const Node& n = nodes[j];
-      const std::string at = " at node " + std::to_string(n.offset);
-      if (n.IsLeaf() != leaves) return "leaves and interior nodes mixed" + at;
-      if (n.IsRoot() != (depth == 0)) return "root mark wrong" + at;
-      if (n.left != (j ? nodes[j - 1].offset : kNoPage) || n.right != (j + 1 < nodes.size() ? nodes[j + 1].offset : kNoPage))
-        return "sibling links wrong" + at;
-      if ((depth > 0 || !leaves) && n.entries.empty()) return "empty node" + at;
-      if (depth > 0 && Compare(n.entries.back(), parentEntries[j]) != 0) return "parent key differs from last key" + at;
-      for (const Entry& e : n.entries) {
-        if (previous && Compare(*previous, e) >= 0) return "keys out of order" + at;
-        if (leaves && (e.recno < 1 || e.recno > recordCount)) return "record number out of range" + at;
-        previous = &e;
-      }
-    }
-    if (leaves) {
+    if (std::string broken = CheckLevel(nodes, depth, parents, recordCount); !broken.empty()) return broken;
+    if (nodes[0].IsLeaf()) {
       if (keys)
         for (const Node& n : nodes) *keys += n.entries.size();
       return "";
     }
     offsets.clear();
-    parentEntries.clear();
+    parents.clear();
     for (const Node& n : nodes)
       for (const Entry& e : n.entries) {
         offsets.push_back(e.child);
-        parentEntries.push_back(e);
+        parents.push_back(e);
       }
   }
-  return "tree too deep";
+  return Broken("(T6)", offsets.front(), "deeper than " + std::to_string(kMaxDepth) + " levels");
+}
+
+std::string Tree::CheckLevel(const std::vector<Node>& nodes, int depth, const std::vector<Entry>& parents,
+                             std::uint32_t recordCount) const {
+  const bool leaves = nodes[0].IsLeaf();
+  const Entry* previous = nullptr;
+  for (std::size_t j = 0; j < nodes.size(); ++j) {
+    const Node& n = nodes[j];
+    if (n.IsLeaf() != leaves) return Broken("(T6)", n.offset, "leaves and interior nodes on one level");
+    if (n.IsRoot() != (depth == 0)) return Broken("(T6)", n.offset, "root bit wrong");
+    if (n.left != (j ? nodes[j - 1].offset : kNoPage) || n.right != (j + 1 < nodes.size() ? nodes[j + 1].offset : kNoPage))
+      return Broken("(T3)", n.offset, "sibling links wrong");
+    if ((depth > 0 || !leaves) && n.entries.empty()) return Broken("(T6)", n.offset, "empty node");
+    if (depth > 0 && Compare(n.entries.back(), parents[j]) != 0)
+      return Broken("(T2)", n.offset, "its parent entry differs from its last key");
+    for (const Entry& e : n.entries) {
+      if (previous && Compare(*previous, e) >= 0) return Broken("(T1)", n.offset, "keys out of order");
+      if (leaves && (e.recno < 1 || e.recno > recordCount))
+        return Broken("(T5)", n.offset, "record number " + std::to_string(e.recno) + " out of range");
+      previous = &e;
+    }
+  }
+  return "";
 }
 
 }  // namespace dbf::detail::cdx

@@ -1,6 +1,38 @@
 // One 512-byte node of a compact index B-tree (the tags of a .cdx): decoding
 // and encoding of leaf nodes (packed entries, compressed keys) and interior
 // nodes, and the internal failures of the index code.
+//
+// Both kinds, little-endian unless marked BE; offsets inside the page.
+//
+// Interior node   OFFSET   SIZE     FIELD
+//                    0       2      attributes: 0x01 root, 0x02 leaf (clear); other bits are kept
+//                    2       2      entry count n, 1 to floor(500 / (K + 8))
+//                    4       4      left sibling's offset, -1 for none
+//                    8       4      right sibling's offset, -1 for none
+//                   12   n * (K+8)  entries: K key bytes (whole, padded), the record number (4, BE),
+//                                   the child's offset (4, BE); entry i holds child i's last key
+//                                   and record number
+//                  ...              zeros to the page's end
+//
+// Leaf node       OFFSET   SIZE     FIELD
+//                    0       2      attributes: 0x02 leaf, 0x03 root leaf; other bits are kept
+//                    2       2      key count n
+//                    4       4      left sibling's offset, -1 for none
+//                    8       4      right sibling's offset, -1 for none
+//                   12       2      free bytes: 488 less the entries' and the key pool's bytes
+//                   14       4      record-number mask (R low bits set)
+//                   18       1      duplicate-count mask (D low bits set)
+//                   19       1      trail-count mask (T low bits set)
+//                   20       1      R, bits of a record number
+//                   21       1      D, bits of a duplicate count
+//                   22       1      T, bits of a trail count
+//                   23       1      N, bytes of an entry
+//                   24     n * N    entries, each one N-byte integer; from bit 0 up: the record
+//                                   number (R bits), dup (D bits), trail (T bits)
+//                  ...              free bytes, zeros
+//                  ...511           key pool, growing down from the page's end: key i keeps its
+//                                   K - dup - trail middle bytes; its first dup bytes are key
+//                                   i-1's, its last trail bytes the pad (key 0 has dup 0)
 #pragma once
 
 #include <array>
@@ -18,6 +50,22 @@ using Page = std::array<std::uint8_t, kPageSize>;
 
 inline constexpr std::uint16_t kRootBit = 0x01;
 inline constexpr std::uint16_t kLeafBit = 0x02;
+
+// The head both kinds share.
+namespace node {
+inline constexpr int kAttributes = 0, kCount = 2, kLeft = 4, kRight = 8;
+}
+namespace interior {
+inline constexpr int kEntries = 12;
+// After an entry's K key bytes: the record number, then the child's offset.
+inline constexpr int kTailRecno = 0, kTailChild = 4, kEntryTail = 8;
+inline constexpr int kSpace = 500;  // for entries
+}  // namespace interior
+namespace leaf {
+inline constexpr int kFree = 12, kRecnoMask = 14, kDupMask = 18, kTrailMask = 19;
+inline constexpr int kRecnoBits = 20, kDupBits = 21, kTrailBits = 22, kEntryBytes = 23, kEntries = 24;
+inline constexpr int kSpace = kPageSize - kEntries;  // 488, for entries and key bytes
+}  // namespace leaf
 
 // The pages of a tag do not form a consistent tree.
 struct Damaged {};
@@ -72,7 +120,6 @@ void FitRecno(LeafWidths& widths, std::uint32_t recno);
 // key): its packed entry and the key bytes not shared or trailing.
 int LeafEntryBytes(const std::string* previous, const std::string& key, const KeyFormat& format,
                    const LeafWidths& widths);
-inline constexpr int kLeafSpace = 488;  // a leaf's room for entries and key bytes
 
 // False when the bytes are not a consistent node for this key format.
 bool Decode(const Page& page, std::uint32_t offset, const KeyFormat& format, Node& node);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dbf/cdx_tag.h"
+#include "dbf/cdx/tag.h"
 #include "dbf/file_handle.h"
 #include "dbf/table_layout.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "dbf/cdx_expression.h"
+#include "dbf/cdx/expression.h"
 
 namespace dbf::detail::cdx {
 

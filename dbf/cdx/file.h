@@ -1,6 +1,30 @@
 // A compound index file (.cdx): whole-page reads and writes, the header
 // blocks (the file header at offset 0, which heads the tag directory, and one
 // per tag), page allocation and the change counter.
+//
+// The file is 512-byte pages; every pointer is a byte offset from the file's
+// start, -1 for none. At 0 the file header, a header block heading the tag
+// directory: a tree like any tag's whose 10-byte keys are the tag names and
+// whose "record numbers" are the offsets of the tags' header blocks. Then
+// nodes and more header blocks in any order.
+//
+// Header block, little-endian unless marked BE:
+//   OFFSET  SIZE  FIELD
+//      0      4   root node's offset
+//      4      4   file header only: the first free page, 0 or -1 for none; the
+//                 first 4 bytes of each free page name the next one
+//      8      4   file header only: change counter (BE), bumped by every writer
+//     12      2   K, the key length in bytes (1 to 240)
+//     14      1   options (Option below)
+//     15      1   signature, 1
+//     16    478   reserved: zeros, or a writer's private bytes
+//    494      8   collation name, NUL padded; all zeros is MACHINE
+//    502      2   order: 0 ascending, 1 descending (keys are stored ascending)
+//    504      2   start of the FOR text in the pool (the key text's length + 1)
+//    506      2   FOR text's length with its NUL (1 for none)
+//    508      2   start of the key text in the pool (0)
+//    510      2   key text's length with its NUL
+//    512    512   expression pool: key text, NUL, FOR text, NUL, zeros
 #pragma once
 
 #include <cstdint>
@@ -8,12 +32,19 @@
 #include <unordered_map>
 #include <vector>
 
-#include "dbf/cdx_node.h"
+#include "dbf/cdx/node.h"
 #include "dbf/file_handle.h"
 
 namespace dbf::detail::cdx {
 
 inline constexpr std::uint32_t kHeaderSize = 1024;
+
+namespace header {
+inline constexpr int kRoot = 0, kFreeList = 4, kCounter = 8, kKeyLength = 12, kOptions = 14, kSignature = 15;
+inline constexpr int kCollation = 494, kCollationSize = 8, kOrder = 502;
+inline constexpr int kForStart = 504, kForLength = 506, kKeyStart = 508, kKeyTextLength = 510;
+inline constexpr int kPool = 512, kPoolSize = 512;
+}  // namespace header
 
 namespace Option {
 inline constexpr std::uint8_t kUnique = 0x01;

@@ -1,4 +1,4 @@
-#include "dbf/cdx_node.h"
+#include "dbf/cdx/node.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,9 +9,6 @@ namespace dbf::detail::cdx {
 
 namespace {
 
-constexpr int kLeafHeader = 24;
-constexpr int kInteriorHeader = 12;
-
 int BitLength(unsigned value) {
   int bits = 0;
   for (; value; value >>= 1) ++bits;
@@ -20,27 +17,23 @@ int BitLength(unsigned value) {
 
 std::uint64_t Mask(int bits) { return bits >= 64 ? ~0ull : (1ull << bits) - 1; }
 
-void WriteLE16(std::uint8_t* p, unsigned value) {
-  p[0] = value & 0xFF;
-  p[1] = (value >> 8) & 0xFF;
-}
-
 bool DecodeLeaf(const Page& p, const KeyFormat& f, Node& node) {
-  const int count = ReadLE16(&p[2]);
+  const int count = ReadLE16(&p[node::kCount]);
   LeafWidths& w = node.widths;
-  w = {p[20], p[21], p[22], p[23]};
+  w = {p[leaf::kRecnoBits], p[leaf::kDupBits], p[leaf::kTrailBits], p[leaf::kEntryBytes]};
   if (w.bytes < 1 || w.bytes > 8 || w.recnoBits > 32 || w.recnoBits + w.dupBits + w.trailBits > 8 * w.bytes)
     return false;
-  if (ReadLE32(&p[14]) != Mask(w.recnoBits) || p[18] != Mask(w.dupBits) || p[19] != Mask(w.trailBits))
+  if (ReadLE32(&p[leaf::kRecnoMask]) != Mask(w.recnoBits) || p[leaf::kDupMask] != Mask(w.dupBits) ||
+      p[leaf::kTrailMask] != Mask(w.trailBits))
     return false;
-  const int entryEnd = kLeafHeader + count * w.bytes;
+  const int entryEnd = leaf::kEntries + count * w.bytes;
   if (entryEnd > static_cast<int>(kPageSize)) return false;
   const int k = f.length;
   int pool = kPageSize;
   node.entries.resize(count);
   for (int i = 0; i < count; ++i) {
     std::uint64_t v = 0;
-    for (int b = w.bytes - 1; b >= 0; --b) v = (v << 8) | p[kLeafHeader + i * w.bytes + b];
+    for (int b = w.bytes - 1; b >= 0; --b) v = (v << 8) | p[leaf::kEntries + i * w.bytes + b];
     const int dup = static_cast<int>((v >> w.recnoBits) & Mask(w.dupBits));
     const int trail = static_cast<int>((v >> (w.recnoBits + w.dupBits)) & Mask(w.trailBits));
     if (dup + trail > k || (i == 0 && dup != 0)) return false;
@@ -55,18 +48,18 @@ bool DecodeLeaf(const Page& p, const KeyFormat& f, Node& node) {
     e.key.append(reinterpret_cast<const char*>(&p[pool]), stored);
     e.key.append(trail, static_cast<char>(f.pad));
   }
-  return ReadLE16(&p[12]) == pool - entryEnd;
+  return ReadLE16(&p[leaf::kFree]) == pool - entryEnd;
 }
 
 bool DecodeInterior(const Page& p, const KeyFormat& f, Node& node) {
-  const int count = ReadLE16(&p[2]);
+  const int count = ReadLE16(&p[node::kCount]);
   if (count > InteriorCapacity(f.length)) return false;
   node.entries.resize(count);
   for (int i = 0; i < count; ++i) {
-    const std::uint8_t* e = &p[kInteriorHeader + i * (f.length + 8)];
+    const std::uint8_t* e = &p[interior::kEntries + i * (f.length + interior::kEntryTail)];
     node.entries[i].key.assign(reinterpret_cast<const char*>(e), f.length);
-    node.entries[i].recno = ReadBE32(e + f.length);
-    node.entries[i].child = ReadBE32(e + f.length + 4);
+    node.entries[i].recno = ReadBE32(e + f.length + interior::kTailRecno);
+    node.entries[i].child = ReadBE32(e + f.length + interior::kTailChild);
   }
   return true;
 }
@@ -109,7 +102,7 @@ void Compress(const std::string* previous, const std::string& key, const KeyForm
 bool EncodeLeaf(const Node& node, const KeyFormat& f, Page& p) {
   const LeafWidths& w = node.widths;
   const int count = static_cast<int>(node.entries.size());
-  const int entryEnd = kLeafHeader + count * w.bytes;
+  const int entryEnd = leaf::kEntries + count * w.bytes;
   if (entryEnd > static_cast<int>(kPageSize)) return false;
   int pool = kPageSize;
   for (int i = 0; i < count; ++i) {
@@ -124,26 +117,26 @@ bool EncodeLeaf(const Node& node, const KeyFormat& f, Page& p) {
     std::memcpy(&p[pool], key.data() + dup, stored);
     const std::uint64_t v = node.entries[i].recno | (std::uint64_t(dup) << w.recnoBits) |
                             (std::uint64_t(trail) << (w.recnoBits + w.dupBits));
-    for (int b = 0; b < w.bytes; ++b) p[kLeafHeader + i * w.bytes + b] = (v >> (8 * b)) & 0xFF;
+    for (int b = 0; b < w.bytes; ++b) p[leaf::kEntries + i * w.bytes + b] = (v >> (8 * b)) & 0xFF;
   }
-  WriteLE16(&p[12], pool - entryEnd);
-  WriteLE32(&p[14], static_cast<std::uint32_t>(Mask(w.recnoBits)));
-  p[18] = static_cast<std::uint8_t>(Mask(w.dupBits));
-  p[19] = static_cast<std::uint8_t>(Mask(w.trailBits));
-  p[20] = static_cast<std::uint8_t>(w.recnoBits);
-  p[21] = static_cast<std::uint8_t>(w.dupBits);
-  p[22] = static_cast<std::uint8_t>(w.trailBits);
-  p[23] = static_cast<std::uint8_t>(w.bytes);
+  WriteLE16(&p[leaf::kFree], static_cast<std::uint16_t>(pool - entryEnd));
+  WriteLE32(&p[leaf::kRecnoMask], static_cast<std::uint32_t>(Mask(w.recnoBits)));
+  p[leaf::kDupMask] = static_cast<std::uint8_t>(Mask(w.dupBits));
+  p[leaf::kTrailMask] = static_cast<std::uint8_t>(Mask(w.trailBits));
+  p[leaf::kRecnoBits] = static_cast<std::uint8_t>(w.recnoBits);
+  p[leaf::kDupBits] = static_cast<std::uint8_t>(w.dupBits);
+  p[leaf::kTrailBits] = static_cast<std::uint8_t>(w.trailBits);
+  p[leaf::kEntryBytes] = static_cast<std::uint8_t>(w.bytes);
   return true;
 }
 
 bool EncodeInterior(const Node& node, const KeyFormat& f, Page& p) {
   if (static_cast<int>(node.entries.size()) > InteriorCapacity(f.length)) return false;
   for (std::size_t i = 0; i < node.entries.size(); ++i) {
-    std::uint8_t* e = &p[kInteriorHeader + i * (f.length + 8)];
+    std::uint8_t* e = &p[interior::kEntries + i * (f.length + interior::kEntryTail)];
     std::memcpy(e, node.entries[i].key.data(), f.length);
-    WriteBE32(e + f.length, node.entries[i].recno);
-    WriteBE32(e + f.length + 4, node.entries[i].child);
+    WriteBE32(e + f.length + interior::kTailRecno, node.entries[i].recno);
+    WriteBE32(e + f.length + interior::kTailChild, node.entries[i].child);
   }
   return true;
 }
@@ -157,7 +150,7 @@ int Compare(std::string_view keyA, std::uint32_t recnoA, std::string_view keyB, 
   return recnoA < recnoB ? -1 : (recnoA > recnoB ? 1 : 0);
 }
 
-int InteriorCapacity(int keyLength) { return 500 / (keyLength + 8); }
+int InteriorCapacity(int keyLength) { return interior::kSpace / (keyLength + interior::kEntryTail); }
 
 int LeafEntryBytes(const std::string* previous, const std::string& key, const KeyFormat& format,
                    const LeafWidths& widths) {
@@ -184,18 +177,18 @@ void FitRecno(LeafWidths& widths, std::uint32_t recno) {
 
 bool Decode(const Page& page, std::uint32_t offset, const KeyFormat& format, Node& node) {
   node.offset = offset;
-  node.attributes = ReadLE16(&page[0]);
-  node.left = ReadLE32(&page[4]);
-  node.right = ReadLE32(&page[8]);
+  node.attributes = ReadLE16(&page[node::kAttributes]);
+  node.left = ReadLE32(&page[node::kLeft]);
+  node.right = ReadLE32(&page[node::kRight]);
   return node.IsLeaf() ? DecodeLeaf(page, format, node) : DecodeInterior(page, format, node);
 }
 
 bool Encode(const Node& node, const KeyFormat& format, Page& page) {
   page.fill(0);
-  WriteLE16(&page[0], node.attributes);
-  WriteLE16(&page[2], static_cast<unsigned>(node.entries.size()));
-  WriteLE32(&page[4], node.left);
-  WriteLE32(&page[8], node.right);
+  WriteLE16(&page[node::kAttributes], node.attributes);
+  WriteLE16(&page[node::kCount], static_cast<std::uint16_t>(node.entries.size()));
+  WriteLE32(&page[node::kLeft], node.left);
+  WriteLE32(&page[node::kRight], node.right);
   return node.IsLeaf() ? EncodeLeaf(node, format, page) : EncodeInterior(node, format, page);
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "dbf/cdx_expression.h"
-#include "dbf/cdx_file.h"
+#include "dbf/cdx/expression.h"
+#include "dbf/cdx/file.h"
 
 namespace dbf::detail::cdx {
 

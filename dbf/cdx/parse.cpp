@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "dbf/cdx_expression_node.h"
+#include "dbf/ascii.h"
+#include "dbf/cdx/expression_node.h"
 #include "dbf/messages.h"
 
 namespace dbf::detail::cdx {
@@ -29,13 +30,6 @@ constexpr Function kFunctions[] = {
 };
 
 using NodePtr = std::unique_ptr<ExprNode>;
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
-std::string UpperAscii(std::string s) {
-  for (char& c : s) c = Upper(c);
-  return s;
-}
 
 NodePtr Make(Op op, Type type, int width = 0) {
   auto node = std::make_unique<ExprNode>();
@@ -70,12 +64,12 @@ class Parser {
     const char c = text_[pos_];
     auto isDigit = [&](std::size_t at) { return at < text_.size() && text_[at] >= '0' && text_[at] <= '9'; };
     auto isWordChar = [&](std::size_t at) {
-      const char w = Upper(at < text_.size() ? text_[at] : ' ');
+      const char w = ascii::Upper(at < text_.size() ? text_[at] : ' ');
       return (w >= 'A' && w <= 'Z') || w == '_' || isDigit(at);
     };
     if (isWordChar(pos_) && !isDigit(pos_)) {
       kind_ = kName;
-      while (isWordChar(pos_)) token_ += Upper(text_[pos_++]);
+      while (isWordChar(pos_)) token_ += ascii::Upper(text_[pos_++]);
     } else if (isDigit(pos_) || (c == '.' && isDigit(pos_ + 1))) {
       kind_ = kNumber;
       while (isDigit(pos_) || (pos_ < text_.size() && text_[pos_] == '.')) token_ += text_[pos_++];
@@ -91,7 +85,7 @@ class Parser {
       const std::size_t end = text_.find('.', pos_ + 1);
       if (end == std::string_view::npos) Refuse("'.' 뒤를 해석할 수 없습니다");
       kind_ = kSymbol;
-      token_ = UpperAscii(std::string(text_.substr(pos_, end + 1 - pos_)));
+      token_ = ascii::Upper(text_.substr(pos_, end + 1 - pos_));
       if (token_ == ".AND." || token_ == ".OR." || token_ == ".NOT.") token_ = token_.substr(1, token_.size() - 2);
       pos_ = end + 1;
     } else {
@@ -318,97 +312,120 @@ class Parser {
       }
     }
     Expect(")");
-    const std::size_t n = args.size();
-    auto arity = [&](std::size_t low, std::size_t high) {
-      if (n < low || n > high) Refuse(name + "()의 인수 개수가 맞지 않습니다");
-    };
     NodePtr node = Make(op, Type::kChar);
-    const char* what = name.c_str();
+    const Invocation call{name, args};
     switch (op) {
       case Op::kDeleted:
-        arity(0, 0);
+        call.Arity(0, 0);
         node->type = Type::kLogical;
         break;
       case Op::kUpper: case Op::kLower: case Op::kAllTrim: case Op::kLeftTrim: case Op::kRightTrim:
-        arity(1, 1);
-        Require(args[0], Type::kChar, what);
+        call.Arity(1, 1);
+        Require(args[0], Type::kChar, call.what);
         node->width = args[0]->width;
         break;
-      case Op::kDtos:
-        // DTOC only with 1: its other forms follow SET DATE.
-        arity(name.rfind("DTOC", 0) == 0 ? 2 : 1, name.rfind("DTOC", 0) == 0 ? 2 : 1);
-        if (n == 2) Literal(args[1], what, 1, 1);
-        if (args[0]->type != Type::kDate && args[0]->type != Type::kDateTime) Require(args[0], Type::kDate, what);
-        node->width = 8;
-        break;
-      case Op::kTtoc:
-        arity(2, 2);
-        Require(args[0], Type::kDateTime, what);
-        Literal(args[1], what, 1, 1);
-        node->width = 14;
-        break;
-      case Op::kStr: {
-        arity(1, 3);
-        Require(args[0], Type::kNumber, what);
-        node->width = n > 1 ? Literal(args[1], what, 1, 255) : 10;
-        node->a = n > 2 ? Literal(args[2], what, 0, 18) : 0;
-        if (args[0]->decimals < 0) Refuse("소수 자릿수를 알 수 없는 값의 STR()은(는) 처리할 수 없습니다");
-        // Dropped decimals round in a way the owning application does not document exactly.
-        if (args[0]->decimals > node->a) Refuse("소수 자리를 버리는 STR()은(는) 처리할 수 없습니다");
-        node->asterisks = args[0]->op == Op::kColumn && args[0]->column.type == 'I';
-        break;
-      }
-      case Op::kLeft: case Op::kRight:
-        arity(2, 2);
-        Require(args[0], Type::kChar, what);
-        node->a = Literal(args[1], what, 0, 65535);
-        node->width = std::min(node->a, args[0]->width);
-        break;
-      case Op::kSubstr:
-        arity(2, 3);
-        Require(args[0], Type::kChar, what);
-        node->a = Literal(args[1], what, 1, 65535);
-        node->width = std::max(0, args[0]->width - node->a + 1);
-        if (n > 2) {
-          node->b = Literal(args[2], what, 0, 65535);
-          node->width = std::min(node->width, node->b);
-        }
-        break;
-      case Op::kPadLeft: case Op::kPadRight: case Op::kPadCenter:
-        arity(2, 3);
-        Require(args[0], Type::kChar, what);
-        node->width = node->a = Literal(args[1], what, 0, 65535);
-        if (n > 2) {
-          const ExprNode& fill = *args[2];
-          if (fill.op != Op::kLiteral || fill.type != Type::kChar || fill.literal.text.size() != 1 ||
-              static_cast<unsigned char>(fill.literal.text[0]) >= 0x80)
-            Refuse(name + "()의 채움 문자는 한 바이트 문자 상수여야 합니다");
-          node->fill = fill.literal.text[0];
-        }
-        break;
-      case Op::kBinToC:
-        arity(1, 2);
-        Require(args[0], Type::kNumber, what);
-        node->width = 4;
-        if (n > 1 && args[1]->type == Type::kNumber) {
-          node->width = Literal(args[1], what, 1, 8);
-        } else if (n > 1) {
-          if (args[1]->op != Op::kLiteral) Refuse("BINTOC()의 둘째 인수는 상수여야 합니다");
-          for (char f : UpperAscii(args[1]->literal.text)) {
-            if (f >= '1' && f <= '8') node->width = f - '0';
-            else if (f == 'S') node->signFlip = false;
-            else if (f == 'R') node->reversed = true;
-            else Refuse(std::string("BINTOC()의 플래그 ") + f + "은(는) 처리할 수 없습니다");
-          }
-        }
-        if (node->width != 1 && node->width != 2 && node->width != 4 && node->width != 8)
-          Refuse("BINTOC()의 크기는 1, 2, 4, 8이어야 합니다");
-        break;
+      case Op::kDtos: case Op::kTtoc: DateText(call, *node); break;
+      case Op::kStr: Str(call, *node); break;
+      case Op::kLeft: case Op::kRight: case Op::kSubstr: Slice(call, *node); break;
+      case Op::kPadLeft: case Op::kPadRight: case Op::kPadCenter: Pad(call, *node); break;
+      case Op::kBinToC: BinToC(call, *node); break;
       default:
         Refuse("함수 " + name + "()은(는) 처리할 수 없습니다");
     }
     node->args = std::move(args);
     return node;
+  }
+
+  // A function's name as written and its arguments.
+  struct Invocation {
+    const std::string& name;
+    const std::vector<NodePtr>& args;
+    const char* what = name.c_str();
+    std::size_t n = args.size();
+    void Arity(std::size_t low, std::size_t high) const {
+      if (n < low || n > high) Refuse(name + "()의 인수 개수가 맞지 않습니다");
+    }
+  };
+
+  static void DateText(const Invocation& call, ExprNode& node) {
+    const auto& args = call.args;
+    if (node.op == Op::kTtoc) {
+      call.Arity(2, 2);
+      Require(args[0], Type::kDateTime, call.what);
+      Literal(args[1], call.what, 1, 1);
+      node.width = 14;
+      return;
+    }
+    // DTOC only with 1: its other forms follow SET DATE.
+    const std::size_t arity = call.name.rfind("DTOC", 0) == 0 ? 2 : 1;
+    call.Arity(arity, arity);
+    if (call.n == 2) Literal(args[1], call.what, 1, 1);
+    if (args[0]->type != Type::kDate && args[0]->type != Type::kDateTime) Require(args[0], Type::kDate, call.what);
+    node.width = 8;
+  }
+
+  static void Str(const Invocation& call, ExprNode& node) {
+    const auto& args = call.args;
+    call.Arity(1, 3);
+    Require(args[0], Type::kNumber, call.what);
+    node.width = call.n > 1 ? Literal(args[1], call.what, 1, 255) : 10;
+    node.a = call.n > 2 ? Literal(args[2], call.what, 0, 18) : 0;
+    if (args[0]->decimals < 0) Refuse("소수 자릿수를 알 수 없는 값의 STR()은(는) 처리할 수 없습니다");
+    // Dropped decimals round in a way the owning application does not document exactly.
+    if (args[0]->decimals > node.a) Refuse("소수 자리를 버리는 STR()은(는) 처리할 수 없습니다");
+    node.asterisks = args[0]->op == Op::kColumn && args[0]->column.type == 'I';
+  }
+
+  static void Slice(const Invocation& call, ExprNode& node) {
+    const auto& args = call.args;
+    if (node.op != Op::kSubstr) {
+      call.Arity(2, 2);
+      Require(args[0], Type::kChar, call.what);
+      node.a = Literal(args[1], call.what, 0, 65535);
+      node.width = std::min(node.a, args[0]->width);
+      return;
+    }
+    call.Arity(2, 3);
+    Require(args[0], Type::kChar, call.what);
+    node.a = Literal(args[1], call.what, 1, 65535);
+    node.width = std::max(0, args[0]->width - node.a + 1);
+    if (call.n > 2) {
+      node.b = Literal(args[2], call.what, 0, 65535);
+      node.width = std::min(node.width, node.b);
+    }
+  }
+
+  static void Pad(const Invocation& call, ExprNode& node) {
+    const auto& args = call.args;
+    call.Arity(2, 3);
+    Require(args[0], Type::kChar, call.what);
+    node.width = node.a = Literal(args[1], call.what, 0, 65535);
+    if (call.n < 3) return;
+    const ExprNode& fill = *args[2];
+    if (fill.op != Op::kLiteral || fill.type != Type::kChar || fill.literal.text.size() != 1 ||
+        static_cast<unsigned char>(fill.literal.text[0]) >= 0x80)
+      Refuse(call.name + "()의 채움 문자는 한 바이트 문자 상수여야 합니다");
+    node.fill = fill.literal.text[0];
+  }
+
+  static void BinToC(const Invocation& call, ExprNode& node) {
+    const auto& args = call.args;
+    call.Arity(1, 2);
+    Require(args[0], Type::kNumber, call.what);
+    node.width = 4;
+    if (call.n > 1 && args[1]->type == Type::kNumber) {
+      node.width = Literal(args[1], call.what, 1, 8);
+    } else if (call.n > 1) {
+      if (args[1]->op != Op::kLiteral) Refuse("BINTOC()의 둘째 인수는 상수여야 합니다");
+      for (char f : ascii::Upper(args[1]->literal.text)) {
+        if (f >= '1' && f <= '8') node.width = f - '0';
+        else if (f == 'S') node.signFlip = false;
+        else if (f == 'R') node.reversed = true;
+        else Refuse(std::string("BINTOC()의 플래그 ") + f + "은(는) 처리할 수 없습니다");
+      }
+    }
+    if (node.width != 1 && node.width != 2 && node.width != 4 && node.width != 8)
+      Refuse("BINTOC()의 크기는 1, 2, 4, 8이어야 합니다");
   }
 
   std::string_view text_;
