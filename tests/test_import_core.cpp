@@ -12,7 +12,6 @@
 #include "common/encoding.h"
 #include "common/errors.h"
 #include "common/fields.h"
-#include "common/import_shell.h"
 #include "common/loader.h"
 #include "dbf/dbf.h"
 #include "import/kinds.h"
@@ -129,13 +128,12 @@ TEST(FileNames, EachKindTakesItsOwnNamesOnly) {
       {"g차량.txt", -1}, {"G차량.TXT", -1}, {"G차량.txt ", -1}, {"GS.txt", -1}, {" GSS.txt", -1},
       {"SO0405.txt", -1}, {"송장S0.txt", -1}, {"계 산 서.txt", -1}, {"", -1}};
   for (const auto& f : fits)
-    for (const KindInfo& kind : Kinds()) EXPECT_EQ(FileNameFits(kind.kind, f.name), kind.kind == f.kind) << f.name;
+    for (const KindInfo& kind : Kinds()) EXPECT_EQ(FileNameFits(kind.kind, f.name), KindNumber(kind.kind) == f.kind) << f.name;
 }
 
 TEST(Loader, LinesRecordCountLimitsAndFailures) {
   TempDir dir;
   RecordingView view;
-  ImportShell shell(view);
   const LoadLimits limits = LimitsForRecordLength(8);
   auto write = [&](const std::string& name, const std::string& bytes) {
     std::ofstream(dir.File(name), std::ios::binary) << bytes;
@@ -147,16 +145,14 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
       {"a\rb\r\nc\nd\n", {"a", "b", "c", "d"}}, {"p\r\r\nq\n\rrecord 8", {"p", "", "q", "", "record 8"}},
       {"a\r\n\r\n", {"a", ""}}, {stray + "\r\n", {stray}}};
   for (const auto& [bytes, lines] : files) {
-    LoadExportFile(shell, write("f.txt", bytes), limits);
-    EXPECT_EQ(shell.RecordLines, lines);
-    EXPECT_EQ(view.countPanel, "전체레코드수 : " + std::to_string(lines.size()));
+    EXPECT_EQ(LoadExportFile(write("f.txt", bytes), limits, view).RecordLines, lines);
+    EXPECT_EQ(view.countPanel, static_cast<int>(lines.size()));
     EXPECT_EQ(view.progressValues.back(), static_cast<int>(lines.size()));
   }
   std::string max;
   for (int i = 0; i < kMaxRecordLines; ++i) max += std::to_string(i) + "\n";
-  LoadExportFile(shell, write("max.txt", max), limits);
-  EXPECT_EQ(shell.RecordLines.size(), 32767u);
-  // Refusals name the file, come quickly and keep the records loaded before.
+  EXPECT_EQ(LoadExportFile(write("max.txt", max), limits, view).RecordLines.size(), 32767u);
+  // Refusals name the file and come quickly.
   mkfifo(dir.File("fifo.txt").c_str(), 0600);
   const std::pair<std::string, const char*> refused[] = {
       {write("over.txt", max + "x"), "32767"}, {write("empty.txt", ""), "비어"},
@@ -168,12 +164,11 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
       {write("G\xC2\xF7\xB7\xAE.txt", ""), "G차량.txt"}};
   for (const auto& [path, fragment] : refused) {
     try {
-      LoadExportFile(shell, path, limits);
+      LoadExportFile(path, limits, view);
       ADD_FAILURE() << path << " loaded";
     } catch (const ImportFailure& failure) {
       EXPECT_NE(std::string(failure.what()).find(fragment), std::string::npos) << failure.what();
     }
-    EXPECT_EQ(shell.RecordLines.size(), 32767u);
   }
 }
 

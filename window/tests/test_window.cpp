@@ -6,11 +6,12 @@
 
 #include "common/encoding.h"
 #include "common/messages.h"
-#include "import/dispatcher.h"
+#include "import/pipeline.h"
 #include "window/form1.h"
 #include "window/journal_texts.h"
 
 using window::Form1;
+using ModMain::ImportKind;
 
 namespace {
 
@@ -229,7 +230,7 @@ class WindowTest : public QObject {
     const bool stopped = listed < count, undone = stopped && answer_;
     QCOMPARE(stopped, how != "close box, no");
     QStringList asked = how == "중 지" ? QStringList() : QStringList{window::kCloseQuestion};
-    if (stopped) asked << window::UndoOfferQuestion(window::RunEnd::kStopped, {{"carno", listed}});
+    if (stopped) asked << window::UndoOfferQuestion(ModMain::RunEnd::kStopped, {{"carno", listed}});
     QCOMPARE(questions_, asked);
     const QString end = stopped ? "중지됨" : "완료";
     QVERIFY2(Summary().startsWith(QString("%1 | 저장한 행: carno %2행 ·").arg(end).arg(listed)), qPrintable(Summary()));
@@ -285,19 +286,20 @@ class WindowTest : public QObject {
   void theChosenKindStaysVisibleAndRefusalsSayWhatToDo() {
     for (const char* name : {"G거래처.txt", "G차량.txt"}) Write(files_ + "/" + name, {Vehicle(1)});
     Open();
-    QCOMPARE(form_->LabelKind->text(), Utf8(ModMain::KindLabel(0)));
+    QCOMPARE(form_->LabelKind->text(), Utf8(ModMain::KindLabel(ImportKind::kGCustomers)));
     QVERIFY(form_->File1->SelectName("G차량.txt") && Press());  // no option chosen: kind 0
     QTest::mouseClick(form_->TabStrip1, Qt::LeftButton, {}, form_->TabStrip1->tabRect(1).center());
     Click(7);
     QTest::mouseClick(form_->TabStrip1, Qt::LeftButton, {}, form_->TabStrip1->tabRect(0).center());
-    QVERIFY(!form_->Option1[7]->isVisible() && form_->Option1[7]->isChecked() && form_->ImportKind == 7);
+    QVERIFY(!form_->Option1[7]->isVisible() && form_->Option1[7]->isChecked() && form_->ImportKind == ImportKind::kReadyMixSites);
     QCOMPARE(form_->LabelKind->text(), "레미콘 · 현장");
     QVERIFY(form_->File1->SelectName("G거래처.txt") && Press());  // the hidden option runs
     form_->File1->setCurrentItem(nullptr);
     QVERIFY(Press());
-    const std::string rule = ModMain::Kind(7).nameRule;
-    QCOMPARE(messages_, QStringList({Utf8(ModMain::WrongFileMessage(0)), Utf8(ModMain::WrongFileMessage(7)),
-                                     Utf8(ModMain::NoFileChosenMessage(ModMain::KindLabel(7), rule))}));
+    const std::string rule = ModMain::KindInfoOf(ImportKind::kReadyMixSites).nameRule;
+    QCOMPARE(messages_, QStringList({Utf8(ModMain::WrongFileMessage(ImportKind::kGCustomers)),
+                                     Utf8(ModMain::WrongFileMessage(ImportKind::kReadyMixSites)),
+                                     Utf8(ModMain::NoFileChosenMessage(ModMain::KindLabel(ImportKind::kReadyMixSites), rule))}));
     QVERIFY(messages_[1].contains(Utf8(rule)) && messages_[2].contains(Utf8(rule)));
     QCOMPARE(form_->Label2->text() + QString::number(form_->RecordList->rowCount()), "진행상황 0");  // nothing changed
     QTRY_VERIFY(form_->File1->hasFocus());
@@ -350,7 +352,7 @@ class WindowTest : public QObject {
     }
     QVERIFY(form_->File1->SelectName("x.txt"));
     QTest::keyClick(form_->File1, Qt::Key_Return);
-    QTRY_COMPARE(messages_.last(), Utf8(ModMain::WrongFileMessage(0)));
+    QTRY_COMPARE(messages_.last(), Utf8(ModMain::WrongFileMessage(ImportKind::kGCustomers)));
 
     // A drive opens at its last folder, or at its top when that is gone; an unreadable one says so.
     auto choose = [&](int drive) {
