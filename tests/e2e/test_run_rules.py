@@ -183,7 +183,9 @@ def test_every_written_table_reaches_the_disk(tmp_path, kind):
     assert written <= set(log.read_text().splitlines() if log.exists() else [])
 
 
-def test_a_failed_flush_ends_the_run_early(tmp_path):
+def test_a_failed_flush_ends_the_run_early_and_the_steps_after_it_do_not_run(tmp_path):
     prepare(tmp_path / 'db', 1)
-    code, _, err = run(tmp_path, 1, [rec(1)] * 2, env={**PROBE, 'FSYNC_PROBE_FAIL': '1'})
+    first, later = (write_export(tmp_path / d / KINDS[1].file, [rec(1, code=c)] * 2) for d, c in (('a', '001'), ('b', '002')))
+    code, out, err = run_cli(tmp_path / 'db', (1, first), (1, later), env={**PROBE, 'FSYNC_PROBE_FAIL': '1'})
     assert code == 1 and err.startswith('테이블을 디스크에 기록하지 못했습니다') and '/carno.' in err
+    assert (len(listed(out)), len(read_rows(tmp_path / 'db', 'carno'))) == (2, 2)

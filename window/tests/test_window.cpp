@@ -287,6 +287,13 @@ class WindowTest : public QObject {
     for (const char* name : {"G거래처.txt", "G차량.txt"}) Write(files_ + "/" + name, {Vehicle(1)});
     Open();
     QCOMPARE(form_->LabelKind->text(), Utf8(ModMain::KindLabel(ImportKind::kGCustomers)));
+    for (int tab : {1, 0}) {  // each tab shows the options of its own kinds
+      form_->TabStrip1->setCurrentIndex(tab);
+      QList<int> shown;
+      for (int kind = 0; kind < ModMain::kKindCount; ++kind)
+        if (form_->Option1[kind]->isVisible()) shown << kind;
+      QCOMPARE(shown, tab == 0 ? QList<int>({0, 1, 2, 3, 4, 5}) : QList<int>({6, 7, 8, 9, 10}));
+    }
     QVERIFY(form_->File1->SelectName("G차량.txt") && Press());  // no option chosen: kind 0
     QTest::mouseClick(form_->TabStrip1, Qt::LeftButton, {}, form_->TabStrip1->tabRect(1).center());
     Click(7);
@@ -294,8 +301,9 @@ class WindowTest : public QObject {
     QVERIFY(!form_->Option1[7]->isVisible() && form_->Option1[7]->isChecked() && form_->ImportKind == ImportKind::kReadyMixSites);
     QCOMPARE(form_->LabelKind->text(), "레미콘 · 현장");
     QVERIFY(form_->File1->SelectName("G거래처.txt") && Press());  // the hidden option runs
-    form_->File1->setCurrentItem(nullptr);
-    QVERIFY(Press());
+    QListWidget& files = *form_->File1;  // Ctrl+click: still the current entry, no longer chosen
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, Qt::ControlModifier, files.visualItemRect(files.currentItem()).center());
+    QVERIFY(files.currentItem() && Press());
     const std::string rule = ModMain::KindInfoOf(ImportKind::kReadyMixSites).nameRule;
     QCOMPARE(messages_, QStringList({Utf8(ModMain::WrongFileMessage(ImportKind::kGCustomers)),
                                      Utf8(ModMain::WrongFileMessage(ImportKind::kReadyMixSites)),
@@ -324,7 +332,9 @@ class WindowTest : public QObject {
     QCOMPARE(form_->Dir1->Path(), "/");  // the start folder is gone: the root
     form_->Drive1->SetDrives({{"/", ""}, {(files_ + "/usb").toStdString(), ""}, {(files_ + "/no").toStdString(), ""}});
     QVERIFY(form_->Dir1->SetPath(QFile::encodeName(files_)));
-    QCOMPARE(form_->File1->count(), 3);  // a.txt, B.TXT, G차량.txt
+    QStringList listed;  // in name order, whatever the letter case
+    for (int i = 0; i < form_->File1->count(); ++i) listed << form_->File1->item(i)->text();
+    QCOMPARE(listed, QStringList({"a.txt", "B.TXT", "G차량.txt"}));
     QVERIFY(form_->File1->SelectName("G차량.txt"));
     QCOMPARE(form_->File1->SelectedName(), Cp949("G차량.txt"));  // kept as the disk's bytes
     // A click on a folder leaves the lists; opening a vanished one says so.
