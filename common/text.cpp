@@ -9,13 +9,6 @@ std::string HexDigits(std::uint64_t value, int digits, bool upper) {
   return text;
 }
 
-std::string HexBytes(std::string_view bytes) {
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (unsigned char byte : bytes) text += HexDigits(byte, 2);
-  return text;
-}
-
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -29,13 +22,6 @@ std::string AsciiLower(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) c = AsciiLower(c);
   return lower;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
 }
 
 std::string_view TrimBlanks(std::string_view text, std::string_view blanks) {

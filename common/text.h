@@ -11,14 +11,11 @@ namespace ModMain {
 
 // `value` as exactly `digits` hexadecimal digits ("0000ff2a"), upper case on request.
 std::string HexDigits(std::uint64_t value, int digits, bool upper = false);
-// Every byte as two lower-case hexadecimal digits.
-std::string HexBytes(std::string_view bytes);
 
 char AsciiUpper(char c);
 char AsciiLower(char c);
 std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // `text` without the `blanks` at both ends.
 std::string_view TrimBlanks(std::string_view text, std::string_view blanks = " ");

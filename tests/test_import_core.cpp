@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "common/encoding.h"
 #include "common/errors.h"
@@ -40,24 +39,6 @@ TEST(CutField, BytesNotCharactersTrimmedSpacesOnlyHalfCharactersDropped) {
   for (const auto& c : cases) EXPECT_EQ(CutField(c.record, c.start, c.length), c.cut) << c.start << "+" << c.length;
 }
 
-TEST(CutField, EveryCutOfMixedTextIsWholeCp949) {
-  std::mt19937 random(949);
-  const std::vector<std::string> pieces = {kGa, kGak, "A", " ", "7", kIdeoSpace, "\x81\x61", "z"};
-  for (int round = 0; round < 200; ++round) {
-    std::string record;
-    for (int k = static_cast<int>(random() % 20); k > 0; --k) record += pieces[random() % pieces.size()];
-    for (int start = 1; start <= static_cast<int>(record.size()) + 1; ++start)
-      for (int length = 0; length <= 6; ++length) {
-        const std::string cut = CutField(record, start, length);
-        ASSERT_LE(cut.size(), static_cast<std::size_t>(length));
-        ASSERT_EQ(Cp949ToUtf8(cut).find("\xEF\xBF\xBD"), std::string::npos) << start << "+" << length;
-        std::size_t i = 0;
-        while (i < cut.size()) i += Cp949CharLength(static_cast<unsigned char>(cut[i]));
-        ASSERT_EQ(i, cut.size());
-      }
-  }
-}
-
 TEST(Text, CharactersNotBytesAndOneRuleForBadBytes) {
   const std::string text = kGa + "B" + kGak + "CD";
   EXPECT_EQ(MidChars(text, 2, 2), "B" + kGak);
@@ -65,11 +46,7 @@ TEST(Text, CharactersNotBytesAndOneRuleForBadBytes) {
   EXPECT_EQ(MidChars(text, 9, 1), "");
   EXPECT_TRUE(ContainsText(text, kGak));
   EXPECT_FALSE(ContainsText(text, "A"));  // the trail byte of 갂, not a letter
-  EXPECT_EQ(Cp949ToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
-  EXPECT_EQ(Cp949ToUtf8("\xB0 A"), "\xEF\xBF\xBD A");  // a bad trail keeps the character after it
-  EXPECT_EQ(Cp949ToUtf8("ab\xB0"), "ab\xEF\xBF\xBD");
-  EXPECT_EQ(Cp949ToUtf8("AB\xA2\xE8" "CD"), "AB\xEF\xBF\xBD" "CD");  // a pair the converter reads whole to refuse
-  EXPECT_EQ(dbf::FirstNonCp949Byte("AB\xA2\xE8" "CD"), 2u);
+  EXPECT_EQ(Cp949ToUtf8("ab\xB0"), "ab\xEF\xBF\xBD");  // a lead byte at the end; every pair: below
   EXPECT_THROW(Utf8ToCp949("\xF0\x9F\x98\x80"), std::runtime_error);
   EXPECT_EQ(DecodeFileName("G" + Utf8ToCp949("차량") + ".txt"), "G차량.txt");
   EXPECT_EQ(DecodeFileName("G차량.txt"), "G차량.txt");
@@ -111,12 +88,6 @@ TEST(Numbers, LeadingNumberNeverFailsWholeNumbersHalveToEven) {
     EXPECT_THROW(ToInt32(bad, "단가"), ImportFailure) << bad;
   EXPECT_THROW(ToInt16("32768", "번호"), ImportFailure);
   EXPECT_THROW(ToInt16("-32769", "번호"), ImportFailure);
-  try {
-    ToInt16(Utf8ToCp949("열"), "번호");
-    FAIL();
-  } catch (const ImportFailure& failure) {
-    EXPECT_STREQ(failure.what(), "번호 '열'을(를) 정수로 바꿀 수 없습니다.");
-  }
 }
 
 TEST(FileNames, EachKindTakesItsOwnNamesOnly) {
