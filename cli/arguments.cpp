@@ -2,12 +2,12 @@
 
 #include <stdexcept>
 
-#include "import/imports.h"
+#include "common/import_kind.h"
 
 namespace cli {
 namespace {
 
-int ParseKind(const std::string& text, const std::string& step) {
+ModMain::ImportKind ParseKind(const std::string& text, const std::string& step) {
   // Digits only, so "+1", " 1" and "1x" are refused rather than guessed at.
   const bool digits = !text.empty() && text.size() <= 2 && text.find_first_not_of("0123456789") == std::string::npos;
   if (!digits || std::stoi(text) >= ModMain::kKindCount) {
@@ -15,17 +15,17 @@ int ParseKind(const std::string& text, const std::string& step) {
     throw std::invalid_argument("가져오기 종류는 0에서 " + last + " 사이의 숫자입니다 / KIND must be 0 to " + last +
                                 ": '" + step + "'");
   }
-  return std::stoi(text);
+  return static_cast<ModMain::ImportKind>(std::stoi(text));
 }
 
 }  // namespace
 
-ImportStep ParseStep(const std::string& step) {
+ModMain::StepRequest ParseStep(const std::string& step) {
   std::size_t colon = step.find(':');
   if (colon == std::string::npos) {
     throw std::invalid_argument("단계는 KIND:FILE 모양입니다 / a step is KIND:FILE: '" + step + "'");
   }
-  ImportStep parsed;
+  ModMain::StepRequest parsed;
   parsed.kind = ParseKind(step.substr(0, colon), step);
   std::string file = step.substr(colon + 1);
   if (file.empty() || file.back() == '/') {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "import/pipeline.h"
+
 namespace cli {
 
 // Exit statuses.
@@ -13,12 +15,6 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitStepFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitWithMessages = 3;
-
-struct ImportStep {
-  int kind = 0;
-  std::string directory;  // of FILE; "." when FILE has none
-  std::string fileName;   // base name, raw bytes
-};
 
 struct Arguments {
   bool help = false;
@@ -30,12 +26,12 @@ struct Arguments {
   std::optional<std::string> journalDirectory;  // --journal
   std::optional<std::string> tableDirectory;    // --db
   std::optional<std::string> sampleDatabase;    // --make-sample-db
-  std::vector<ImportStep> steps;
+  std::vector<ModMain::StepRequest> steps;  // FILE split into its directory ("." when none) and base name
 };
 
 // Throws std::invalid_argument (UTF-8 reason) on a usage error.
 Arguments ParseArguments(const std::vector<std::string>& arguments);
 // Splits a KIND:FILE step at its first ':'.
-ImportStep ParseStep(const std::string& step);
+ModMain::StepRequest ParseStep(const std::string& step);
 
 }  // namespace cli

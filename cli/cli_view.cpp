@@ -1,6 +1,7 @@
 #include "cli/cli_view.h"
 
 #include "common/encoding.h"
+#include "common/messages.h"
 
 #include <csignal>
 #include <cstdio>
@@ -90,10 +91,10 @@ void CliView::FlushPendingRow() {
   pendingPosition_ = 0;
 }
 
-void CliView::SetRecordCountPanel(const std::string& text) {
+void CliView::SetRecordCount(int lines) {
   if (progressOnTerminal_) {
     EndProgressLine();
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", ModMain::RecordCountPanel(lines).c_str());
   }
 }
 

@@ -18,7 +18,7 @@ class CliView : public ModMain::ImportView {
   void ClearRecordList() override;
   void AddRecordRow(int position, const std::string& status) override;
   void SetRecordRowData(int position, const std::string& recordText) override;
-  void SetRecordCountPanel(const std::string& text) override;
+  void SetRecordCount(int lines) override;
   void ClearCodeMap() override;
   void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
                      const std::string& name) override;

@@ -27,8 +27,8 @@ std::string HelpText() {
     "\n"
     "KIND (가져오기 종류 / import kind) - 파일 이름 조건 / file name rule:\n";
   for (const ModMain::KindInfo& info : ModMain::Kinds()) {
-    char number[8];
-    std::snprintf(number, sizeof number, "  %2d  ", info.kind);
+    char number[16];
+    std::snprintf(number, sizeof number, "  %2d  ", ModMain::KindNumber(info.kind));
     text += number + std::string(info.tab) + " " + info.caption + "  " + info.nameRule + "\n";
   }
   text +=

@@ -10,7 +10,6 @@
 #include "common/journal_runs.h"
 #include "common/messages.h"
 #include "common/run_undo.h"
-#include "import/imports.h"
 #include "import/kinds.h"
 
 namespace cli {
@@ -20,43 +19,35 @@ void Warn(const std::vector<std::string>& warnings) {
   for (const std::string& warning : warnings) std::fprintf(stderr, "%s\n", warning.c_str());
 }
 
-std::string KindText(int kind) { return kind >= 0 && kind < ModMain::kKindCount ? ModMain::KindLabel(kind) : "?"; }
-
 std::string OutcomeText(const ModMain::JournalRun& run) {
-  const std::string at = " (" + std::to_string(run.line) + "번째 줄)";
-  if (run.outcome == "completed") return "완료";
-  if (run.outcome == "stopped") return "중지됨" + at;
-  if (run.outcome == "refused") return "거부됨" + at;
-  if (run.outcome == "failed") return "오류" + at;
-  return run.running ? "진행 중" : "끝나지 않음";  // its program holds its lock, or was killed
+  if (!run.end) return run.running ? "진행 중" : "끝나지 않음";  // its program holds its lock, or was killed
+  const std::string word = ModMain::RunEndText(*run.end);
+  return *run.end == ModMain::RunEnd::kCompleted ? word : word + " (" + std::to_string(run.line) + "번째 줄)";
 }
 
 std::string RunText(const ModMain::JournalRun& run) {
-  return "작업 " + run.id + " (" + run.started.substr(0, 16) + ", " + KindText(run.kind) + ", " +
+  return "작업 " + run.id + " (" + run.started.substr(0, 16) + ", " + ModMain::KindLabel(run.kind) + ", " +
          ModMain::DecodeFileName(run.file) + ", 행 " + std::to_string(run.Rows()) + "개)";
 }
 
 // A plain --undo picks the table directory's last run: on a terminal the
 // clerk confirms it; a script is refused when a later run lost its start
-// line, as it may be that directory's last. Returns the run's id, "" when
-// it is not to be undone.
-std::string ChooseRun(const ModMain::JournalFile& journal, const std::string& tableDirectory) {
-  const ModMain::JournalContents contents = ModMain::ReadJournal(journal);
-  const ModMain::JournalRun run = ModMain::FindRunToUndo(contents, "", tableDirectory, journal.Path());
+// line, as it may be that directory's last. False when it is not to be undone.
+bool Confirm(const ModMain::JournalContents& contents, const ModMain::JournalRun& run) {
   const auto unknown = ModMain::LaterRunWithoutStart(contents, run.id);
   const std::string doubt = unknown ? "작업 " + unknown->id + "은(는) 시작 줄이 작업 기록에 없어 어느 테이블 폴더의 것인지 알 수 없습니다." : "";
   if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
     if (unknown) std::fprintf(stderr, "%s 되돌릴 작업을 --undo 작업번호로 지정하십시오.\n", doubt.c_str());
-    return unknown ? "" : run.id;
+    return !unknown;
   }
   if (unknown) std::fprintf(stderr, "%s\n", doubt.c_str());
   std::fprintf(stderr, "%s을(를) 되돌립니다. 되돌리시겠습니까? (y/N) ", RunText(run).c_str());
   char answer[16] = "";
   if (!std::fgets(answer, sizeof answer, stdin) || (answer[0] != 'y' && answer[0] != 'Y')) {
     std::fprintf(stderr, "되돌리지 않았습니다.\n");
-    return "";
+    return false;
   }
-  return run.id;
+  return true;
 }
 
 }  // namespace
@@ -74,7 +65,7 @@ int ListRuns(const Arguments& arguments) {
       std::string rows;
       for (const auto& [table, count] : run.rows) rows += (rows.empty() ? "" : ", ") + table + " " + std::to_string(count);
       std::printf("%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", run.id.c_str(), run.started.c_str(),
-                  run.tableDirectory.c_str(), KindText(run.kind).c_str(), ModMain::DecodeFileName(run.file).c_str(),
+                  run.tableDirectory.c_str(), ModMain::KindLabel(run.kind).c_str(), ModMain::DecodeFileName(run.file).c_str(),
                   rows.empty() ? "0" : rows.c_str(), OutcomeText(run).c_str(),
                   run.undone.empty() ? "" : ("되돌림 " + run.undone).c_str());
     }
@@ -89,9 +80,10 @@ int UndoRun(const Arguments& arguments, const std::string& tableDirectory) {
   ModMain::UndoResult result;
   try {
     const std::unique_ptr<ModMain::JournalFile> journal = OpenJournal(arguments);
-    const std::string run = arguments.undo->empty() ? ChooseRun(*journal, tableDirectory) : *arguments.undo;
-    if (run.empty()) return kExitStepFailed;
-    result = ModMain::UndoRun(*journal, run, tableDirectory);
+    const ModMain::JournalContents contents = ModMain::ReadJournal(*journal);  // once for the whole undo
+    const ModMain::JournalRun run = ModMain::FindRunToUndo(contents, *arguments.undo, tableDirectory, journal->Path());
+    if (arguments.undo->empty() && !Confirm(contents, run)) return kExitStepFailed;
+    result = ModMain::UndoRun(*journal, contents, run, tableDirectory);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return kExitStepFailed;
@@ -99,10 +91,10 @@ int UndoRun(const Arguments& arguments, const std::string& tableDirectory) {
   Warn(result.warnings);
   const ModMain::JournalRun& run = result.run;
   std::printf("작업 %s(%s, %s)을(를) 되돌렸습니다: 행 %d개를 지웠고, %d개는 이미 없었습니다.\n", run.id.c_str(),
-              KindText(run.kind).c_str(), ModMain::DecodeFileName(run.file).c_str(), result.deleted, result.gone);
-  if (!result.kept.empty()) std::printf("다음 행은 가져온 뒤에 바뀌어 지우지 않았습니다:\n");
+              ModMain::KindLabel(run.kind).c_str(), ModMain::DecodeFileName(run.file).c_str(), result.deleted, result.gone);
+  if (!result.kept.empty()) std::printf("%s\n", ModMain::kKeptRowsHeading);
   for (const ModMain::JournalRow& row : result.kept)
-    std::printf("- %s %u번째 행\n", row.table.c_str(), row.recordNumber);
+    std::printf("%s\n", ModMain::KeptRowLine(row.table, row.recordNumber).c_str());
   if (!result.staleIndexes.empty()) {
     std::string text = ModMain::StaleIndexMessage(result.staleIndexes, /*afterUndo=*/true);
     std::erase(text, '\r');

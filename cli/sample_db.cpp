@@ -1,12 +1,11 @@
 #include "cli/sample_db.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
 
 #include "cli/sample_schema.h"
+#include "common/text.h"
 #include "dbf/dbf.h"
 
 namespace sampledb {
@@ -18,12 +17,6 @@ constexpr std::uint8_t kVisualFoxPro = 0x30;
 constexpr std::uint8_t kFoxPro2WithMemo = 0xF5;
 constexpr std::uint8_t kCodePage949Windows = 0x79;  // the mark Visual FoxPro writes
 constexpr std::uint8_t kCodePage949Dos = 0x4E;      // the dBASE-style mark FoxPro 2 uses
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 std::string Stem(const std::string& fileName) {
   std::size_t dot = fileName.rfind('.');
@@ -45,9 +38,9 @@ bool IsTableFile(const std::string& lowerName, const std::string& lowerTableFile
 void RefuseExistingTables(const fs::path& directory, const SampleSchema& schema) {
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(directory, error)) {
-    std::string existing = Lower(entry.path().filename().string());
+    std::string existing = ModMain::AsciiLower(entry.path().filename().string());
     for (const SampleTable& table : schema.tables) {
-      if (IsTableFile(existing, Lower(table.fileName))) {
+      if (IsTableFile(existing, ModMain::AsciiLower(table.fileName))) {
         throw std::runtime_error("테이블 파일이 이미 있습니다: " + entry.path().string() +
                                  "\n예제 데이터베이스는 빈 디렉터리나 새 디렉터리에 만드십시오.");
       }
@@ -75,10 +68,7 @@ std::vector<dbf::ColumnSpec> ColumnsOf(const SampleSchema& schema, const SampleT
   }
   // FoxPro stores column names in upper case.
   std::vector<dbf::ColumnSpec> columns = pattern->columns;
-  for (dbf::ColumnSpec& column : columns) {
-    std::transform(column.name.begin(), column.name.end(), column.name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  }
+  for (dbf::ColumnSpec& column : columns) column.name = ModMain::AsciiUpper(column.name);
   return columns;
 }
 

@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/fields.h"
 #include "common/messages.h"
+#include "common/text.h"
 
 namespace ModMain {
 namespace {
@@ -36,29 +37,32 @@ T ToWhole(double value, std::string_view text, std::string_view fieldLabel, cons
   return static_cast<T>(rounded);
 }
 
-// Strict reading for the whole-number conversions: blanks around, an
-// optional sign, digits with at most one '.', at least one digit.
-bool ReadStrictNumber(std::string_view text, double& value) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  std::string digits;
-  std::size_t i = begin;
-  if (i < end && (text[i] == '+' || text[i] == '-')) digits += text[i++];
-  bool sawDigit = false, sawPoint = false;
-  for (; i < end; ++i) {
-    char c = text[i];
-    if (c >= '0' && c <= '9') {
-      sawDigit = true;
-    } else if (c == '.' && !sawPoint) {
-      sawPoint = true;
-    } else {
-      return false;
-    }
-    digits += c;
+// How much of `text` is a number from its start: an optional sign, then
+// digits with at most one '.'; and whether a digit was among them.
+struct NumberPrefix {
+  std::size_t length;
+  bool digits;
+};
+NumberPrefix ScanNumber(std::string_view text) {
+  std::size_t i = 0;
+  bool digit = false, point = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') digit = true;
+    else if (c == '.' && !point) point = true;
+    else break;
   }
-  if (!sawDigit) return false;
-  value = std::strtod(digits.c_str(), nullptr);
+  return {i, digit};
+}
+
+// Strict reading for the whole-number conversions: blanks around, then a
+// number and nothing else, with at least one digit.
+bool ReadStrictNumber(std::string_view text, double& value) {
+  const std::string number(TrimBlanks(text, " \t"));
+  const NumberPrefix prefix = ScanNumber(number);
+  if (!prefix.digits || prefix.length != number.size()) return false;
+  value = std::strtod(number.c_str(), nullptr);
   return true;
 }
 
@@ -67,26 +71,10 @@ bool ReadStrictNumber(std::string_view text, double& value) {
 double LeadingNumber(std::string_view text) {
   std::string kept;
   kept.reserve(text.size());
-  for (char c : text) {
+  for (char c : text)
     if (!IsSkippedBlank(c)) kept += c;
-  }
-  std::string number;
-  std::size_t i = 0;
-  if (i < kept.size() && (kept[i] == '+' || kept[i] == '-')) number += kept[i++];
-  bool sawPoint = false, sawDigit = false;
-  for (; i < kept.size(); ++i) {
-    char c = kept[i];
-    if (c >= '0' && c <= '9') {
-      sawDigit = true;
-    } else if (c == '.' && !sawPoint) {
-      sawPoint = true;
-    } else {
-      break;
-    }
-    number += c;
-  }
-  if (!sawDigit) return 0;
-  return std::strtod(number.c_str(), nullptr);
+  const NumberPrefix prefix = ScanNumber(kept);
+  return prefix.digits ? std::strtod(kept.substr(0, prefix.length).c_str(), nullptr) : 0;
 }
 
 std::int32_t RoundToInt32(double value, std::string_view text, std::string_view fieldLabel) {
@@ -106,13 +94,7 @@ std::int16_t ToInt16(std::string_view text, std::string_view fieldLabel) {
 }
 
 std::string DateText(const std::string& year, const std::string& month, const std::string& day) {
-  auto trimmed = [](const std::string& part) {
-    std::size_t begin = part.find_first_not_of(' ');
-    if (begin == std::string::npos) return std::string();
-    std::size_t end = part.find_last_not_of(' ');
-    return part.substr(begin, end - begin + 1);
-  };
-  return trimmed(year) + "/" + trimmed(month) + "/" + trimmed(day);
+  return std::string(TrimBlanks(year)) + "/" + std::string(TrimBlanks(month)) + "/" + std::string(TrimBlanks(day));
 }
 
 bool HasMonthAndDay(const std::string& month, const std::string& day) {

@@ -13,6 +13,7 @@ struct CustomerCodeMapItem {
   std::string oldCode;  // CP949, trimmed
   std::string newCode;
   std::string name;
+  bool operator==(const CustomerCodeMapItem&) const = default;
 };
 
 class CustomerCodeMap {
@@ -21,7 +22,7 @@ class CustomerCodeMap {
   void Add(CustomerCodeMapItem item);
   // The first item whose old code equals `oldCode` exactly, or nullptr.
   const CustomerCodeMapItem* Find(const std::string& oldCode) const;
-  const std::vector<CustomerCodeMapItem>& Items() const { return items_; }
+  bool operator==(const CustomerCodeMap&) const = default;
 
  private:
   std::vector<CustomerCodeMapItem> items_;

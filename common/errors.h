@@ -1,5 +1,6 @@
 // How an import run ends early. Inside a run a failure is an exception that
-// carries the description a clerk reads; the run shape catches it once.
+// carries the description a clerk reads; the run shape catches it once and
+// tells the run's sink (common/run_sink.h), which shows it or collects it.
 #pragma once
 
 #include <stdexcept>
@@ -8,8 +9,8 @@
 namespace ModMain {
 
 // A failure with a Korean UTF-8 description (a conversion, a bad record). The
-// run shape adds the record's 1-based line number and takes the error path.
-// A failure about one field names it and carries its text (CP949).
+// message about a record gets its 1-based line number. A failure about one
+// field names it and carries its text (CP949).
 class ImportFailure : public std::runtime_error {
  public:
   explicit ImportFailure(const std::string& message, std::string field = {}, std::string text = {})
@@ -22,8 +23,10 @@ class ImportFailure : public std::runtime_error {
   std::string text_;
 };
 
-// The run ends at this record without the error path's message: its own
-// message (a missing table) has already been shown, or the user stopped it.
-struct RunEnded {};
+// The run ends at this record with its own message, shown as it is (a
+// missing table); without a message it is a stop the clerk asked for.
+struct RunEnded {
+  std::string message;
+};
 
 }  // namespace ModMain

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "common/encoding.h"
+#include "common/text.h"
 
 namespace ModMain {
 
@@ -35,10 +36,7 @@ std::string CutField(const std::string& record, int start, int length) {
     position = charEnd;
   }
   if (from >= to) return std::string();
-
-  while (from < to && record[from] == ' ') ++from;
-  while (to > from && record[to - 1] == ' ') --to;
-  return record.substr(from, to - from);
+  return std::string(TrimBlanks(std::string_view(record).substr(from, to - from)));
 }
 
 std::string MidChars(const std::string& text, int from, int count) {

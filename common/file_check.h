@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/import_kind.h"
+
 namespace ModMain {
 
 // A reason the run would end at a record, or the file cannot be imported at
@@ -24,7 +26,7 @@ struct FileCheck {
   // another kind (those with that record length, if any).
   int foundRecordLength = 0;
   int expectedRecordLength = 0;
-  std::vector<int> kindsOfFoundLength;
+  std::vector<ImportKind> kindsOfFoundLength;
 };
 
 // A file-level problem when the lines are UTF-8 text rather than CP949 (a

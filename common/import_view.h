@@ -22,10 +22,11 @@ class ImportView {
   virtual void AddRecordRow(int position, const std::string& status) = 0;
   virtual void SetRecordRowData(int position, const std::string& recordText) = 0;
 
-  // The first status panel ("전체레코드수 : 250").
-  virtual void SetRecordCountPanel(const std::string& text) = 0;
+  // The lines of the file loaded, for the first status panel (the command
+  // line shows RecordCountPanel's "전체레코드수 : 250").
+  virtual void SetRecordCount(int lines) = 0;
 
-  // The code-map list (a mirror of ImportShell::customerCodeMap).
+  // The code-map list (a mirror of Session::customerCodeMap).
   virtual void ClearCodeMap() = 0;
   virtual void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
                              const std::string& name) = 0;
@@ -34,8 +35,8 @@ class ImportView {
   // Lines are joined by CR LF.
   virtual void ShowMessage(const std::string& text) = 0;
 
-  // True when the user closed the window during a run: the run stops after
-  // the current record and closes its tables.
+  // True when the clerk stopped the run or closed the window: the run stops
+  // after the current record and closes its tables.
   virtual bool StopRequested() const { return false; }
 };
 

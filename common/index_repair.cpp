@@ -2,17 +2,14 @@
 
 #include <exception>
 
-#include "common/journal_runs.h"
 #include "common/messages.h"
 
 namespace ModMain {
 
-std::vector<std::string> RepairAfterUnendedRuns(const JournalFile& journal, dbf::Connection& connection) {
+std::vector<std::string> RepairAfterUnendedRuns(const JournalContents& journal, dbf::Connection& connection) {
   std::vector<std::string> messages;
   try {
-    const JournalContents contents = ReadJournal(journal);
-    const std::string directory = CanonicalDirectory(connection.Directory());
-    connection.RepairIndexes(TablesOfUnendedRuns(contents, directory));
+    connection.RepairIndexes(TablesOfUnendedRuns(journal, CanonicalDirectory(connection.Directory())));
   } catch (const std::exception& error) {
     messages.push_back(error.what());
   }

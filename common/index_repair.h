@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/journal_file.h"
+#include "common/journal_runs.h"
 #include "dbf/dbf.h"
 
 namespace ModMain {
@@ -14,8 +14,8 @@ namespace ModMain {
 // without ending (TablesOfUnendedRuns) have every tag of their structural
 // index checked against every row, and each broken tag is rebuilt. Returns
 // the messages to show: one per tag rebuilt (RebuiltTagMessage), or what kept
-// a table from being checked. The front ends call it at start and before an
-// undo; an import's saves then find those indexes whole.
-std::vector<std::string> RepairAfterUnendedRuns(const JournalFile& journal, dbf::Connection& connection);
+// a table from being checked. The front ends call it at start; an undo does
+// the same; an import's saves then find those indexes whole.
+std::vector<std::string> RepairAfterUnendedRuns(const JournalContents& journal, dbf::Connection& connection);
 
 }  // namespace ModMain

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "common/encoding.h"
+#include "common/text.h"
 #include "dbf/dbf.h"
 
 namespace ModMain {
@@ -32,13 +33,6 @@ std::uint32_t Crc32(std::string_view bytes) {
   std::uint32_t crc = 0xFFFFFFFFu;
   for (unsigned char byte : bytes) crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
   return crc ^ 0xFFFFFFFFu;
-}
-
-std::string Hex8(std::uint32_t value) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string text(8, '0');
-  for (int i = 7; i >= 0; --i, value >>= 4) text[i] = kHex[value & 0xF];
-  return text;
 }
 
 // The fields of a line's body; false for an escape the writer never makes.
@@ -140,13 +134,13 @@ std::string EncodeJournalLine(const JournalEntry& entry) {
     if (!body.empty()) body += '\t';
     body += EscapeForLine(field);
   }
-  return Hex8(Crc32(body)) + "\t" + body;
+  return HexDigits(Crc32(body), 8) + "\t" + body;
 }
 
 bool DecodeJournalLine(std::string_view line, JournalEntry& entry) {
   if (line.size() <= 9 || line[8] != '\t') return false;
   const std::string_view body = line.substr(9);
-  return line.substr(0, 8) == Hex8(Crc32(body)) && Split(body, entry);
+  return line.substr(0, 8) == HexDigits(Crc32(body), 8) && Split(body, entry);
 }
 
 JournalFile::JournalFile(std::string directory, bool createDirectory)
@@ -266,9 +260,7 @@ std::string JournalFile::ReadIndex() const {
 }
 
 void JournalFile::ReplaceIndex(const std::string& text) const {
-  char name[32];
-  std::snprintf(name, sizeof name, "/.journal.idx.%08x", static_cast<unsigned>(std::random_device{}()));
-  const std::string temporary = directory_ + name;
+  const std::string temporary = directory_ + "/.journal.idx." + HexDigits(std::random_device{}(), 8);
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return;
   bool written = true;

@@ -27,8 +27,9 @@ std::string TailCheck(const JournalFile& journal, std::uint64_t end) {
 }
 
 JournalEntry RunFields(const JournalRun& run) {
-  JournalEntry fields = {"run", run.id, run.started, run.tableDirectory, std::to_string(run.kind), run.file,
-                         std::to_string(run.size), run.sha256, run.outcome, std::to_string(run.line), run.undone,
+  JournalEntry fields = {"run", run.id, run.started, run.tableDirectory, std::to_string(KindNumber(run.kind)), run.file,
+                         std::to_string(run.size), run.sha256, run.end ? std::string(RunEndWord(*run.end)) : "",
+                         std::to_string(run.line), run.undone,
                          std::to_string(run.firstOffset), std::to_string(run.lastOffset)};
   for (const auto& [table, count] : run.rows) {
     const auto last = run.lastSaved.find(table);
@@ -40,11 +41,14 @@ JournalEntry RunFields(const JournalRun& run) {
 bool ParseRun(const JournalEntry& f, JournalRun& run) {
   if (f.size() < 13 || (f.size() - 13) % 3 != 0) return false;
   run.id = f[1], run.started = f[2], run.tableDirectory = f[3], run.file = f[5], run.sha256 = f[7];
-  run.outcome = f[8], run.undone = f[10];
-  bool sound = Parse(f[4], run.kind) && Parse(f[6], run.size) && Parse(f[9], run.line) &&
+  run.undone = f[10];
+  if (!f[8].empty()) run.end = RunEndOfWord(f[8]);
+  std::int16_t kind = 0;
+  bool sound = Parse(f[4], kind) && (f[8].empty() || run.end) && Parse(f[6], run.size) && Parse(f[9], run.line) &&
                Parse(f[11], run.firstOffset) && Parse(f[12], run.lastOffset);
   for (std::size_t i = 13; sound && i < f.size(); i += 3)
     sound = Parse(f[i + 1], run.rows[f[i]]) && Parse(f[i + 2], run.lastSaved[f[i]]);
+  run.kind = static_cast<ImportKind>(kind);
   return sound;
 }
 

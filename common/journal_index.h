@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/journal_file.h"
-#include "common/journal_runs.h"
+#include "common/journal_run.h"
 
 namespace ModMain {
 

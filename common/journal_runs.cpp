@@ -1,8 +1,8 @@
 #include "common/journal_runs.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <unordered_map>
+#include <variant>
 
 #include "common/journal_index.h"
 #include "common/sha256.h"
@@ -14,48 +14,37 @@ namespace {
 // the lines of a 3 000-row run.
 constexpr std::uint64_t kRenewIndexAfterBytes = 256 * 1024;
 
-template <typename Number>
-bool ParseNumber(const std::string& text, Number& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
-}
-
 // Applies the journal's lines, in order, to the runs they tell of.
 class RunFolder {
  public:
   explicit RunFolder(JournalState& state) : state_(state) {
     for (std::size_t i = 0; i < state_.runs.size(); ++i) index_.emplace(state_.runs[i].id, i);
   }
-  // False for an entry the journal never holds (a damaged line).
-  bool Apply(const JournalEntry& e, std::uint64_t offset) {
-    const std::string& type = e[1];
-    const bool known = type == "start" ? e.size() == 8 : e.size() == 5 && (type == "end" || type == "undo" || type == "row");
-    if (!known) return false;
-    auto [at, added] = index_.try_emplace(e[0], state_.runs.size());
-    if (added) state_.runs.emplace_back().id = e[0], state_.runs.back().firstOffset = offset;
+  // False for fields the journal never holds (a damaged line).
+  bool Apply(const JournalEntry& fields, std::uint64_t offset) {
+    auto decoded = DecodeEntry(fields);
+    if (!decoded) return false;
+    auto [at, added] = index_.try_emplace(decoded->first, state_.runs.size());
+    if (added) state_.runs.emplace_back().id = decoded->first, state_.runs.back().firstOffset = offset;
     JournalRun& run = state_.runs[at->second];
     run.lastOffset = offset;
-    if (type == "start") {
-      run.started = e[2], run.tableDirectory = e[3], run.file = e[5], run.sha256 = e[7];
-      return ParseNumber(e[4], run.kind) && ParseNumber(e[6], run.size);
-    }
-    if (type == "end") {
-      run.outcome = e[3];
-      return ParseNumber(e[4], run.line);
-    }
-    if (type == "undo") {
-      run.undone = e[2];
-      return true;
-    }
-    std::uint32_t number = 0;
-    if (!ParseNumber(e[3], number)) return false;
-    auto [last, first] = run.lastSaved.try_emplace(e[2], number);
-    if (first || last->second != number) ++run.rows[e[2]];
-    last->second = number;
+    std::visit([&run](const auto& entry) { Fold(run, entry); }, decoded->second);
     return true;
   }
 
  private:
+  static void Fold(JournalRun& run, const JournalStart& s) {
+    run.started = s.time, run.tableDirectory = s.tableDirectory, run.kind = s.kind;
+    run.file = s.file, run.size = s.size, run.sha256 = s.sha256;
+  }
+  static void Fold(JournalRun& run, const JournalEnd& e) { run.end = e.end, run.line = e.firstLineNotImported; }
+  static void Fold(JournalRun& run, const JournalUndo& u) { run.undone = u.time; }
+  static void Fold(JournalRun& run, const JournalRow& r) {
+    auto [last, first] = run.lastSaved.try_emplace(r.table, r.recordNumber);
+    if (first || last->second != r.recordNumber) ++run.rows[r.table];
+    last->second = r.recordNumber;
+  }
+
   JournalState& state_;
   std::unordered_map<std::string, std::size_t> index_;
 };
@@ -64,10 +53,11 @@ class RunFolder {
 // of its earlier line.
 class RowCollector {
  public:
-  void Add(const JournalEntry& e) {
-    JournalRow row;
-    if (e.size() != 5 || e[1] != "row" || !ParseNumber(e[3], row.recordNumber)) return;
-    row.table = e[2], row.hash = e[4];
+  explicit RowCollector(const std::string& runId) : runId_(runId) {}
+  void Add(const JournalEntry& fields) {
+    auto decoded = DecodeEntry(fields);
+    if (!decoded || decoded->first != runId_ || !std::holds_alternative<JournalRow>(decoded->second)) return;
+    JournalRow& row = std::get<JournalRow>(decoded->second);
     auto [last, first] = last_.try_emplace(row.table, row.recordNumber, rows.size());
     if (!first && last->second.first == row.recordNumber) {
       rows[last->second.second] = std::move(row);
@@ -79,34 +69,28 @@ class RowCollector {
   std::vector<JournalRow> rows;
 
  private:
+  const std::string& runId_;
   std::map<std::string, std::pair<std::uint32_t, std::size_t>> last_;  // number and place of each table's last row
 };
 
-// The rows of `run`, read between its first and last lines; the whole
-// journal when those are not where the index said.
+}  // namespace
+
 std::vector<JournalRow> RowsOfRun(const JournalFile& journal, const JournalRun& run) {
-  RowCollector collector;
+  // Between its first and last lines, when they are where the index said.
+  RowCollector collector(run.id);
   bool found = true;
   journal.ReadLines({run.firstOffset, 0}, run.lastOffset, [&](JournalEntry* entry, JournalPosition at) {
     found = found && (at.offset != run.firstOffset || (entry && (*entry)[0] == run.id));
-    if (found && entry && (*entry)[0] == run.id) collector.Add(*entry);
+    if (found && entry) collector.Add(*entry);
     return found;
   });
   if (found && static_cast<int>(collector.rows.size()) == run.Rows()) return std::move(collector.rows);
-  RowCollector whole;
+  RowCollector whole(run.id);
   journal.ReadLines({}, kMaxJournalBytes, [&](JournalEntry* entry, JournalPosition) {
-    if (entry && (*entry)[0] == run.id) whole.Add(*entry);
+    if (entry) whole.Add(*entry);
     return true;
   });
   return std::move(whole.rows);
-}
-
-}  // namespace
-
-int JournalRun::Rows() const {
-  int total = 0;
-  for (const auto& [table, count] : rows) total += count;
-  return total;
 }
 
 std::string CanonicalDirectory(const std::string& directory) {
@@ -122,7 +106,7 @@ std::string RecordHash(std::span<const std::uint8_t> record) {
   return Sha256Hex({reinterpret_cast<const char*>(body.data()), body.size()}).substr(0, 16);
 }
 
-JournalContents ReadJournal(const JournalFile& journal, const std::string& rowsOfRun) {
+JournalContents ReadJournal(const JournalFile& journal) {
   std::optional<JournalState> indexed = LoadJournalIndex(journal);
   JournalState state = indexed ? std::move(*indexed) : JournalState{};
   const JournalPosition start = state.end;
@@ -150,9 +134,7 @@ JournalContents ReadJournal(const JournalFile& journal, const std::string& rowsO
 
   JournalContents contents;
   for (long line : state.damaged) contents.warnings.push_back(journal.DamagedLineWarning(line));
-  for (JournalRun& run : state.runs) run.running = run.outcome.empty() && journal.RunLocked(run.id);
-  for (const JournalRun& run : state.runs)
-    if (!rowsOfRun.empty() && run.id == rowsOfRun) contents.rows = RowsOfRun(journal, run);
+  for (JournalRun& run : state.runs) run.running = !run.end && journal.RunLocked(run.id);
   contents.runs = std::move(state.runs);
   return contents;
 }
@@ -161,7 +143,7 @@ std::vector<std::string> TablesOfUnendedRuns(const JournalContents& journal, con
   std::map<std::string, bool> unended;  // by table: whether the last run that wrote it did not end
   for (const JournalRun& run : journal.runs)
     if (run.tableDirectory == tableDirectory)
-      for (const auto& [table, rows] : run.rows) unended[table] = run.outcome.empty() && run.undone.empty() && !run.running;
+      for (const auto& [table, rows] : run.rows) unended[table] = !run.end && run.undone.empty() && !run.running;
   std::vector<std::string> tables;
   for (const auto& [table, open] : unended)
     if (open) tables.push_back(table);
@@ -169,9 +151,9 @@ std::vector<std::string> TablesOfUnendedRuns(const JournalContents& journal, con
 }
 
 std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,
-                                         int kind, const std::string& sha256) {
+                                         ImportKind kind, const std::string& sha256) {
   for (auto run = journal.runs.rbegin(); run != journal.runs.rend(); ++run)
-    if (((run->outcome == "completed" && run->undone.empty()) || run->running) && run->kind == kind &&
+    if (((run->end == RunEnd::kCompleted && run->undone.empty()) || run->running) && run->kind == kind &&
         run->sha256 == sha256 && run->tableDirectory == tableDirectory)
       return *run;
   return std::nullopt;

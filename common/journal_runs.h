@@ -4,53 +4,30 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "common/journal_file.h"
+#include "common/journal_run.h"
 
 namespace ModMain {
 
-struct JournalRun {
-  std::string id;
-  std::string started;         // local time, "YYYY-MM-DD HH:MM:SS"
-  std::string tableDirectory;  // real path; "" when the start line was lost
-  int kind = -1;
-  std::string file;            // path bytes as loaded
-  std::uint64_t size = 0;
-  std::string sha256;
-  std::map<std::string, int> rows;  // rows saved, by table
-  std::string outcome;         // "completed", "stopped", "failed", "refused"; "" without an end line (killed)
-  int line = 0;                // the first line not imported, when it ended early
-  std::string undone;          // time of the last undo, "" when never undone
-  std::uint64_t firstOffset = 0, lastOffset = 0;   // where its first and last lines begin in the journal
-  std::map<std::string, std::uint32_t> lastSaved;  // the last number saved in each table: the same again is a retry
-  bool running = false;        // no end line, and its program still holds its run lock
-  int Rows() const;
-};
-
-// A row a run saved, as its row line has it.
-struct JournalRow {
-  std::string table;
-  std::uint32_t recordNumber = 0;
-  std::string hash;
-};
-
 struct JournalContents {
   std::vector<JournalRun> runs;       // in the order of their first lines
-  std::vector<JournalRow> rows;       // the rows of the run asked for, in saved order
   std::vector<std::string> warnings;  // one per line skipped
 };
 
 // Reads the journal, from where its index (journal_index.h) ended when the
 // index is sound, and renews the index when it was missing, stale or far
-// behind; the rows of run `rowsOfRun` only, read where the run's lines are.
-// A number saved twice in one table (a save that failed after its row line,
-// then the next save) counts once, as the later line.
-JournalContents ReadJournal(const JournalFile& journal, const std::string& rowsOfRun = "");
+// behind.
+JournalContents ReadJournal(const JournalFile& journal);
+// The rows `run` saved, in saved order, read where its lines are (the whole
+// journal when they are not where the index said). A number saved twice in
+// one table (a save that failed after its row line, then the next save)
+// counts once, as the later line.
+std::vector<JournalRow> RowsOfRun(const JournalFile& journal, const JournalRun& run);
 
 // A table directory as the journal names it: its real path when it has one.
 std::string CanonicalDirectory(const std::string& directory);
@@ -67,7 +44,7 @@ std::vector<std::string> TablesOfUnendedRuns(const JournalContents& journal, con
 // The re-import guard: the last run of the same content, kind and table
 // directory (real path) that completed and was not undone, or is running.
 std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,
-                                         int kind, const std::string& sha256);
+                                         ImportKind kind, const std::string& sha256);
 // "이미 가져온 파일입니다 (<date>, <rows>행). 다시 가져오시겠습니까?"; of a run
 // still going: "같은 파일의 가져오기가 아직 진행 중입니다 (<date>에 시작). ..."
 std::string AlreadyImportedQuestion(const JournalRun& earlier);

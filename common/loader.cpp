@@ -1,4 +1,4 @@
-// Reading an export file into RecordLines.
+// Reading an export file.
 #include "common/loader.h"
 
 #include <fcntl.h>
@@ -90,19 +90,17 @@ LoadLimits LimitsForRecordLength(int recordLength) {
   return {static_cast<std::uint64_t>(line) * kMaxRecordLines, kMaxLineBytes, static_cast<std::size_t>(recordLength)};
 }
 
-void RequireUnchanged(const LoadedFile& file) {
+void RequireUnchanged(const FileIdentity& file) {
   struct stat st {};
   if (!file.stamp.empty() && (::stat(file.path.c_str(), &st) != 0 || Stamp(st) != file.stamp)) RefuseChanged(file.path);
 }
 
-void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimits& limits) {
-  ImportView& view = shell.view;
+ExportFile LoadExportFile(const std::string& path, const LoadLimits& limits, ImportView& view) {
   std::string stamp;
   const std::string bytes = ReadWhole(path, limits, stamp);
   view.SetPhaseCaption(kLoadCaption);
   if (bytes.empty()) Refuse(path, "이(가) 비어 있습니다. 가져올 줄이 없습니다.");
 
-  // Filled aside, so a failure leaves the previous records in place.
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < bytes.size()) {
@@ -126,10 +124,9 @@ void LoadExportFile(ImportShell& shell, const std::string& path, const LoadLimit
                      "바이트). 파일을 다 쓴 뒤에 다시 실행하십시오.");
   const int count = static_cast<int>(lines.size());
   view.SetProgressRange(0, count);
-  view.SetRecordCountPanel(RecordCountPanel(count));
+  view.SetRecordCount(count);
   view.SetProgressValue(count);
-  shell.RecordLines = std::move(lines);
-  shell.loadedFile = {-1, path, bytes.size(), Sha256Hex(bytes), stamp};
+  return {ImportKind::kGCustomers, std::move(lines), {path, bytes.size(), Sha256Hex(bytes), stamp}};
 }
 
 }  // namespace ModMain

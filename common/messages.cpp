@@ -1,6 +1,7 @@
 #include "common/messages.h"
 
 #include "common/encoding.h"
+#include "common/text.h"
 
 namespace ModMain {
 
@@ -9,6 +10,29 @@ std::string NoFileChosenMessage(const std::string& kindLabel, const std::string&
 }
 
 std::string RecordCountPanel(int lines) { return "전체레코드수 : " + std::to_string(lines); }
+
+std::string RunEndText(RunEnd end) {
+  switch (end) {
+    case RunEnd::kCompleted: return "완료";
+    case RunEnd::kStopped: return "중지됨";
+    case RunEnd::kRefused: return "거부됨";
+    case RunEnd::kFailed: break;
+  }
+  return "오류";
+}
+
+std::string RunEndCaption(RunEnd end) { return RunEndText(end == RunEnd::kRefused ? RunEnd::kFailed : end); }
+
+std::string RowsPerTable(const std::map<std::string, int>& rowsSaved) {
+  std::string text;
+  for (const auto& [table, rows] : rowsSaved)
+    if (rows > 0) text += (text.empty() ? "" : ", ") + Cp949ToUtf8(table) + " " + std::to_string(rows) + "행";
+  return text;
+}
+
+std::string KeptRowLine(const std::string& table, std::uint32_t recordNumber) {
+  return "- " + table + " " + std::to_string(recordNumber) + "번째 행";
+}
 
 std::string LinePrefix(int lineNumber) { return "파일의 " + std::to_string(lineNumber) + "번째 줄: "; }
 
@@ -42,8 +66,7 @@ namespace {
 // "열 <column>(<first>~<last>번째 바이트)에 <what> 0xXX가 있습니다 (N번째 바이트). "
 std::string BadByteText(std::string_view column, int firstByte, int lastByte, const char* what, unsigned char bad,
                         int badPosition) {
-  static const char* digits = "0123456789ABCDEF";
-  const std::string hex = {'0', 'x', digits[bad >> 4], digits[bad & 15]};
+  const std::string hex = "0x" + HexDigits(bad, 2, /*upper=*/true);
   return "열 " + std::string(column) + "(" + std::to_string(firstByte) + "~" + std::to_string(lastByte) +
          "번째 바이트)에 " + what + " " + hex + "가 있습니다 (" + std::to_string(badPosition) + "번째 바이트). ";
 }

@@ -3,10 +3,13 @@
 // CP949 and are shown with the one display rule for bytes that are not CP949.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/run_end.h"
 #include "dbf/dbf.h"
 
 namespace ModMain {
@@ -19,8 +22,20 @@ inline constexpr const char* kWrongFileMessage = "파일을 잘못 선택하셨�
 // No file chosen for the kind: "가져올 파일을 고르지 않았습니다." and what it expects.
 std::string NoFileChosenMessage(const std::string& kindLabel, const std::string& nameRule);
 
-// "전체레코드수 : N", the first status panel.
+// "전체레코드수 : N": the lines of the file loaded.
 std::string RecordCountPanel(int lines);
+
+// How a run ended: "완료", "중지됨", "거부됨", "오류" (the journal's list).
+std::string RunEndText(RunEnd end);
+// The window's phase label after a run: "완료", "중지됨" or "오류" (to the
+// clerk a refusal is an error).
+std::string RunEndCaption(RunEnd end);
+// "carno 16행, vdrs160 3행": the rows saved in each table that got any; "" for none.
+std::string RowsPerTable(const std::map<std::string, int>& rowsSaved);
+// What an undo says of the rows it kept because they changed since the run:
+// the heading, then a line for each ("- carno 2번째 행").
+inline constexpr const char* kKeptRowsHeading = "다음 행은 가져온 뒤에 바뀌어 지우지 않았습니다:";
+std::string KeptRowLine(const std::string& table, std::uint32_t recordNumber);
 
 // "파일의 N번째 줄: ": what a message about the record on line N starts with.
 std::string LinePrefix(int lineNumber);

@@ -1,6 +1,5 @@
 #include "common/run_journal.h"
 
-#include <cstdio>
 #include <ctime>
 #include <random>
 #include <utility>
@@ -8,6 +7,7 @@
 #include "common/errors.h"
 #include "common/journal_file.h"
 #include "common/journal_runs.h"
+#include "common/text.h"
 
 namespace ModMain {
 namespace {
@@ -25,59 +25,59 @@ std::string TimeText(const char* format) {
 std::string LocalTimeText() { return TimeText("%Y-%m-%d %H:%M:%S"); }
 
 std::string NewRunId() {
-  char random[8];
-  std::snprintf(random, sizeof random, "%06x", static_cast<unsigned>(std::random_device{}() & 0xFFFFFF));
-  return TimeText("%Y%m%d-%H%M%S-") + random;
+  return TimeText("%Y%m%d-%H%M%S-") + HexDigits(std::random_device{}() & 0xFFFFFF, 6);
 }
 
-RunRecord::RunRecord(ImportShell& shell) : shell_(shell) {}
+RunRecord::RunRecord(Run& run) : run_(run) {}
 
 RunRecord::~RunRecord() {
   if (id_.empty()) return;
-  if (shell_.SharedConnection) shell_.SharedConnection->SetRowObserver({});
-  shell_.journal->UnlockRun(id_);
+  run_.session.SharedConnection->SetRowObserver({});
+  run_.session.journal->UnlockRun(id_);
 }
 
-void RunRecord::Begin() {
-  if (!shell_.journal || shell_.check || !shell_.SharedConnection) return;
-  const LoadedFile& file = shell_.loadedFile;
-  const std::string directory = CanonicalDirectory(shell_.SharedConnection->Directory());
+void RunRecord::Begin(const ReimportApproval& approval) {
+  Session& session = run_.session;
+  if (!session.journal || !session.SharedConnection) return;
+  const FileIdentity& file = run_.file.identity;
+  const std::string directory = CanonicalDirectory(session.SharedConnection->Directory());
   // Judged and started as one among all programs sharing the journal: of two
   // clerks starting the same file at once, the later sees the earlier.
-  JournalGuard guard(*shell_.journal);
-  if (!shell_.reimportAllowed) {
-    const auto earlier = FindEarlierRun(ReadJournal(*shell_.journal), directory, file.kind, file.sha256);
-    if (earlier && earlier->id != shell_.reimportApprovedRun) throw ImportFailure(ImportedMeanwhileMessage(*earlier));
+  JournalGuard guard(*session.journal);
+  if (!approval.always) {
+    const auto earlier = FindEarlierRun(ReadJournal(*session.journal), directory, run_.file.kind, file.sha256);
+    if (earlier && earlier->id != approval.earlierRun) throw ImportFailure(ImportedMeanwhileMessage(*earlier));
   }
   const std::string id = NewRunId();
-  shell_.journal->LockRun(id);
+  session.journal->LockRun(id);
   try {
-    shell_.journal->Append({id, "start", LocalTimeText(), directory, std::to_string(file.kind), file.path,
-                            std::to_string(file.size), file.sha256});
+    session.journal->Append(
+        EncodeEntry(id, JournalStart{LocalTimeText(), directory, run_.file.kind, file.path, file.size, file.sha256}));
   } catch (...) {
-    shell_.journal->UnlockRun(id);
+    session.journal->UnlockRun(id);
     throw;
   }
   id_ = id;
-  shell_.lastRunId = id;
-  JournalFile* journal = shell_.journal;
-  shell_.SharedConnection->SetRowObserver(
+  run_.report.runId = id;
+  JournalFile* journal = session.journal;
+  session.SharedConnection->SetRowObserver(
       [journal, id](const std::string& table, std::uint32_t recordNumber, std::span<const std::uint8_t> record) {
-        journal->Append({id, "row", table, std::to_string(recordNumber), RecordHash(record)});
+        journal->Append(EncodeEntry(id, JournalRow{table, recordNumber, RecordHash(record)}));
       });
 }
 
-void RunRecord::End(const std::string& outcome, int line) {
+void RunRecord::End() {
   if (id_.empty()) return;
-  if (shell_.SharedConnection) shell_.SharedConnection->SetRowObserver({});
+  run_.session.SharedConnection->SetRowObserver({});
   try {
-    shell_.journal->Append({id_, "end", LocalTimeText(), outcome, std::to_string(line)});
-    shell_.journal->Sync();
+    run_.session.journal->Append(
+        EncodeEntry(id_, JournalEnd{LocalTimeText(), run_.report.end, run_.report.FirstLineNotImported()}));
+    run_.session.journal->Sync();
   } catch (const std::exception& error) {
-    shell_.lastOutcome = RunOutcome::kEndedEarly;
-    shell_.ShowMessage(error.what());
+    run_.report.end = RunEnd::kFailed;
+    run_.sink.Message(error.what());
   }
-  shell_.journal->UnlockRun(std::exchange(id_, ""));
+  run_.session.journal->UnlockRun(std::exchange(id_, ""));
 }
 
 }  // namespace ModMain

@@ -27,20 +27,28 @@ std::optional<JournalRun> LaterRunWithoutStart(const JournalContents& journal, c
   return std::nullopt;
 }
 
-UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::string& tableDirectory) {
-  UndoResult result;
-  const JournalContents all = ReadJournal(journal);
-  result.warnings = all.warnings;
-  result.run = FindRunToUndo(all, runId, tableDirectory, journal.Path());
-  if (result.run.running)
-    throw std::runtime_error("가져오기가 아직 진행 중입니다 (작업 " + result.run.id + "). 가져오기가 끝난 뒤에 되돌리십시오.");
-  const JournalContents own = ReadJournal(journal, result.run.id);
+std::optional<JournalRun> LastRunToUndo(const JournalContents& journal, const std::string& tableDirectory) {
+  const std::string directory = CanonicalDirectory(tableDirectory);
+  for (auto run = journal.runs.rbegin(); run != journal.runs.rend(); ++run) {
+    if (run->tableDirectory != directory) continue;
+    if (run->undone.empty() && run->Rows() > 0) return *run;
+    break;
+  }
+  return std::nullopt;
+}
 
+UndoResult UndoRun(JournalFile& journal, const JournalContents& read, const JournalRun& run,
+                   const std::string& tableDirectory) {
+  if (run.running)
+    throw std::runtime_error("가져오기가 아직 진행 중입니다 (작업 " + run.id + "). 가져오기가 끝난 뒤에 되돌리십시오.");
+  UndoResult result;
+  result.warnings = read.warnings;
+  result.run = run;
   dbf::Connection connection;
-  connection.Open(result.run.tableDirectory.empty() ? tableDirectory : result.run.tableDirectory);
-  connection.RepairIndexes(TablesOfUnendedRuns(all, CanonicalDirectory(connection.Directory())));
+  connection.Open(run.tableDirectory.empty() ? tableDirectory : run.tableDirectory);
+  connection.RepairIndexes(TablesOfUnendedRuns(read, CanonicalDirectory(connection.Directory())));
   std::map<std::string, std::unique_ptr<dbf::Recordset>> tables;
-  for (const JournalRow& row : own.rows) {
+  for (const JournalRow& row : RowsOfRun(journal, run)) {
     std::unique_ptr<dbf::Recordset>& table = tables[row.table];
     if (!table) {
       table = std::make_unique<dbf::Recordset>();
@@ -57,10 +65,15 @@ UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::st
   connection.Close();  // flushes the tables before the undo line
   result.staleIndexes = connection.TakeStaleIndexes();
   result.rebuiltTags = connection.TakeRebuiltTags();
-  journal.Append({result.run.id, "undo", LocalTimeText(), std::to_string(result.deleted),
-                  std::to_string(result.kept.size())});
+  const JournalUndo undo{LocalTimeText(), result.deleted, static_cast<int>(result.kept.size())};
+  journal.Append(EncodeEntry(run.id, undo));
   journal.Sync();
   return result;
+}
+
+UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::string& tableDirectory) {
+  const JournalContents read = ReadJournal(journal);
+  return UndoRun(journal, read, FindRunToUndo(read, runId, tableDirectory, journal.Path()), tableDirectory);
 }
 
 }  // namespace ModMain

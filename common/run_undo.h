@@ -28,17 +28,24 @@ JournalRun FindRunToUndo(const JournalContents& journal, const std::string& runI
 // A run recorded after run `runId` whose start line is not in the journal:
 // it may be of any table directory, so the last run of one is not known.
 std::optional<JournalRun> LaterRunWithoutStart(const JournalContents& journal, const std::string& runId);
+// The run the window's "마지막 가져오기 취소" undoes: the table directory's
+// last, while it has rows and was not undone.
+std::optional<JournalRun> LastRunToUndo(const JournalContents& journal, const std::string& tableDirectory);
 
-// Undoes run `runId`, or when it is "" the last run recorded for
-// `tableDirectory`, in the run's own table directory: every row it saved is
-// marked deleted (Recordset::DeleteRowIfSame) when its bytes still have the
-// row line's hash and it is not deleted already. First the indexes of the
-// tables that killed runs wrote are checked against every row and rebuilt
-// where broken (Connection::RepairIndexes). Then the tables are flushed
-// and an undo line is written and synced. Throws (Korean) when there is no
-// such run, the run is still going ("가져오기가 아직 진행 중입니다"), or a
-// table cannot be read or written; the rows deleted until then stay
-// deleted, and undoing again finishes the work.
+// Undoes `run` of the journal as `journal` was read, in the run's own table
+// directory (`tableDirectory` when the journal lost it): every row it saved
+// is marked deleted (Recordset::DeleteRowIfSame) when its bytes still have
+// the row line's hash and it is not deleted already. First the indexes of
+// the tables that killed runs wrote are checked against every row and
+// rebuilt where broken (Connection::RepairIndexes). Then the tables are
+// flushed and an undo line is written and synced. Throws (Korean) when the
+// run is still going ("가져오기가 아직 진행 중입니다") or a table cannot be
+// read or written; the rows deleted until then stay deleted, and undoing
+// again finishes the work.
+UndoResult UndoRun(JournalFile& journal, const JournalContents& read, const JournalRun& run,
+                   const std::string& tableDirectory);
+// The same for run `runId` (or the table directory's last run), after one
+// reading of the journal.
 UndoResult UndoRun(JournalFile& journal, const std::string& runId, const std::string& tableDirectory);
 
 }  // namespace ModMain

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/text.h"
+
 namespace ModMain {
 namespace {
 
@@ -57,10 +59,8 @@ std::string Sha256Hex(std::string_view bytes) {
   const std::uint64_t bits = std::uint64_t(bytes.size()) * 8;
   for (int i = 0; i < 8; ++i) last[blocks * 64 - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
   for (std::size_t b = 0; b < blocks; ++b) Compress(state, last + 64 * b);
-  static const char kHex[] = "0123456789abcdef";
   std::string hex;
-  for (std::uint32_t word : state)
-    for (int shift = 28; shift >= 0; shift -= 4) hex += kHex[(word >> shift) & 0xF];
+  for (std::uint32_t word : state) hex += HexDigits(word, 8);
   return hex;
 }
 

@@ -1,9 +1,10 @@
 // Fuzz target over the whole import path. The first byte chooses the kind, the
-// rest is the export file. The file is loaded, checked and, when the check
-// finds no problem, imported into a fresh copy of the sample tables with the
-// run journal kept, every text the window would show rendered on the way.
-// Faults: a crash, undefined behaviour, a leak, a text that is not UTF-8, or
-// an import whose rows differ from what its check said.
+// rest is the export file. The file goes through the import pipeline: loaded,
+// checked and, when the check finds no problem, imported into a fresh copy of
+// the sample tables with the run journal kept, every text the window would
+// show rendered on the way. Faults: a crash, undefined behaviour, a leak, a
+// text that is not UTF-8, or an import whose rows differ from what its check
+// said.
 #include <unistd.h>
 
 #include <cstdint>
@@ -15,10 +16,9 @@
 
 #include "cli/sample_db.h"
 #include "common/encoding.h"
-#include "common/import_shell.h"
 #include "common/journal_file.h"
 #include "import/checker.h"
-#include "import/dispatcher.h"
+#include "import/pipeline.h"
 #include "tests/support/recording_view.h"
 
 namespace {
@@ -41,8 +41,20 @@ void RequireUtf8(const RecordingView& view) {
   for (const std::string& text : view.captions) RequireUtf8(text);
   for (const auto& [position, row] : view.rows) RequireUtf8(row.status + row.text);
   for (const std::string& text : view.messages) RequireUtf8(text);
-  RequireUtf8(view.countPanel);
 }
+
+// Every finding of the check is text a clerk reads; a file of another length is imported anyway.
+struct FuzzQuestions : ModMain::PlanQuestions {
+  void Checked(const ModMain::PlanStep& step) override {
+    for (const ModMain::Problem& p : step.check.problems) RequireUtf8(p.field + p.text + p.reason);
+    for (const std::string& message : step.check.messages) RequireUtf8(message);
+    if (step.check.foundRecordLength != 0) RequireUtf8(ModMain::RecordLengthFinding(step.file.kind, step.check));
+  }
+  void CheckRefused(const std::vector<ModMain::PlanStep>&) override {}
+  bool ImportOtherLength(const ModMain::PlanStep&) override { return true; }
+  void JournalWarnings(const std::vector<std::string>&) override {}
+  bool ImportAgain(const ModMain::PlanStep&, const ModMain::JournalRun&) override { return true; }
+};
 
 // The sample tables once, on tmpfs when there is one; each input gets a copy.
 char gRoot[64];
@@ -70,29 +82,20 @@ fs::path FreshWorkDirectory() {
   return work;
 }
 
-void Import(int kind, const fs::path& work, RecordingView& view) {
-  ModMain::ImportShell shell(view);
-  ModMain::OpenTargetDatabase(shell, (work / "db").string());
-  if (ModMain::LoadStep(shell, kind, (work / "files").string(), kFileNames[kind]) != ModMain::DispatchResult::kRan)
-    return;
-  ModMain::FileCheck check;
-  {
-    ModMain::StepChecker checker(shell);
-    check = checker.Check(kind, shell.RecordLines);
-  }
-  for (const ModMain::Problem& p : check.problems) RequireUtf8(p.field + p.text + p.reason);
-  for (const std::string& message : check.messages) RequireUtf8(message);
-  if (check.foundRecordLength != 0) RequireUtf8(ModMain::RecordLengthFinding(kind, check));
-  if (!check.problems.empty()) return;
-
+void Import(ModMain::ImportKind kind, const fs::path& work, RecordingView& view) {
+  ModMain::Session session;
+  ModMain::OpenTargetDatabase(session, (work / "db").string(), view);
   ModMain::JournalFile journal((work / "journal").string(), false);
-  shell.journal = &journal;
-  ModMain::RunStep(shell, kind);
-  if (shell.lastOutcome != ModMain::RunOutcome::kCompleted || shell.rowsSaved != check.rows) {
+  session.journal = &journal;
+  const ModMain::StepRequest step{kind, (work / "files").string(), kFileNames[ModMain::KindNumber(kind)]};
+  FuzzQuestions questions;
+  const ModMain::PlanReport report = ModMain::RunPlan(session, {&step, 1}, {}, view, questions);
+  const ModMain::PlanStep* run = report.LastRun();
+  if (run && (run->report.end != ModMain::RunEnd::kCompleted || run->report.rowsSaved != run->check.rows)) {
     std::fprintf(stderr, "the import did not do what its check said\n");
     std::abort();
   }
-  ModMain::CloseTargetDatabase(shell);
+  ModMain::CloseTargetDatabase(session, view);
 }
 
 }  // namespace
@@ -104,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ofstream(work / "files" / kFileNames[kind], std::ios::binary)
       .write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
   RecordingView view;
-  Import(kind, work, view);
+  Import(static_cast<ModMain::ImportKind>(kind), work, view);
   RequireUtf8(view);
   return 0;
 }

@@ -3,8 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "common/import_run.h"
-#include "common/tables.h"
+#include "common/dated_tables.h"
 #include "import/imports.h"
 
 namespace mod수금 {
@@ -47,9 +46,9 @@ constexpr const char* kAmountLabels[2] = {"첫째 금액", "둘째 금액"};
 
 }  // namespace
 
-void ImportGCollections(ImportShell& shell) {
+void ImportGCollections(Run& run) {
   DatedTableSwitch tables(kMonthlyCollections, TableNameRule::kMonthly, /*checkExists=*/true);
-  RunImport(shell, RunShape{}, [&](RecordContext& context) {
+  RunImport(run, RunSetup{}, [&](RecordContext& context) {
     const RowValues cut(context.record, kGCollection);
     std::array<std::string, 2> texts;
     std::array<double, 2> amounts{};
@@ -74,14 +73,14 @@ void ImportGCollections(ImportShell& shell) {
   });
 }
 
-void ImportReadyMixCollections(ImportShell& shell) {
+void ImportReadyMixCollections(Run& run) {
   DatedTableSwitch tables(kMonthlyCollections, TableNameRule::kMonthly, /*checkExists=*/true);
-  RunImport(shell, RunShape{}, [&](RecordContext& context) {
+  RunImport(run, RunSetup{}, [&](RecordContext& context) {
     const std::string& record = context.record;
     RowValues cut(record, kReadyMixCollection);
     // A collection without month or day has no monthly table: say so plainly.
     cut.RequireMonthAndDay("D32_date");
-    const std::string code = mod거래처::UpdateHeldCustomerCode(shell, kReadyMixCollections, cut.Text("D11_cname"),
+    const std::string code = mod거래처::UpdateHeldCustomerCode(run, ImportKind::kReadyMixCollections, cut.Text("D11_cname"),
                                                                context.LineNumber());
     std::array<std::int32_t, 2> amounts{};
     for (int k = 0; k < 2; ++k) amounts[k] = ToInt32(CutField(record, kReadyMixAmounts[k]), kAmountLabels[k]);

@@ -2,11 +2,11 @@
 #include <exception>
 #include <string>
 
-#include "common/encoding.h"
 #include "common/errors.h"
 #include "common/import_run.h"
 #include "common/messages.h"
 #include "common/tables.h"
+#include "common/text.h"
 #include "import/imports.h"
 
 namespace mod거래처 {
@@ -75,10 +75,8 @@ constexpr ColumnRule kReadyMixSite[] = {
     Number("D16_time", {250, 10}),
 };
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
-
-void Release(ImportShell& shell, std::unique_ptr<dbf::Recordset>& handle) {
-  CloseReporting(shell, handle.get());
+void Release(RunSink& sink, std::unique_ptr<dbf::Recordset>& handle) {
+  CloseReporting(sink, handle.get());
   handle.reset();
 }
 
@@ -105,33 +103,34 @@ class CustomerCodeSeries {
 // ---------------------------------------------------------------------------
 // The customer lookup by trading name.
 
-bool FindCustomerCode(ImportShell& shell, const std::string& name, std::string& code, int lineNumber) {
+bool FindCustomerCode(Run& run, const std::string& name, std::string& code, int lineNumber) {
+  std::unique_ptr<dbf::Recordset>& lookup = run.session.LookupRecordset;
   try {
-    if (!shell.LookupRecordset) shell.LookupRecordset = std::make_unique<dbf::Recordset>();
-    if (!shell.LookupRecordset->IsOpen()) OpenTable(shell, *shell.LookupRecordset, kCustomerTable);
-    shell.LookupRecordset->MoveFirst();
+    if (!lookup) lookup = std::make_unique<dbf::Recordset>();
+    if (!lookup->IsOpen()) OpenTable(run.session, *lookup, kCustomerTable);
+    lookup->MoveFirst();
     // Continuation lines carry no name: no lookup, no message.
     if (IsBlank(name)) return false;
     // A literal match: quotes, %, _, * and ? are ordinary characters of a name.
     std::string found;
-    if (shell.LookupRecordset->FindFirstEqual("D11_cname", name, "D11_code", found)) {
+    if (lookup->FindFirstEqual("D11_cname", name, "D11_code", found)) {
       code = found;
       return true;
     }
-    Release(shell, shell.LookupRecordset);
-    shell.ShowMessage(LinePrefix(lineNumber) + CustomerNotFoundMessage(name));
+    Release(run.sink, lookup);
+    run.sink.Message(LinePrefix(lineNumber) + CustomerNotFoundMessage(name));
     return false;
   } catch (const std::exception& error) {
-    Release(shell, shell.LookupRecordset);
-    shell.ShowMessage(LinePrefix(lineNumber) + error.what());
+    Release(run.sink, lookup);
+    run.sink.Message(LinePrefix(lineNumber) + error.what());
     return false;
   }
 }
 
-const std::string& UpdateHeldCustomerCode(ImportShell& shell, int kind, const std::string& name, int lineNumber) {
-  std::string& held = shell.heldCustomerCodes[kind];
+const std::string& UpdateHeldCustomerCode(Run& run, ImportKind kind, const std::string& name, int lineNumber) {
+  std::string& held = run.session.heldCustomerCodes[kind];
   std::string code;
-  if (FindCustomerCode(shell, name, code, lineNumber)) {
+  if (FindCustomerCode(run, name, code, lineNumber)) {
     held = code;
   } else if (!IsBlank(name)) {
     held.clear();  // never let the row take the previous customer's code
@@ -147,10 +146,9 @@ namespace {
 // One vdrs160 row per non-blank site name; a failure is reported and the
 // customer import goes on with the next record (the customer row is saved).
 void AddGSites(RecordContext& context, const RowValues& customer) {
-  ImportShell& shell = context.shell;
+  auto SiteRecordset = std::make_unique<dbf::Recordset>();
   try {
-    shell.SiteRecordset = std::make_unique<dbf::Recordset>();
-    OpenTable(shell, *shell.SiteRecordset, kSiteTable);
+    OpenTable(context.session(), *SiteRecordset, kSiteTable);
     const std::string& code = customer.Text("D11_code");
     for (int position = 1; position <= 3; ++position) {
       const std::string siteName = CutField(context.record, kGSiteNames[position - 1]);
@@ -161,22 +159,21 @@ void AddGSites(RecordContext& context, const RowValues& customer) {
       // Characters 4 to 6 of the customer code and the ordinal of the position.
       site.Supply("D16_code", MidChars(code, 4, 3) + std::to_string(position));
       site.Supply("D16_cname", siteName);
-      context.WriteRow(site, *shell.SiteRecordset);
+      context.WriteRow(site, *SiteRecordset);
     }
-    shell.SiteRecordset->Close();
-    shell.SiteRecordset.reset();
+    SiteRecordset->Close();
   } catch (const std::exception& error) {
-    Release(shell, shell.SiteRecordset);
-    shell.ShowMessage(LinePrefix(context.LineNumber()) + error.what());
+    Release(context.run.sink, SiteRecordset);
+    context.run.sink.Message(LinePrefix(context.LineNumber()) + error.what());
   }
 }
 
 }  // namespace
 
-void ImportGCustomers(ImportShell& shell) {
-  RunShape shape;
-  shape.fixedTable = kCustomerTable;
-  RunImport(shell, shape, [](RecordContext& context) {
+void ImportGCustomers(Run& run) {
+  RunSetup setup;
+  setup.fixedTable = kCustomerTable;
+  RunImport(run, setup, [](RecordContext& context) {
     RowValues customer(context.record, kGCustomer);
     context.WriteRow(customer);
     bool hasSites = false;
@@ -188,16 +185,16 @@ void ImportGCustomers(ImportShell& shell) {
 // ---------------------------------------------------------------------------
 // Ready-mix customers and sites.
 
-void ImportReadyMixCustomers(ImportShell& shell) {
-  RunShape shape;
-  shape.fixedTable = kCustomerTable;
-  shape.missingTableLabel = "거래처";
-  shape.afterPrepare = [](ImportShell& s) {
-    s.customerCodeMap.Clear();
-    s.view.ClearCodeMap();
+void ImportReadyMixCustomers(Run& run) {
+  RunSetup setup;
+  setup.fixedTable = kCustomerTable;
+  setup.missingTableLabel = "거래처";
+  setup.afterPrepare = [](Run& r) {
+    r.session.customerCodeMap.Clear();
+    r.sink.CodeMapCleared();
   };
   CustomerCodeSeries series;  // the counters restart with every run
-  RunImport(shell, shape, [&series](RecordContext& context) {
+  RunImport(run, setup, [&series](RecordContext& context) {
     const std::string& record = context.record;
     const std::string code = series.Next(CutField(record, kSeriesFlag));
     RowValues customer(record, kReadyMixCustomer);
@@ -206,29 +203,28 @@ void ImportReadyMixCustomers(ImportShell& shell) {
     // Only saved customers enter the map, so it matches the table.
     const std::string oldCode = CutField(record, kOldCode);
     const std::string& name = customer.Text("D11_cname");
-    context.shell.customerCodeMap.Add({oldCode, code, name});
-    context.shell.view.AddCodeMapRow(Cp949ToUtf8(oldCode), code, Cp949ToUtf8(name));
+    context.session().customerCodeMap.Add({oldCode, code, name});
+    context.run.sink.CodeMapAdded(oldCode, code, name);
   });
 }
 
-void ImportReadyMixSites(ImportShell& shell) {
-  RunShape shape;
-  shape.fixedTable = kSiteTable;
-  shape.missingTableLabel = "현장";
-  shape.useSiteRecordset = true;
-  shape.includeLastLine = true;
+void ImportReadyMixSites(Run& run) {
+  RunSetup setup;
+  setup.fixedTable = kSiteTable;
+  setup.missingTableLabel = "현장";
+  setup.includeLastLine = true;
   // The current customer starts empty with every run: a site must never be
   // booked to a customer of another file.
   struct CurrentCustomer {
     std::string code;
     std::string name;
   } current;
-  RunImport(shell, shape, [&current](RecordContext& context) {
+  RunImport(run, setup, [&current](RecordContext& context) {
     // A blank old code continues the current customer; an unknown one names
     // no customer at all rather than the previous one.
     const std::string oldCode = CutField(context.record, kSiteCustomerOldCode);
     if (!oldCode.empty()) {
-      const CustomerCodeMapItem* item = context.shell.customerCodeMap.Find(oldCode);
+      const CustomerCodeMapItem* item = context.session().customerCodeMap.Find(oldCode);
       current = item ? CurrentCustomer{item->newCode, item->name} : CurrentCustomer{};
     }
     RowValues site(context.record, kReadyMixSite);

@@ -2,13 +2,13 @@
 // K57_YYMM (one row per filled item group) and summary tables k56_YYMM.
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "common/errors.h"
-#include "common/import_run.h"
+#include "common/dated_tables.h"
 #include "common/messages.h"
-#include "common/tables.h"
 #include "import/imports.h"
 
 namespace mod세금 {
@@ -88,10 +88,10 @@ struct InvoiceLayout {
   std::span<const ColumnRule> line;
   std::span<const ColumnRule> summary;
   int groupStride;
-  int heldCodeKind;  // -1: the record carries its customer number
+  std::optional<ImportKind> heldCodeKind;  // none: the record carries its customer number
 };
-constexpr InvoiceLayout kGInvoice{kGLine, kGSummary, 87, -1};
-constexpr InvoiceLayout kReadyMixInvoice{kReadyMixLine, kReadyMixSummary, 92, kReadyMixInvoices};
+constexpr InvoiceLayout kGInvoice{kGLine, kGSummary, 87, std::nullopt};
+constexpr InvoiceLayout kReadyMixInvoice{kReadyMixLine, kReadyMixSummary, 92, ImportKind::kReadyMixInvoices};
 constexpr int kItemGroups = 4;
 
 // One line row per item group whose quantity, unit price, amount and VAT do
@@ -103,7 +103,7 @@ void AddLineRows(RecordContext& context, const InvoiceLayout& layout, const std:
     if (row.Number("D31_qty") == 0 && row.Number("D31_pri") == 0 && row.Number("D31_amt") == 0 &&
         row.Number("D31_vat") == 0)
       continue;
-    if (layout.heldCodeKind >= 0) row.Supply("D11_code", customerCode);
+    if (layout.heldCodeKind) row.Supply("D11_code", customerCode);
     row.Supply("seri", lineNumber++);
     context.WriteRow(row);
   }
@@ -112,38 +112,38 @@ void AddLineRows(RecordContext& context, const InvoiceLayout& layout, const std:
 // The invoice's summary row in k56_YYMM of its date, on a recordset of its
 // own. Reports every failure itself and returns, so the run goes on.
 void AddSummaryRow(RecordContext& context, const InvoiceLayout& layout, const std::string& customerCode) {
-  ImportShell& shell = context.shell;
+  RunSink& sink = context.run.sink;
   dbf::Recordset summary;
   try {
     RowValues row(context.record, layout.summary);
     const std::string table = DatedTableName("k56_", TableNameRule::kMonthly, row.Text("s_date"));
-    if (!TableExists(shell, table)) {
-      shell.ShowMessage(MissingDatedTableMessage(table));
+    if (!TableExists(context.session(), table)) {
+      sink.Message(MissingDatedTableMessage(table));
       return;
     }
-    if (layout.heldCodeKind >= 0) row.Supply("D11_code", customerCode);
+    if (layout.heldCodeKind) row.Supply("D11_code", customerCode);
     row.Convert();  // a bad total leaves no half row
-    OpenTable(shell, summary, table);
+    OpenTable(context.session(), summary, table);
     context.WriteRow(row, summary);
     summary.Close();
   } catch (const std::exception& error) {
-    shell.ShowMessage(LinePrefix(context.LineNumber()) + error.what());
-    CloseReporting(shell, &summary);
+    sink.Message(LinePrefix(context.LineNumber()) + error.what());
+    CloseReporting(sink, &summary);
   }
 }
 
-void ImportInvoices(ImportShell& shell, const InvoiceLayout& layout) {
+void ImportInvoices(Run& run, const InvoiceLayout& layout) {
   DatedTableSwitch lineTables("K57_", TableNameRule::kMonthly, /*checkExists=*/true);
-  RunImport(shell, RunShape{}, [&](RecordContext& context) {
+  RunImport(run, RunSetup{}, [&](RecordContext& context) {
     const RowValues header(context.record, layout.line.first(1));
     // A zero month or day would name no monthly table: say which record lacks it.
     header.RequireMonthAndDay("D31_date");
     std::string customerCode;
-    if (layout.heldCodeKind >= 0) {
+    if (layout.heldCodeKind) {
       // The record names its customer only; a blank name continues the
       // customer above it.
       const RowValues summary(context.record, layout.summary);
-      customerCode = mod거래처::UpdateHeldCustomerCode(shell, layout.heldCodeKind, summary.Text("D11_cname"),
+      customerCode = mod거래처::UpdateHeldCustomerCode(run, *layout.heldCodeKind, summary.Text("D11_cname"),
                                                         context.LineNumber());
     }
     lineTables.SwitchTo(context, header.Text("D31_date"));
@@ -154,8 +154,8 @@ void ImportInvoices(ImportShell& shell, const InvoiceLayout& layout) {
 
 }  // namespace
 
-void ImportGTaxInvoices(ImportShell& shell) { ImportInvoices(shell, kGInvoice); }
+void ImportGTaxInvoices(Run& run) { ImportInvoices(run, kGInvoice); }
 
-void ImportReadyMixInvoices(ImportShell& shell) { ImportInvoices(shell, kReadyMixInvoice); }
+void ImportReadyMixInvoices(Run& run) { ImportInvoices(run, kReadyMixInvoice); }
 
 }  // namespace mod세금

@@ -2,8 +2,12 @@
 
 #include <stdexcept>
 
+#include "common/text.h"
+
 namespace ModMain {
 namespace {
+
+using enum ImportKind;
 
 constexpr KindInfo kKinds[] = {
     {kGCustomers, "골재", "거래처", NameTest::kEquals, "G거래처.txt", "G거래처.txt", 210,
@@ -26,7 +30,14 @@ constexpr KindInfo kKinds[] = {
     {kReadyMixInvoices, "레미콘", "계산서", NameTest::kContains, "계산서",
      "계산서가 들어간 이름 (예: 레미콘계산서.txt)", 616, &mod세금::ImportReadyMixInvoices},
 };
-static_assert(std::size(kKinds) == kKindCount);
+// Each entry sits at its own number, so KindInfoOf is an index.
+constexpr bool EachKindAtItsNumber() {
+  if (std::size(kKinds) != kKindCount) return false;
+  for (int i = 0; i < kKindCount; ++i)
+    if (KindNumber(kKinds[i].kind) != i) return false;
+  return true;
+}
+static_assert(EachKindAtItsNumber(), "the kind table lists the kinds in the order of their numbers");
 
 // Length in bytes of the UTF-8 character starting with `lead`.
 std::size_t Utf8CharLength(unsigned char lead) {
@@ -43,7 +54,7 @@ std::string UpperPrefix(std::string_view name, std::size_t count) {
   std::size_t position = 0;
   for (std::size_t taken = 0; taken < count && position < name.size(); ++taken) {
     const std::size_t length = Utf8CharLength(static_cast<unsigned char>(name[position]));
-    for (char c : name.substr(position, length)) prefix += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    prefix += AsciiUpper(name.substr(position, length));
     position += length;
   }
   return prefix;
@@ -60,17 +71,20 @@ std::size_t CharCount(std::string_view text) {
 
 std::span<const KindInfo> Kinds() { return kKinds; }
 
-const KindInfo& Kind(int kind) {
-  if (kind < 0 || kind >= kKindCount)
+const KindInfo& KindInfoOf(ImportKind kind) {
+  if (!IsKnownKind(kind))
     throw std::out_of_range("가져오기 종류는 0에서 " + std::to_string(kKindCount - 1) + " 사이입니다: " +
-                            std::to_string(kind));
-  return kKinds[kind];
+                            std::to_string(KindNumber(kind)));
+  return kKinds[KindNumber(kind)];
 }
 
-std::string KindLabel(int kind) { return std::string(Kind(kind).tab) + " · " + Kind(kind).caption; }
+std::string KindLabel(ImportKind kind) {
+  if (!IsKnownKind(kind)) return "?";
+  return std::string(KindInfoOf(kind).tab) + " · " + KindInfoOf(kind).caption;
+}
 
-bool FileNameFits(int kind, std::string_view fileNameUtf8) {
-  const KindInfo& info = Kind(kind);
+bool FileNameFits(ImportKind kind, std::string_view fileNameUtf8) {
+  const KindInfo& info = KindInfoOf(kind);
   const std::string_view pattern = info.pattern;
   switch (info.test) {
     case NameTest::kEquals: return fileNameUtf8 == pattern;

@@ -1,19 +1,19 @@
 // The kind table: every import kind with its tab, caption, file-name rule,
-// record length and routine. The dispatcher, the command line's help and the
-// window's option buttons all read it; adding a kind is one entry here (and
-// its routine).
+// record length and routine. The pipeline, the check, the command line's
+// help and the window's option buttons all read it; adding a kind is one
+// entry here (and its routine).
 #pragma once
 
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "common/import_shell.h"
+#include "common/import_kind.h"
 #include "import/imports.h"
 
 namespace ModMain {
 
-using ImportRoutine = void (*)(ImportShell&);
+using ImportRoutine = void (*)(Run&);
 
 enum class NameTest {
   kEquals,   // the whole name
@@ -22,7 +22,7 @@ enum class NameTest {
 };
 
 struct KindInfo {
-  int kind;
+  ImportKind kind;
   const char* tab;      // "골재" or "레미콘"
   const char* caption;  // the option button's caption
   NameTest test;
@@ -32,14 +32,16 @@ struct KindInfo {
   ImportRoutine routine;
 };
 
+// In the order of the kinds' numbers.
 std::span<const KindInfo> Kinds();
 // Throws std::out_of_range for a kind outside the table.
-const KindInfo& Kind(int kind);
+const KindInfo& KindInfoOf(ImportKind kind);
 
-// "골재 · 차량": the tab and the caption, as the window shows the chosen kind.
-std::string KindLabel(int kind);
+// "골재 · 차량": the tab and the caption, as the window shows the chosen
+// kind; "?" for a number outside the table (a journal of another version).
+std::string KindLabel(ImportKind kind);
 
 // The kind's file-name test on a decoded name (no directory).
-bool FileNameFits(int kind, std::string_view fileNameUtf8);
+bool FileNameFits(ImportKind kind, std::string_view fileNameUtf8);
 
 }  // namespace ModMain

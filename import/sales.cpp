@@ -2,8 +2,7 @@
 // monthly sales table k31_YYMM of the record's date.
 #include <optional>
 
-#include "common/import_run.h"
-#include "common/tables.h"
+#include "common/dated_tables.h"
 #include "import/imports.h"
 
 namespace mod판매 {
@@ -60,25 +59,25 @@ std::optional<std::string> SalesKindCode(const std::string& category) {
 
 }  // namespace
 
-void ImportGSales(ImportShell& shell) {
+void ImportGSales(Run& run) {
   // No existence check: a missing month ends the run at the open with the
   // table layer's description.
   DatedTableSwitch tables(kMonthlySales, TableNameRule::kMonthly, /*checkExists=*/false);
-  RunImport(shell, RunShape{}, [&](RecordContext& context) {
+  RunImport(run, RunSetup{}, [&](RecordContext& context) {
     RowValues row(context.record, kGSale);
     tables.SwitchTo(context, row.Text("D31_date"));
     context.WriteRow(row);
   });
 }
 
-void ImportReadyMixDailySales(ImportShell& shell) {
+void ImportReadyMixDailySales(Run& run) {
   DatedTableSwitch tables(kMonthlySales, TableNameRule::kMonthly, /*checkExists=*/true);
-  RunImport(shell, RunShape{}, [&](RecordContext& context) {
+  RunImport(run, RunSetup{}, [&](RecordContext& context) {
     const std::string& record = context.record;
     RowValues row(record, kReadyMixSale);
     // A sale without month or day has no monthly table: say so plainly.
     row.RequireMonthAndDay("D31_date");
-    const std::string code = mod거래처::UpdateHeldCustomerCode(shell, kReadyMixDailySales,
+    const std::string code = mod거래처::UpdateHeldCustomerCode(run, ImportKind::kReadyMixDailySales,
                                                                row.Text("D11_cname"), context.LineNumber());
     const std::string status = CutField(record, kStatus);
     const bool unsoldLastMonth = ContainsText(status, Cp949("전월미판"));

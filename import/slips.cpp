@@ -1,8 +1,7 @@
 // Delivery slips: one row per delivery in the daily table soYYMMDD.
 #include <cstdint>
 
-#include "common/import_run.h"
-#include "common/tables.h"
+#include "common/dated_tables.h"
 #include "import/imports.h"
 
 namespace mod송장 {
@@ -37,9 +36,9 @@ constexpr Field kCheckContent{185, 6};
 
 }  // namespace
 
-void ImportDeliverySlips(ImportShell& shell) {
+void ImportDeliverySlips(Run& run) {
   DatedTableSwitch dailyTables("so", TableNameRule::kDaily, /*checkExists=*/true);
-  RunImport(shell, RunShape{}, [&](RecordContext& context) {
+  RunImport(run, RunSetup{}, [&](RecordContext& context) {
     RowValues row(context.record, kSlip);
     dailyTables.SwitchTo(context, row.Text("Date"));
     // Only a slip that carries a check content is marked as checked.

@@ -15,11 +15,11 @@ constexpr ColumnRule kVehicle[] = {
 
 }  // namespace
 
-void ImportGVehicles(ImportShell& shell) {
-  RunShape shape;
-  shape.fixedTable = "carno";
-  shape.missingTableLabel = "차량";
-  RunImport(shell, shape, [](RecordContext& context) {
+void ImportGVehicles(Run& run) {
+  RunSetup setup;
+  setup.fixedTable = "carno";
+  setup.missingTableLabel = "차량";
+  RunImport(run, setup, [](RecordContext& context) {
     RowValues row(context.record, kVehicle);
     context.WriteRow(row);
   });

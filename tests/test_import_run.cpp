@@ -8,7 +8,7 @@
 #include "common/encoding.h"
 #include "common/errors.h"
 #include "common/import_run.h"
-#include "common/tables.h"
+#include "common/session.h"
 #include "support/recording_view.h"
 #include "support/test_support.h"
 
@@ -41,9 +41,31 @@ TEST(RowValues, EachRuleMakesItsValue) {
 
 namespace {
 
+struct Any {  // initializes any field: counts an aggregate's fields
+  template <typename T>
+  operator T() const;
+};
+
+// The check's copy of a session carries the whole carried state, whatever
+// fields it has: one that is added must be filled in below to compile.
+TEST(Session, TheCheckCarriesEveryCarriedField) {
+  static_assert(!std::is_constructible_v<CarriedState, Any, Any, Any, Any> &&
+                    std::is_constructible_v<CarriedState, Any, Any, Any>,
+                "a carried field is filled in below");
+  TempDir dir;
+  Session session;
+  RecordingView view;
+  OpenTargetDatabase(session, dir.Path(), view);
+  session.customerCodeMap.Add({"1A0001", "100001", "가나"});
+  session.heldCustomerCodes[ImportKind::kReadyMixInvoices] = "200003";
+  Session check = session.ForCheck();
+  EXPECT_EQ(static_cast<CarriedState&>(check), static_cast<CarriedState&>(session));
+  EXPECT_TRUE(check.SharedConnection && !check.journal);
+}
+
 class ImportRunTest : public ::testing::Test {
  protected:
-  void SetUp() override { OpenTargetDatabase(shell_, dir_.Path()); }
+  void SetUp() override { OpenTargetDatabase(session_, dir_.Path(), view_); }
 
   void MakeTable(const std::string& name) {
     dbf::CreateTable(dir_.File(name + ".dbf"), 0x30, 0x79,
@@ -51,9 +73,9 @@ class ImportRunTest : public ::testing::Test {
   }
 
   std::vector<Row> Rows(const std::string& table) {
-    CloseTargetDatabase(shell_);  // flushes and lets another reader in
+    CloseTargetDatabase(session_, view_);  // flushes and lets another reader in
     auto rows = ReadRows(dir_.File(table + ".dbf"));
-    OpenTargetDatabase(shell_, dir_.Path());
+    OpenTargetDatabase(session_, dir_.Path(), view_);
     return rows;
   }
 
@@ -64,26 +86,36 @@ class ImportRunTest : public ::testing::Test {
     context.WriteRow(row);
   }
 
-  RunShape Vehicles(bool includeLastLine = false) {
-    RunShape shape;
-    shape.fixedTable = "carno";
-    shape.missingTableLabel = "차량";
-    shape.includeLastLine = includeLastLine;
-    return shape;
+  // One run over `lines` as a real run makes it, shown on view_.
+  RunReport Import(std::vector<std::string> lines, const RunSetup& setup, const RecordStep& step = WriteRow) {
+    const ExportFile file{ImportKind::kGVehicles, std::move(lines), {}};
+    ShowingSink sink(view_);
+    ModMain::Run run{session_, file, sink, {}};
+    RunImport(run, setup, step);
+    FinishWrites(run);
+    return run.report;
+  }
+
+  static RunSetup Vehicles(bool includeLastLine = false) {
+    RunSetup setup;
+    setup.fixedTable = "carno";
+    setup.missingTableLabel = "차량";
+    setup.includeLastLine = includeLastLine;
+    return setup;
   }
 
   TempDir dir_;
   RecordingView view_;
-  ImportShell shell_{view_};
+  Session session_;
 };
 
 }  // namespace
 
 TEST_F(ImportRunTest, AllButTheTrailerWithListRowsAndProgress) {
   MakeTable("carno");
-  shell_.RecordLines = {"001 1200", "002   15", "\xB0\xA1  0007", "TOTAL 3"};
-  RunImport(shell_, Vehicles(), WriteRow);
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kCompleted);
+  const RunReport report = Import({"001 1200", "002   15", "\xB0\xA1  0007", "TOTAL 3"}, Vehicles());
+  EXPECT_EQ(report.end, RunEnd::kCompleted);
+  EXPECT_EQ(report.rowsSaved, (std::map<std::string, int>{{"carno", 3}}));
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_EQ(view_.captions, std::vector<std::string>{"데이터 인서트"});
   EXPECT_EQ(view_.progressMaximum, 3);
@@ -92,40 +124,39 @@ TEST_F(ImportRunTest, AllButTheTrailerWithListRowsAndProgress) {
   EXPECT_EQ(view_.rows[1].status, "성공");
   EXPECT_EQ(view_.rows[1].text, "001 1200");
   EXPECT_EQ(view_.rows[3].text, "가  0007");
-  EXPECT_EQ(shell_.SharedRecordset, nullptr);
   const auto rows = Rows("carno");
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0], (Row{"001", "1200", "1899-12-30"}));  // the date keeps its blank default
   EXPECT_EQ(rows[2][0], "가");
   // Every line when asked (the site file has no trailer); one line alone is a trailer.
-  shell_.RecordLines = {"003    3", "004    4"};
-  RunImport(shell_, Vehicles(true), WriteRow);
-  shell_.RecordLines = {"005    5"};
-  RunImport(shell_, Vehicles(), WriteRow);
+  Import({"003    3", "004    4"}, Vehicles(true));
+  Import({"005    5"}, Vehicles());
   EXPECT_EQ(view_.progressMaximum, 0);
   EXPECT_TRUE(view_.rows.empty());
   EXPECT_EQ(Rows("carno").size(), 5u);
 }
 
+// How the journal names each early end: a refused value or a missing table
+// "refused", a table that cannot be opened "failed".
 TEST_F(ImportRunTest, EndingsAFailureAtRecordKKeepsKRowsAndNamesLineK) {
   MakeTable("carno");
-  shell_.RecordLines = {"001    1", "002    2", "003  x12", "004    4", "end"};
-  RunImport(shell_, Vehicles(), WriteRow);
-  EXPECT_EQ(shell_.lastOutcome, RunOutcome::kEndedEarly);
+  RunReport report = Import({"001    1", "002    2", "003  x12", "004    4", "end"}, Vehicles());
+  EXPECT_EQ(report.end, RunEnd::kRefused);
+  EXPECT_EQ(report.FirstLineNotImported(), 3);
   EXPECT_EQ(view_.messages, std::vector<std::string>{"파일의 3번째 줄: 단가 'x12'을(를) 정수로 바꿀 수 없습니다."});
   EXPECT_EQ(view_.rows.size(), 2u);
   EXPECT_EQ(Rows("carno").size(), 2u);
   // A table-layer error takes the same path with its line; an open failure before the loop has none.
-  shell_.RecordLines = {"001    1", "toolong 2", "end"};
-  RunImport(shell_, Vehicles(), [](RecordContext& context) {
+  report = Import({"001    1", "toolong 2", "end"}, Vehicles(), [](RecordContext& context) {
     static constexpr ColumnRule kWide[] = {Text("code", {1, 7})};
     RowValues row(context.record, kWide);
     context.WriteRow(row);
   });
+  EXPECT_EQ(report.end, RunEnd::kRefused);
   EXPECT_EQ(view_.messages.back().rfind("파일의 2번째 줄: 테이블 carno의 열 code", 0), 0u) << view_.messages.back();
-  RunShape noCheck;
+  RunSetup noCheck;
   noCheck.fixedTable = "vdrs110";
-  RunImport(shell_, noCheck, WriteRow);
+  EXPECT_EQ(Import({"001    1", "end"}, noCheck).end, RunEnd::kFailed);
   EXPECT_EQ(view_.messages.back().rfind("테이블 vdrs110", 0), 0u) << view_.messages.back();
   EXPECT_EQ(Rows("carno").size(), 3u);
 }

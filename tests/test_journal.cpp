@@ -92,13 +92,15 @@ TEST(Journal, AReadingFromTheIndexFindsWhatAWholeReadingFinds) {
   TempDir dir;
   ModMain::JournalFile journal(dir.Path(), false);
   auto seen = [&] {
-    const auto contents = ModMain::ReadJournal(journal, "b");
+    const auto contents = ModMain::ReadJournal(journal);
     std::string text;
     for (const auto& run : contents.runs) {
-      text += run.id + run.started + run.outcome + run.undone + std::to_string(run.line) + "|";
+      text += run.id + run.started + (run.end ? std::string(ModMain::RunEndWord(*run.end)) : "") + run.undone +
+              std::to_string(run.line) + "|";
       for (const auto& [table, count] : run.rows) text += table + std::to_string(count) + ",";
     }
-    for (const auto& row : contents.rows) text += row.table + std::to_string(row.recordNumber) + row.hash + ";";
+    for (const auto& row : ModMain::RowsOfRun(journal, contents.runs.at(1)))
+      text += row.table + std::to_string(row.recordNumber) + row.hash + ";";
     for (const auto& warning : contents.warnings) text += warning.substr(warning.find("의 ")) + ";";
     return text;
   };
@@ -142,14 +144,17 @@ TEST(Journal, ReadingCountsRetriesOnceAndGuardsOnlyCompletedRunsNotUndone) {
       {"b", "end", "t", "stopped", "4"}, {"c", "start", "t", "/db", "1", "f", "9", "h3"},
       {"c", "end", "t", "completed", "0"}, {"c", "undo", "t", "1", "0"}};
   for (const JournalEntry& line : lines) journal.Append(line);
-  const auto contents = ModMain::ReadJournal(journal, "a");
+  const auto contents = ModMain::ReadJournal(journal);
   EXPECT_EQ(contents.runs[0].rows, (std::map<std::string, int>{{"carno", 2}, {"vdrs160", 1}}));
-  ASSERT_EQ(contents.rows.size(), 3u);
-  EXPECT_EQ(contents.rows[0].hash + contents.rows[1].hash + contents.rows[2].hash, "newsn9");
-  EXPECT_EQ(ModMain::AlreadyImportedQuestion(*ModMain::FindEarlierRun(contents, "/db", 1, "h1")),
+  const auto rows = ModMain::RowsOfRun(journal, contents.runs[0]);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].hash + rows[1].hash + rows[2].hash, "newsn9");
+  using ModMain::ImportKind;
+  EXPECT_EQ(ModMain::AlreadyImportedQuestion(*ModMain::FindEarlierRun(contents, "/db", ImportKind::kGVehicles, "h1")),
             "이미 가져온 파일입니다 (2024-03-15 09:30, 3행). 다시 가져오시겠습니까?");
-  for (const auto& [directory, kind, sha] : {std::tuple{"/db", 2, "h1"}, {"/x", 1, "h1"}, {"/db", 1, "h2"}, {"/db", 1, "h3"}})
-    EXPECT_FALSE(ModMain::FindEarlierRun(contents, directory, kind, sha)) << sha << kind << directory;
+  for (const auto& [directory, kind, sha] : {std::tuple{"/db", ImportKind::kGSales, "h1"}, {"/x", ImportKind::kGVehicles, "h1"},
+                                             {"/db", ImportKind::kGVehicles, "h2"}, {"/db", ImportKind::kGVehicles, "h3"}})
+    EXPECT_FALSE(ModMain::FindEarlierRun(contents, directory, kind, sha)) << sha << directory;
 }
 
 // The observer hears of the row before any byte of it is in the table; its

@@ -3,9 +3,9 @@
 // phase, progress, the record list and the summary of the last run), the
 // code-map list, the exit button and the status bar.
 //
-// A run goes through the worker thread twice: the load and the check of the
-// whole file (and the journal's earlier runs of it), then (after the
-// window's questions) the import itself. The window keeps painting and the
+// A run is the import pipeline (import/pipeline.h) on a worker thread: the
+// load, the re-import guard, the check and the import; the clerk answers its
+// questions in boxes the worker waits for. The window keeps painting and the
 // list grows while it works. Every run is recorded in the run journal, as a
 // command-line run is; a run that ended early with rows saved offers to undo
 // them, and "마지막 가져오기 취소" undoes the table directory's last run.
@@ -13,21 +13,18 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QMainWindow>
 #include <array>
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 
-#include "common/file_check.h"
-#include "common/import_shell.h"
 #include "common/journal_file.h"
-#include "common/journal_runs.h"
 #include "common/run_undo.h"
-#include "import/dispatcher.h"
+#include "common/session.h"
 #include "import/kinds.h"
+#include "import/pipeline.h"
 #include "window/browse_lists.h"
 #include "window/dialogs.h"
 #include "window/record_list_model.h"
@@ -42,7 +39,6 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QTabBar;
-class QThread;
 class QTimer;
 class QTreeView;
 class QTreeWidget;
@@ -66,12 +62,12 @@ class Form1 : public QMainWindow {
   explicit Form1(Form1Settings settings, QWidget* parent = nullptr);
   ~Form1() override;
 
-  bool IsRunning() const { return running_; }
+  bool IsRunning() const { return phase_ != Phase::kIdle; }
   WindowView& View() { return *view_; }
   const QString& TableDirectory() const { return settings_.tableDirectory; }
 
-  // The option clicked last, 0 to 10; 0 until one is clicked.
-  std::int16_t ImportKind = 0;
+  // The option clicked last; 0 (골재 · 거래처) until one is clicked.
+  ModMain::ImportKind ImportKind = ModMain::ImportKind::kGCustomers;
 
   // The controls, public so the tests and the benchmark work them as a clerk does.
   QWidget* Picture1 = nullptr;
@@ -104,6 +100,17 @@ class Form1 : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // What the window is doing: nothing, or one run through its stages (the
+  // worker's, and the clerk's answers), or one undo.
+  enum class Phase { kIdle, kLoading, kChecking, kAsking, kImporting, kUndoing };
+  class Questions;  // the window's side of the pipeline (form1_run.cpp)
+  // An undo done on the worker: its result, or why it failed.
+  struct UndoOutcome {
+    std::optional<ModMain::UndoResult> result;
+    QString error;
+  };
+
+  // form1_layout.cpp
   void BuildControls();
   QWidget* BuildBrowsingColumn();
   QWidget* BuildTabStrip();
@@ -111,69 +118,66 @@ class Form1 : public QMainWindow {
   void BuildStatusBar();
   void SetTabOrder();
   void StartBrowsing();
+  void ShowClock();
+  void TabStrip1_Click(int tab);
 
+  // form1.cpp: the events
   void Form_Load();
   void Form_Unload();
   void Command1_Click();
   void Command2_Click();
   void CommandUndo_Click();
   void Option1_Click(int index);
-  void TabStrip1_Click(int tab);
   void Drive1_Change();
   void Dir1_Change(const QByteArray& path);
-  void ShowClock();
-
-  // The run: load and check, the questions, the import, the end.
-  void StartWork(std::function<void()> job, void (Form1::*then)());
-  void OnChecked();
-  void OnImported();
-  void EndRun(std::optional<RunEnd> end);  // none: refused, nothing happened
-  void FinishRun();
-  // The journal: opened at start; the earlier import of the loaded file, and
-  // the last run of the table directory when it can be undone.
+  // The journal, opened at start: what a killed run left is repaired, and
+  // such a run is offered for undo, "no" by default.
   void OpenJournal();
-  // At start: the table directory's last run has no end line and no program
-  // runs it (it was killed): the clerk may take its rows back, "no" by default.
-  void OfferUndoOfKilledRun(const ModMain::JournalRun& run);
-  void FindEarlierImport();
-  std::optional<ModMain::JournalRun> LastRunToUndo(const ModMain::JournalContents& journal) const;
-  void StartUndo(const std::string& runId);
-  void OnUndone();
+  void OfferUndoOfKilledRun(const ModMain::JournalContents& read, const ModMain::JournalRun& run);
+
+  // form1_run.cpp: a run and an undo
+  void ConnectWorkers();
+  void SetPhase(Phase phase);
+  void StartRun(const ModMain::StepRequest& request);
+  void OnRunEnded(const ModMain::PlanReport& report);
+  void ShowRunEnd(ModMain::RunEnd end, const ModMain::PlanStep* run);
+  void StartUndo(const ModMain::JournalContents& read, const ModMain::JournalRun& run);
+  void OnUndone(const UndoOutcome& outcome);
+  void FinishRun();
+  // A question of the run, on the window's thread; the clock stands while it is open.
+  bool Ask(const QString& question);
   qint64 RunMilliseconds() const;
   void ShowElapsed();
-  void WaitForRunToEnd();
+  void WaitForWorker();
 
   Form1Settings settings_;
   std::unique_ptr<WindowView> view_;
-  std::unique_ptr<ModMain::ImportShell> shell_;
+  ModMain::Session session_;
+  std::unique_ptr<ModMain::JournalFile> journal_;
+  QString journalError_;  // why there is no journal: every run is refused with it
+  std::unique_ptr<ModMain::PlanQuestions> questions_;  // a Questions
   QButtonGroup* optionGroup_ = nullptr;
   QTimer* clock_ = nullptr;
   QTimer* runTicker_ = nullptr;  // the elapsed time, live during a run
   QHash<QByteArray, QByteArray> driveDirectories_;  // the current directory of each drive
 
-  QThread* worker_ = nullptr;
-  bool running_ = false;
+  Phase phase_ = Phase::kIdle;
+  QFutureWatcher<ModMain::PlanReport> runWorker_;
+  QFutureWatcher<UndoOutcome> undoWorker_;
   bool closeAfterRun_ = false;
   bool destroying_ = false;
   bool unloaded_ = false;
+  bool undoable_ = false;  // the table directory's last run has rows to undo
 
-  // The run in progress.
-  int runKind_ = 0;
-  ModMain::DispatchResult loaded_ = ModMain::DispatchResult::kRefused;
-  bool workFailed_ = false;
-  ModMain::FileCheck check_;
-  int messagesBefore_ = 0;
-  qint64 workedMs_ = 0;       // the finished parts of the run on the worker
-  QElapsedTimer workClock_;   // the part running now
-  QString elapsedBefore_, summaryBefore_;  // shown again when the run is refused
-  std::string runIdBefore_;   // the journal's last run id before this run
-  std::optional<ModMain::JournalRun> earlier_;  // a completed import of the same file
-
-  std::unique_ptr<ModMain::JournalFile> journal_;
-  QString journalError_;      // why there is no journal: every run is refused with it
-  bool undoable_ = false;     // the table directory's last run has rows to undo
-  bool undoing_ = false;
-  ModMain::UndoResult undoResult_;
+  // The run in progress, as the window shows it.
+  struct RunDisplay {
+    qint64 workedMs = 0;     // the worker's time before the question now open
+    QElapsedTimer clock;     // the worker's time since
+    int messagesBefore = 0;  // messages shown before the run
+    QString elapsedBefore, summaryBefore;  // shown again when the run is refused
+    bool endShown = false;   // the phase label and summary say how it ended
+  } display_;
+  std::string summaryRunId_;  // the run whose summary is on screen
 };
 
 }  // namespace window

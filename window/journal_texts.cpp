@@ -20,11 +20,9 @@ QString Listed(const QStringList& lines, qsizetype shown) {
 
 // "2024-03-15 14:23, 골재 · 차량, G차량.txt": enough for a clerk to know the run.
 QString RunLabel(const ModMain::JournalRun& run) {
-  const bool known = run.kind >= 0 && run.kind < ModMain::kKindCount;
   const std::string file = ModMain::DecodeFileName(run.file);
   return QStringLiteral("%1, %2, %3")
-      .arg(Utf8(run.started.substr(0, 16)), known ? Utf8(ModMain::KindLabel(run.kind)) : QStringLiteral("?"),
-           Utf8(file.substr(file.rfind('/') + 1)));
+      .arg(Utf8(run.started.substr(0, 16)), Utf8(ModMain::KindLabel(run.kind)), Utf8(file.substr(file.rfind('/') + 1)));
 }
 
 }  // namespace
@@ -35,12 +33,12 @@ QString JournalWarningsText(const std::vector<std::string>& warnings) {
   return Listed(lines, 10);
 }
 
-QString UndoOfferQuestion(RunEnd end, const std::map<std::string, int>& rowsSaved) {
+QString UndoOfferQuestion(ModMain::RunEnd end, const std::map<std::string, int>& rowsSaved) {
   int total = 0;
   for (const auto& [table, rows] : rowsSaved) total += rows;
   return QStringLiteral("가져오기가 끝까지 진행되지 않았습니다 (%1). 이미 저장한 행 %2개가 테이블에 있습니다: %3.\r\n"
                         "이 행들을 지워 가져오기 전으로 되돌리시겠습니까?")
-      .arg(RunEndCaption(end))
+      .arg(Utf8(ModMain::RunEndCaption(end)))
       .arg(total)
       .arg(RowsText(rowsSaved));
 }
@@ -68,9 +66,8 @@ QString UndoResultText(const ModMain::UndoResult& result) {
   parts.append(done);
   if (!result.kept.empty()) {
     QStringList kept;
-    for (const ModMain::JournalRow& row : result.kept)
-      kept.append(QStringLiteral("- %1 %2번째 행").arg(Utf8(row.table)).arg(row.recordNumber));
-    parts.append(QStringLiteral("다음 행은 가져온 뒤에 바뀌어 지우지 않았습니다:\r\n") + Listed(kept, 20));
+    for (const ModMain::JournalRow& row : result.kept) kept.append(Utf8(ModMain::KeptRowLine(row.table, row.recordNumber)));
+    parts.append(Utf8(ModMain::kKeptRowsHeading) + QStringLiteral("\r\n") + Listed(kept, 20));
   }
   if (!result.staleIndexes.empty())
     parts.append(Utf8(ModMain::StaleIndexMessage(result.staleIndexes, /*afterUndo=*/true)));

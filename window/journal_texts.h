@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/journal_runs.h"
+#include "common/run_end.h"
 #include "common/run_undo.h"
 #include "window/run_texts.h"
 
@@ -18,7 +19,7 @@ namespace window {
 QString JournalWarningsText(const std::vector<std::string>& warnings);
 // After a run that stopped or failed with rows saved: how many were saved,
 // and whether to delete them.
-QString UndoOfferQuestion(RunEnd end, const std::map<std::string, int>& rowsSaved);
+QString UndoOfferQuestion(ModMain::RunEnd end, const std::map<std::string, int>& rowsSaved);
 // Before undoing the last run of the table directory: which run that is.
 QString UndoLastQuestion(const ModMain::JournalRun& run);
 // At start, when the table directory's last run never ended (its program was

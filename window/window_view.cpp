@@ -74,8 +74,8 @@ void WindowView::SetRecordRowData(int position, const std::string& recordText) {
   Changed();
 }
 
-void WindowView::SetRecordCountPanel(const std::string& text) {
-  pending_.countPanel = LineCountText(FromUtf8(text));
+void WindowView::SetRecordCount(int lines) {
+  pending_.countPanel = LineCountText(lines);
   Changed();
 }
 
@@ -91,6 +91,7 @@ void WindowView::AddCodeMapRow(const std::string& oldCode, const std::string& ne
 }
 
 void WindowView::ShowMessage(const std::string& text) {
+  ++messagesShown_;
   // The clerk sees the list and progress as they stood when the message came.
   Flush();
   const QString message = FromUtf8(text);

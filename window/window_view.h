@@ -65,13 +65,15 @@ class WindowView : public QObject, public ModMain::ImportView {
   void ClearRecordList() override;
   void AddRecordRow(int position, const std::string& status) override;
   void SetRecordRowData(int position, const std::string& recordText) override;
-  void SetRecordCountPanel(const std::string& text) override;
+  void SetRecordCount(int lines) override;
   void ClearCodeMap() override;
   void AddCodeMapRow(const std::string& oldCode, const std::string& newCode,
                      const std::string& name) override;
   void ShowMessage(const std::string& text) override;
   bool StopRequested() const override { return stop_.load(); }
 
+  // Every message box the core showed, whoever showed it.
+  int MessagesShown() const { return messagesShown_.load(); }
   void RequestStop() { stop_ = true; }
   void ClearStop() { stop_ = false; }
 
@@ -90,6 +92,7 @@ class WindowView : public QObject, public ModMain::ImportView {
   DisplayControls controls_;
   MessageBoxFunction messageBox_;
   std::atomic<bool> stop_{false};
+  std::atomic<int> messagesShown_{0};
 
   DisplayBatch pending_;          // the calling thread's
   QElapsedTimer pendingSince_;    // started with the batch's first change

@@ -128,6 +128,11 @@ def read_table(directory, name):
     return table
 
 
+def snapshot(db):
+    """Every file of a table folder with its bytes."""
+    return sorted((p.name, p.read_bytes()) for p in pathlib.Path(db).iterdir())
+
+
 def read_rows(directory, name):
     """Every row as {COLUMN: value}, the hidden null flags of Visual FoxPro left out."""
     return [{k.upper(): v for k, v in row.items() if k.upper() != '_NULLFLAGS'}

@@ -1,22 +1,17 @@
 """The check of a whole file before its first row is written, and the command line to the end:
-a file of another kind, text that is not CP949, line ends, --check, files that are no export
-files, a closed list pipe and a stop signal."""
-import os
+a file of another kind, text that is not CP949, --check, a file written to while it is read, a
+closed list pipe and a stop signal."""
 import signal
 import subprocess
 
 import pytest
 
-from harness import BIN, listed, make_table, read_rows, run_cli, write_export
-from test_kinds import HELD_CODE_KINDS, KINDS, TABLE, add_customers, import_table, prepare, rec, tables
+from harness import BIN, make_table, read_rows, run_cli, snapshot, write_export
+from test_kinds import KINDS, prepare, rec, tables
 
 CAPTION = {0: '골재 · 거래처', 2: '골재 · 판매', 3: '골재 · 수금', 5: '골재 · 송장', 6: '레미콘 · 거래처',
            7: '레미콘 · 현장', 8: '레미콘 · 일일판매', 9: '레미콘 · 수금'}
 REFUSED = '검사에서 문제를 찾아 아무것도 가져오지 않았습니다. 파일을 고친 뒤 다시 실행하십시오.\n'
-
-
-def snapshot(db):
-    return sorted((p.name, p.read_bytes()) for p in db.iterdir())
 
 
 @pytest.mark.parametrize('kind, other', [(1, 2), (2, 3), (3, 0), (4, 5), (5, 6), (6, 7), (7, 8), (8, 9),
@@ -55,43 +50,6 @@ def test_text_that_is_not_cp949_or_holds_nul_or_0x1a_names_line_column_and_byte(
     reason = '글자가 아닌 제어 바이트' if stray[at] in (0, 0x1a) else 'CP949 글자가 아닌 바이트'
     assert f': 2번째 줄: 열 ' in err and f'({start}~' in err
     assert f'{reason} 0x{stray[at]:02X}가 있습니다 ({start + at}번째 바이트)' in err
-
-
-def test_bytes_no_field_reads_are_imported_and_listed_whole(tmp_path):
-    prepare(tmp_path / 'db', 1)
-    path = write_export(tmp_path / 'files' / KINDS[1].file, [rec(1), rec(1) + b'\xa2\xe8Z', rec(1)])
-    code, out, err = run_cli(tmp_path / 'db', (1, path))
-    assert (code, err, len(read_rows(tmp_path / 'db', 'carno'))) == (0, '', 3)
-    assert listed(out)[1][2] == rec(1).decode('cp949') + '\ufffdZ'
-
-
-@pytest.mark.parametrize('kind', TABLE)
-@pytest.mark.parametrize('end', [b'\n', b'\r'])
-def test_lf_and_cr_files_import_as_cr_lf_ones_and_check_writes_nothing(tmp_path, kind, end):
-    records, code, out, _ = import_table(tmp_path / 'crlf', kind)
-    db = tmp_path / 'db'
-    for name in TABLE[kind][1]:
-        make_table(db, name)
-    if kind in HELD_CODE_KINDS:
-        add_customers(db)
-    path = write_export(tmp_path / 'files' / KINDS[kind].file, records, trailer=kind != 7, end=end)
-    before = snapshot(db)
-    check = run_cli(db, '--check', (kind, path))
-    assert (check[0], snapshot(db)) == (0, before)
-    assert run_cli(db, (kind, path))[:2] == (code, out)
-    expected = {t: len(read_rows(tmp_path / 'crlf' / 'db', t)) for t in TABLE[kind][1]}
-    counted = {line.split('\t')[1]: int(line.split('\t')[2]) for line in check[1].splitlines()}
-    assert {t: len(read_rows(db, t)) for t in expected} == expected == {t: counted.get(t, 0) for t in expected}
-
-
-def test_a_fifo_or_a_device_named_like_the_file_is_refused_at_once(tmp_path):
-    make_table(tmp_path / 'db', 'carno')
-    (tmp_path / 'files').mkdir()
-    os.mkfifo(tmp_path / 'files' / 'G차량.txt')
-    os.symlink('/dev/zero', tmp_path / 'files' / 'G판매.txt')
-    for kind, name in ((1, 'G차량.txt'), (2, 'G판매.txt')):
-        code, out, err = run_cli(tmp_path / 'db', (kind, tmp_path / 'files' / name))
-        assert (code, out) == (1, '') and '보통 파일이 아닙니다' in err
 
 
 @pytest.mark.parametrize('at', ['read', 'close'])

@@ -40,10 +40,7 @@ def test_help_exits_0():
     assert (code, err, USAGE in out, '종료 상태' in out) == (0, '', True, True)
 
 
-@pytest.mark.parametrize('kind, name, fits', [(1, 'g차량.txt', False), (0, 'G차량.txt', False),
-                                              (4, 'SS0403.txt', False), (4, 'gss0403.txt', True),
-                                              (5, 'SO040315.txt', False), (5, 's0040315.txt', True),
-                                              (10, '3월계산서.txt', True), (10, '계산.txt', False)])
+@pytest.mark.parametrize('kind, name, fits', [(0, 'G차량.txt', False), (4, 'gss0403.txt', True)])  # every rule: unit tests
 def test_a_wrong_file_name_refuses_the_step_and_the_steps_after(db, kind, name, fits):
     path = write_export(db.parent / name, [rec(kind)], trailer=False)  # one line: nothing to import
     code, out, err = run_cli(db, (kind, path), (1, vehicles(db.parent)))

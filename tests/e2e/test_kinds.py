@@ -316,18 +316,6 @@ def test_records_become_rows(tmp_path, kind):
         check_rows(tmp_path / 'db', table, columns, rows)
 
 
-def test_half_characters_at_field_edges_are_dropped_and_short_records_cut(tmp_path):
-    make_table(tmp_path / 'db', 'carno')
-    line = bytearray(rec(1, code='009'))
-    line[4:17] = b'A' + '가나다라마바'.encode('cp949')  # the registration (5-16) ends on a lead byte
-    line[17:26] = b'A' + '김철수이'.encode('cp949')
-    line[27:31] = '갂'.encode('cp949') + b'BC'  # the name (29-36) starts on a trail byte 'A'
-    code, _, err = run(tmp_path, 1, [bytes(line), b'05'])
-    assert (code, err) == (0, '')
-    check_rows(tmp_path / 'db', 'carno', ('CNO', 'CAR_NUM', 'OWNER', 'NAME'),
-               [('1009', 'A가나다라마', 'A김철수이', 'BC'), ('105', '', '', '')])
-
-
 def test_g_customer_sites_without_their_table_are_reported_per_record(tmp_path):
     make_table(tmp_path / 'db', 'vdrs110')
     code, out, err = run(tmp_path, 0, [rec(0, s1='현장'), rec(0, no='002'), rec(0, no='003', s3='현장')])
@@ -355,15 +343,6 @@ def test_sites_take_the_codes_of_the_customer_step_before(tmp_path):
         [('100001', '가나')] * 2 + [('200001', '다라')] + [('', '')] * 4 + [('100001', '둘째')]
 
 
-def test_two_digit_slip_years_end_with_2029(tmp_path):
-    for table in ('so291231', 'so300101'):
-        make_table(tmp_path / 'db', table)
-    code, _, err = run(tmp_path, 5, [rec(5, '20291231'), rec(5, '19300101')])
-    assert (code, err) == (0, '')
-    assert column(tmp_path / 'db', 'so291231', 'DATE') + column(tmp_path / 'db', 'so300101', 'DATE') == \
-        [d(2029, 12, 31), d(1930, 1, 1)]
-
-
 @pytest.mark.parametrize('kind', (4, 10))
 def test_a_failing_summary_row_is_reported_and_the_run_goes_on(tmp_path, kind):
     db = tmp_path / 'db'
@@ -381,9 +360,3 @@ def test_a_failing_summary_row_is_reported_and_the_run_goes_on(tmp_path, kind):
     assert [column(db, f'K57_{m}', 'D52_SI') for m in ('0403', '0404', '0405')] == [[1, 2], [3], [4]]
     assert [column(db, f'k56_{m}', 'D52_SI') for m in ('0403', '0404')] == [[2], []]
 
-
-def test_an_invoice_item_without_price_refuses_the_whole_invoice(tmp_path):
-    prepare(tmp_path / 'db', 4)
-    code, out, err = run(tmp_path, 4, [rec(4, **item(2, '02', '자갈', '3', '', '', '', ''))])
-    assert (code, out) == (1, '') and ": 1번째 줄: 단가 ''을(를) 정수로 바꿀 수 없습니다." in err
-    assert read_rows(tmp_path / 'db', 'K57_0403') == read_rows(tmp_path / 'db', 'k56_0403') == []

@@ -8,12 +8,8 @@ import shutil
 
 import pytest
 
-from harness import BIN, SAMPLES, listed, read_rows, run_cli
+from harness import SAMPLES, listed, read_rows, run_cli, snapshot
 from test_kinds import KINDS
-
-
-def snapshot(db):
-    return {p.name: p.read_bytes() for p in db.iterdir()}
 
 
 @pytest.fixture(scope='module')

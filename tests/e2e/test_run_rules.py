@@ -3,7 +3,7 @@ import datetime
 
 import pytest
 
-from harness import BIN, column, find_table, listed, make_table, missing, read_rows, run_cli, write_export
+from harness import BIN, column, find_table, listed, make_table, missing, read_rows, run_cli, snapshot, write_export
 from test_kinds import HELD_CODE_KINDS, KINDS, TABLE, import_table, item, prepare, rec, run, tables
 
 DATED = (2, 3, 4, 5, 8, 9, 10)
@@ -139,11 +139,11 @@ def test_a_missing_fixed_table_ends_the_run_before_anything_is_written(tmp_path,
     if kind == 0:
         make_table(tmp_path / 'db', 'vdrs160')
     (tmp_path / 'db').mkdir(exist_ok=True)
-    before = sorted((p.name, p.read_bytes()) for p in (tmp_path / 'db').iterdir())
+    before = snapshot(tmp_path / 'db')
     # a G customer with a site: the site table stays as it was too
     code, out, err = run(tmp_path, kind, [rec(kind, s1='현장') if kind == 0 else rec(kind)] * 2)
     assert (code, out) == (1, '') and message.replace('\n', ' ', 1).strip() in err
-    assert sorted((p.name, p.read_bytes()) for p in (tmp_path / 'db').iterdir()) == before
+    assert snapshot(tmp_path / 'db') == before
 
 
 OTHER = {8: 9, 9: 10, 10: 8}
@@ -183,7 +183,9 @@ def test_every_written_table_reaches_the_disk(tmp_path, kind):
     assert written <= set(log.read_text().splitlines() if log.exists() else [])
 
 
-def test_a_failed_flush_ends_the_run_early(tmp_path):
+def test_a_failed_flush_ends_the_run_early_and_the_steps_after_it_do_not_run(tmp_path):
     prepare(tmp_path / 'db', 1)
-    code, _, err = run(tmp_path, 1, [rec(1)] * 2, env={**PROBE, 'FSYNC_PROBE_FAIL': '1'})
+    first, later = (write_export(tmp_path / d / KINDS[1].file, [rec(1, code=c)] * 2) for d, c in (('a', '001'), ('b', '002')))
+    code, out, err = run_cli(tmp_path / 'db', (1, first), (1, later), env={**PROBE, 'FSYNC_PROBE_FAIL': '1'})
     assert code == 1 and err.startswith('테이블을 디스크에 기록하지 못했습니다') and '/carno.' in err
+    assert (len(listed(out)), len(read_rows(tmp_path / 'db', 'carno'))) == (2, 2)

@@ -16,7 +16,7 @@ struct RecordingView : ModMain::ImportView {
   int progressMaximum = -1;
   std::vector<int> progressValues;
   std::map<int, Row> rows;  // position -> row
-  std::string countPanel;
+  int countPanel = -1;  // lines of the file loaded
   std::vector<std::string> messages;
 
   void SetPhaseCaption(const std::string& caption) override { captions.push_back(caption); }
@@ -25,7 +25,7 @@ struct RecordingView : ModMain::ImportView {
   void ClearRecordList() override { rows.clear(); }
   void AddRecordRow(int position, const std::string& status) override { rows[position].status = status; }
   void SetRecordRowData(int position, const std::string& text) override { rows[position].text = text; }
-  void SetRecordCountPanel(const std::string& text) override { countPanel = text; }
+  void SetRecordCount(int lines) override { countPanel = lines; }
   void ClearCodeMap() override {}
   void AddCodeMapRow(const std::string&, const std::string&, const std::string&) override {}
   void ShowMessage(const std::string& text) override { messages.push_back(text); }

@@ -6,11 +6,12 @@
 
 #include "common/encoding.h"
 #include "common/messages.h"
-#include "import/dispatcher.h"
+#include "import/pipeline.h"
 #include "window/form1.h"
 #include "window/journal_texts.h"
 
 using window::Form1;
+using ModMain::ImportKind;
 
 namespace {
 
@@ -117,9 +118,7 @@ class WindowTest : public QObject {
         form_->StatusPanels[1]->text().contains(QRegularExpression("^경과시간 : (\\d+\\.\\d\\d초|0\\.01초 미만)$")));
     const QFontMetrics font(form_->ListView1->font());  // rows higher than the glyphs, so neighbours do not touch
     QVERIFY(form_->ListView1->sizeHintForRow(0) > std::max(font.lineSpacing(), font.boundingRect("가힣g").height()));
-    const QJsonArray rows = Harness("rows", db_, "carno");
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(Cell(rows, 0, "CNO") + Cell(rows, 0, "CAR_NUM") + Cell(rows, 0, "OWNER"), "10011가1차주");
+    QCOMPARE(Harness("rows", db_, "carno").size(), 3);
     // A one-line file imports nothing: an empty bar, not a busy one.
     Write(files_ + "/G차량.txt", {Vehicle(1)}, false);
     QVERIFY(Run(1, "G차량.txt") && bar.maximum() > bar.minimum() && bar.value() == bar.minimum());
@@ -169,32 +168,30 @@ class WindowTest : public QObject {
   }
 
   void theWholeFileIsCheckedFirst_data() {
-    QTest::addColumn<int>("problemLine");  // -1: none
-    QTest::addColumn<bool>("answer");      // to the question about the record length
+    QTest::addColumn<bool>("tableMissing");
+    QTest::addColumn<bool>("answer");  // to the question about the record length
     QTest::addColumn<QString>("summary");
-    QTest::newRow("missing table") << 0 << false << "오류 | 저장한 행: 없음 ·";
-    QTest::newRow("not CP949 on line 2") << 2 << false << "오류 | 저장한 행: 없음 ·";
-    QTest::newRow("45-byte records, no") << -1 << false << "중지됨 | 저장한 행: 없음 ·";
-    QTest::newRow("45-byte records, yes") << -1 << true << "완료 | 저장한 행: carno 3행 ·";
+    QTest::newRow("missing table") << true << false << "오류 | 저장한 행: 없음 ·";
+    QTest::newRow("45-byte records, no") << false << false << "중지됨 | 저장한 행: 없음 ·";
+    QTest::newRow("45-byte records, yes") << false << true << "완료 | 저장한 행: carno 3행 ·";
   }
   void theWholeFileIsCheckedFirst() {
-    QFETCH(int, problemLine);
+    QFETCH(bool, tableMissing);
     QFETCH(bool, answer);
     QFETCH(QString, summary);
-    if (problemLine == 0) QFile::remove(db_ + "/carno.dbf");
+    if (tableMissing) QFile::remove(db_ + "/carno.dbf");
     QList<QByteArray> lines{Vehicle(1), Vehicle(2), Vehicle(3)};
-    if (problemLine == 2) lines[1][17] = '\xff';
-    for (QByteArray& line : lines) line += problemLine < 0 ? "    " : "";
+    for (QByteArray& line : lines) line += tableMissing ? "" : "    ";
     Write(files_ + "/G차량.txt", lines);
     answer_ = answer;
     QVERIFY(Run(1, "G차량.txt") && messages_.isEmpty());
     QVERIFY2(Summary().startsWith(summary), qPrintable(Summary()));
-    QCOMPARE(problems_.size(), problemLine < 0 ? 0u : 1u);
-    if (problemLine >= 0) QCOMPARE(problems_[0].line, problemLine);
+    QCOMPARE(problems_.size(), tableMissing ? 1u : 0u);
     QCOMPARE(window::ProblemListText(problems_).count('\n'), int(problems_.size()) + 1);  // copied with a header
-    QCOMPARE(questions_.size(), problemLine < 0 ? 1 : 0);
-    if (problemLine < 0) QVERIFY(questions_[0].contains("45바이트") && questions_[0].contains("41바이트"));
-    if (problemLine != 0) QCOMPARE(Harness("rows", db_, "carno").size(), answer ? 3 : 0);
+    QCOMPARE(questions_.size(), tableMissing ? 0 : 1);
+    if (tableMissing) return;
+    QVERIFY(questions_[0].contains("45바이트") && questions_[0].contains("41바이트"));
+    QCOMPARE(Harness("rows", db_, "carno").size(), answer ? 3 : 0);
   }
 
   void stoppingOrClosingDuringARun_data() {
@@ -229,7 +226,7 @@ class WindowTest : public QObject {
     const bool stopped = listed < count, undone = stopped && answer_;
     QCOMPARE(stopped, how != "close box, no");
     QStringList asked = how == "중 지" ? QStringList() : QStringList{window::kCloseQuestion};
-    if (stopped) asked << window::UndoOfferQuestion(window::RunEnd::kStopped, {{"carno", listed}});
+    if (stopped) asked << window::UndoOfferQuestion(ModMain::RunEnd::kStopped, {{"carno", listed}});
     QCOMPARE(questions_, asked);
     const QString end = stopped ? "중지됨" : "완료";
     QVERIFY2(Summary().startsWith(QString("%1 | 저장한 행: carno %2행 ·").arg(end).arg(listed)), qPrintable(Summary()));
@@ -285,19 +282,28 @@ class WindowTest : public QObject {
   void theChosenKindStaysVisibleAndRefusalsSayWhatToDo() {
     for (const char* name : {"G거래처.txt", "G차량.txt"}) Write(files_ + "/" + name, {Vehicle(1)});
     Open();
-    QCOMPARE(form_->LabelKind->text(), Utf8(ModMain::KindLabel(0)));
+    QCOMPARE(form_->LabelKind->text(), Utf8(ModMain::KindLabel(ImportKind::kGCustomers)));
+    for (int tab : {1, 0}) {  // each tab shows the options of its own kinds
+      form_->TabStrip1->setCurrentIndex(tab);
+      QList<int> shown;
+      for (int kind = 0; kind < ModMain::kKindCount; ++kind)
+        if (form_->Option1[kind]->isVisible()) shown << kind;
+      QCOMPARE(shown, tab == 0 ? QList<int>({0, 1, 2, 3, 4, 5}) : QList<int>({6, 7, 8, 9, 10}));
+    }
     QVERIFY(form_->File1->SelectName("G차량.txt") && Press());  // no option chosen: kind 0
     QTest::mouseClick(form_->TabStrip1, Qt::LeftButton, {}, form_->TabStrip1->tabRect(1).center());
     Click(7);
     QTest::mouseClick(form_->TabStrip1, Qt::LeftButton, {}, form_->TabStrip1->tabRect(0).center());
-    QVERIFY(!form_->Option1[7]->isVisible() && form_->Option1[7]->isChecked() && form_->ImportKind == 7);
+    QVERIFY(!form_->Option1[7]->isVisible() && form_->Option1[7]->isChecked() && form_->ImportKind == ImportKind::kReadyMixSites);
     QCOMPARE(form_->LabelKind->text(), "레미콘 · 현장");
     QVERIFY(form_->File1->SelectName("G거래처.txt") && Press());  // the hidden option runs
-    form_->File1->setCurrentItem(nullptr);
-    QVERIFY(Press());
-    const std::string rule = ModMain::Kind(7).nameRule;
-    QCOMPARE(messages_, QStringList({Utf8(ModMain::WrongFileMessage(0)), Utf8(ModMain::WrongFileMessage(7)),
-                                     Utf8(ModMain::NoFileChosenMessage(ModMain::KindLabel(7), rule))}));
+    QListWidget& files = *form_->File1;  // Ctrl+click: still the current entry, no longer chosen
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, Qt::ControlModifier, files.visualItemRect(files.currentItem()).center());
+    QVERIFY(files.currentItem() && Press());
+    const std::string rule = ModMain::KindInfoOf(ImportKind::kReadyMixSites).nameRule;
+    QCOMPARE(messages_, QStringList({Utf8(ModMain::WrongFileMessage(ImportKind::kGCustomers)),
+                                     Utf8(ModMain::WrongFileMessage(ImportKind::kReadyMixSites)),
+                                     Utf8(ModMain::NoFileChosenMessage(ModMain::KindLabel(ImportKind::kReadyMixSites), rule))}));
     QVERIFY(messages_[1].contains(Utf8(rule)) && messages_[2].contains(Utf8(rule)));
     QCOMPARE(form_->Label2->text() + QString::number(form_->RecordList->rowCount()), "진행상황 0");  // nothing changed
     QTRY_VERIFY(form_->File1->hasFocus());
@@ -322,7 +328,9 @@ class WindowTest : public QObject {
     QCOMPARE(form_->Dir1->Path(), "/");  // the start folder is gone: the root
     form_->Drive1->SetDrives({{"/", ""}, {(files_ + "/usb").toStdString(), ""}, {(files_ + "/no").toStdString(), ""}});
     QVERIFY(form_->Dir1->SetPath(QFile::encodeName(files_)));
-    QCOMPARE(form_->File1->count(), 3);  // a.txt, B.TXT, G차량.txt
+    QStringList listed;  // in name order, whatever the letter case
+    for (int i = 0; i < form_->File1->count(); ++i) listed << form_->File1->item(i)->text();
+    QCOMPARE(listed, QStringList({"a.txt", "B.TXT", "G차량.txt"}));
     QVERIFY(form_->File1->SelectName("G차량.txt"));
     QCOMPARE(form_->File1->SelectedName(), Cp949("G차량.txt"));  // kept as the disk's bytes
     // A click on a folder leaves the lists; opening a vanished one says so.
@@ -350,7 +358,7 @@ class WindowTest : public QObject {
     }
     QVERIFY(form_->File1->SelectName("x.txt"));
     QTest::keyClick(form_->File1, Qt::Key_Return);
-    QTRY_COMPARE(messages_.last(), Utf8(ModMain::WrongFileMessage(0)));
+    QTRY_COMPARE(messages_.last(), Utf8(ModMain::WrongFileMessage(ImportKind::kGCustomers)));
 
     // A drive opens at its last folder, or at its top when that is gone; an unreadable one says so.
     auto choose = [&](int drive) {

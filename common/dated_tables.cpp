@@ -1,0 +1,22 @@
+#include "common/dated_tables.h"
+
+#include "common/errors.h"
+#include "common/messages.h"
+
+namespace ModMain {
+
+DatedTableSwitch::DatedTableSwitch(std::string prefix, TableNameRule rule, bool checkExists)
+    : prefix_(std::move(prefix)), rule_(rule), checkExists_(checkExists) {}
+
+void DatedTableSwitch::SwitchTo(RecordContext& context, const std::string& dateText) {
+  if (holding_ && dateText == heldDateText_) return;
+  context.recordset.Close();
+  holding_ = false;
+  const std::string table = DatedTableName(prefix_, rule_, dateText);
+  if (checkExists_ && !TableExists(context.session(), table)) throw RunEnded{MissingDatedTableMessage(table)};
+  OpenTable(context.session(), context.recordset, table);
+  heldDateText_ = dateText;
+  holding_ = true;
+}
+
+}  // namespace ModMain
