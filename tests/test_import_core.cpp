@@ -165,7 +165,8 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
   EXPECT_EQ(shell.RecordLines.size(), 32767u);
   // Refusals name the file, come quickly and keep the records loaded before.
 #ifdef _WIN32
-  const std::string fifo = "NUL", device = "CON";  // devices, not files
+  const std::string fifo = "\\\\.\\pipe\\dbftest-loader", device = "NUL";  // a named pipe, a device
+  const HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\dbftest-loader", PIPE_ACCESS_DUPLEX, 0, 1, 0, 0, 0, nullptr);
   const std::string korean = "G차량.txt";            // a Windows file name is UTF-16
 #else
   const std::string fifo = dir.File("fifo.txt"), device = "/dev/zero";
@@ -189,6 +190,9 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
     }
     EXPECT_EQ(shell.RecordLines.size(), 32767u);
   }
+#ifdef _WIN32
+  CloseHandle(pipe);
+#endif
 }
 
 TEST(SetBlankDefaults, EachColumnTypeGetsItsBlank) {
