@@ -122,7 +122,10 @@ void SetUpOutput() {
   std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
   if (!stdoutIsConsole && !stderrIsConsole) return;
   // One pipe for both streams keeps their order on the console.
-  relay.console = GetStdHandle(stdoutIsConsole ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  // A handle of its own: _dup2 below closes the console's handle of the stream.
+  if (!DuplicateHandle(GetCurrentProcess(), GetStdHandle(stdoutIsConsole ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE),
+                       GetCurrentProcess(), &relay.console, 0, FALSE, DUPLICATE_SAME_ACCESS))
+    return;
   HANDLE writeEnd = nullptr;
   if (!CreatePipe(&relay.pipe, &writeEnd, nullptr, 0)) return;
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(writeEnd), _O_BINARY | _O_WRONLY);
