@@ -1,8 +1,10 @@
 #include "cli/arguments.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "common/import_kind.h"
+#include "dbf/os/folders.h"
 
 namespace cli {
 namespace {
@@ -28,10 +30,10 @@ ModMain::StepRequest ParseStep(const std::string& step) {
   ModMain::StepRequest parsed;
   parsed.kind = ParseKind(step.substr(0, colon), step);
   std::string file = step.substr(colon + 1);
-  if (file.empty() || file.back() == '/') {
+  if (file.empty() || std::strchr(dbf::os::kPathSeparators, file.back())) {
     throw std::invalid_argument("파일이 없습니다 / FILE is missing: '" + step + "'");
   }
-  std::size_t slash = file.rfind('/');
+  std::size_t slash = file.find_last_of(dbf::os::kPathSeparators);
   if (slash == std::string::npos) {
     parsed.directory.assign(1, '.');  // (a literal here trips a false g++ 12 warning)
     parsed.fileName = file;

@@ -3,25 +3,9 @@
 #include "common/encoding.h"
 #include "common/messages.h"
 
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace cli {
-namespace {
-volatile std::sig_atomic_t stopSignal = 0;
-extern "C" void OnStopSignal(int signal) { stopSignal = signal; }
-}  // namespace
-
-void CatchStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);  // a closed list pipe is an error on write, not death
-}
-
-bool StopSignalled() { return stopSignal != 0; }
 
 bool CliView::StopRequested() const { return StopSignalled(); }
 
@@ -44,7 +28,7 @@ void CliView::Note(const std::string& text) {
   std::fflush(stderr);
 }
 
-CliView::CliView() : progressOnTerminal_(isatty(STDERR_FILENO) == 1) {}
+CliView::CliView() : progressOnTerminal_(StderrIsTerminal()) {}
 
 void CliView::SetPhaseCaption(const std::string& caption) { caption_ = caption; }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "cli/console.h"
 #include "common/import_view.h"
 
 namespace cli {
@@ -51,11 +52,6 @@ class CliView : public ModMain::ImportView {
 
   void WriteListLine(const std::string& line);
 };
-
-// SIGINT, SIGTERM and SIGHUP ask the run to stop after the current record
-// (StopRequested), as closing the window does.
-void CatchStopSignals();
-bool StopSignalled();
 
 
 }  // namespace cli

@@ -1,11 +1,10 @@
 #include "cli/journal_commands.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <string>
 
+#include "cli/console.h"
 #include "common/encoding.h"
 #include "common/journal_runs.h"
 #include "common/messages.h"
@@ -36,7 +35,7 @@ std::string RunText(const ModMain::JournalRun& run) {
 bool Confirm(const ModMain::JournalContents& contents, const ModMain::JournalRun& run) {
   const auto unknown = ModMain::LaterRunWithoutStart(contents, run.id);
   const std::string doubt = unknown ? "작업 " + unknown->id + "은(는) 시작 줄이 작업 기록에 없어 어느 테이블 폴더의 것인지 알 수 없습니다." : "";
-  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+  if (!StdinIsTerminal() || !StderrIsTerminal()) {
     if (unknown) std::fprintf(stderr, "%s 되돌릴 작업을 --undo 작업번호로 지정하십시오.\n", doubt.c_str());
     return !unknown;
   }

@@ -1,11 +1,9 @@
 // dbfimport-cli: the import steps of one program run, headless.
 #include <cstdio>
 #include <exception>
-#include <limits.h>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -27,15 +25,7 @@ using cli::kExitUsage;
 using cli::kExitWithMessages;
 
 // The tables live beside the program unless --db says otherwise.
-std::string ExecutableDirectory() {
-  char buffer[PATH_MAX];
-  ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (length <= 0) return ".";
-  std::string path(buffer, static_cast<std::size_t>(length));
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
+std::string ExecutableDirectory() { return cli::ProgramDirectory(); }
 
 int MakeSampleDatabase(const std::string& directory) {
   try {
@@ -96,13 +86,12 @@ int main(int argc, char** argv) {
   // A table that reaches the file size limit must give a write error, not
   // kill the program halfway through a row.
   dbf::IgnoreFileSizeSignal();
-  // One write per buffer, not per record line.
-  static char outputBuffer[1 << 16];
-  std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+  // One write per buffer, not per record line; a console shows Korean.
+  cli::SetUpOutput();
 
   cli::Arguments arguments;
   try {
-    arguments = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    arguments = cli::ParseArguments(cli::ProgramArguments(argc, argv));
   } catch (const std::invalid_argument& error) {
     std::fprintf(stderr, "%s\n\n%s", error.what(), cli::kUsageText);
     return kExitUsage;

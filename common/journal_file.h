@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "dbf/os/file.h"
+
 namespace ModMain {
 
 // The fields of one entry: run id, type ("start", "row", "end", "undo"), values.
@@ -38,7 +40,8 @@ struct JournalPosition {
 };
 
 // $XDG_STATE_HOME/dbfimport when XDG_STATE_HOME is an absolute path, else
-// $HOME/.local/state/dbfimport. Throws std::runtime_error when neither is set.
+// $HOME/.local/state/dbfimport; on Windows %LOCALAPPDATA%\dbfimport
+// (journal_home_*.cpp). Throws std::runtime_error when there is none.
 std::string DefaultJournalDirectory();
 
 // One entry as a line's text (no LF) and back; false for a line whose
@@ -104,7 +107,7 @@ class JournalFile {
   std::string directory_;
   std::string path_;
   bool createDirectory_;
-  int fd_ = -1;  // opened by the first Append or lock
+  dbf::os::File file_;  // opened by the first Append or lock
 };
 
 // Holds the journal's guard for a scope.

@@ -6,6 +6,7 @@
 
 #include "common/journal_index.h"
 #include "common/sha256.h"
+#include "dbf/os/folders.h"
 
 namespace ModMain {
 namespace {
@@ -94,11 +95,8 @@ std::vector<JournalRow> RowsOfRun(const JournalFile& journal, const JournalRun& 
 }
 
 std::string CanonicalDirectory(const std::string& directory) {
-  char* real = ::realpath(directory.c_str(), nullptr);
-  if (!real) return directory;
-  std::string path(real);
-  std::free(real);
-  return path;
+  const std::string real = dbf::os::RealPath(directory);
+  return real.empty() ? directory : real;
 }
 
 std::string RecordHash(std::span<const std::uint8_t> record) {

@@ -1,10 +1,6 @@
 // Reading an export file.
 #include "common/loader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -12,6 +8,7 @@
 #include "common/messages.h"
 #include "common/sha256.h"
 #include "dbf/dbf.h"
+#include "dbf/os/folders.h"
 
 namespace ModMain {
 namespace {
@@ -20,25 +17,13 @@ namespace {
   throw ImportFailure(FileMessage(path, rest));
 }
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+namespace os = dbf::os;
 
 // Size, modification time and file number: a file written to or replaced
 // since has another.
-std::string Stamp(const struct stat& st) {
-  return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
-         std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+std::string Stamp(const os::FileFacts& st) {
+  return std::to_string(st.size) + ":" + std::to_string(st.modifiedSeconds) + "." +
+         std::to_string(st.modifiedNanoseconds) + ":" + std::to_string(st.device) + ":" + std::to_string(st.number);
 }
 
 [[noreturn]] void RefuseChanged(const std::string& path) {
@@ -49,23 +34,23 @@ std::string Stamp(const struct stat& st) {
 // file from hanging the program or filling its memory, and its stamp.
 std::string ReadWhole(const std::string& path, const LoadLimits& limits, std::string& stamp) {
   // Non-blocking, so a FIFO without a writer cannot hang the open.
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (file.get() < 0) Refuse(path, "을(를) 열 수 없습니다: " + dbf::SystemErrorText(errno) + ".");
-  struct stat st {};
-  if (::fstat(file.get(), &st) != 0) Refuse(path, "을(를) 읽을 수 없습니다: " + dbf::SystemErrorText(errno) + ".");
-  if (S_ISDIR(st.st_mode)) Refuse(path, "은(는) 파일이 아니라 폴더입니다.");
-  if (!S_ISREG(st.st_mode))
+  os::File file;
+  if (const int error = file.Open(path, {.nonBlocking = true}))
+    Refuse(path, "을(를) 열 수 없습니다: " + dbf::SystemErrorText(error) + ".");
+  os::FileFacts st;
+  if (const int error = file.Facts(st)) Refuse(path, "을(를) 읽을 수 없습니다: " + dbf::SystemErrorText(error) + ".");
+  if (st.kind == os::FileFacts::Kind::kDirectory) Refuse(path, "은(는) 파일이 아니라 폴더입니다.");
+  if (st.kind != os::FileFacts::Kind::kRegular)
     Refuse(path, "은(는) 보통 파일이 아닙니다 (파이프나 장치 파일). 내보내기 파일을 골라 주십시오.");
-  if (static_cast<std::uint64_t>(st.st_size) > limits.maxFileBytes)
-    Refuse(path, "이(가) 너무 큽니다 (" + std::to_string(st.st_size) + "바이트). 이 종류의 내보내기 파일은 " +
+  if (st.size > limits.maxFileBytes)
+    Refuse(path, "이(가) 너무 큽니다 (" + std::to_string(st.size) + "바이트). 이 종류의 내보내기 파일은 " +
                      std::to_string(limits.maxFileBytes) + "바이트를 넘지 않습니다. 파일을 확인하십시오.");
   std::string bytes;
-  bytes.resize(static_cast<std::size_t>(st.st_size));
+  bytes.resize(static_cast<std::size_t>(st.size));
   std::size_t done = 0;
   for (;;) {
     if (done == bytes.size()) bytes.resize(done + 4096);  // the file may have grown
-    const ssize_t n = ::read(file.get(), bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = file.Read(bytes.data() + done, bytes.size() - done);
     if (n < 0) Refuse(path, "을(를) 읽는 중 오류가 났습니다: " + dbf::SystemErrorText(errno) + ".");
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
@@ -73,8 +58,8 @@ std::string ReadWhole(const std::string& path, const LoadLimits& limits, std::st
   }
   bytes.resize(done);
   // A file still being written: what was read may end anywhere.
-  struct stat after {};
-  if (::fstat(file.get(), &after) != 0 || Stamp(after) != Stamp(st) || done != static_cast<std::size_t>(st.st_size))
+  os::FileFacts after;
+  if (file.Facts(after) != 0 || Stamp(after) != Stamp(st) || done != st.size)
     RefuseChanged(path);
   stamp = Stamp(st);
   return bytes;
@@ -91,8 +76,8 @@ LoadLimits LimitsForRecordLength(int recordLength) {
 }
 
 void RequireUnchanged(const FileIdentity& file) {
-  struct stat st {};
-  if (!file.stamp.empty() && (::stat(file.path.c_str(), &st) != 0 || Stamp(st) != file.stamp)) RefuseChanged(file.path);
+  os::FileFacts st;
+  if (!file.stamp.empty() && (os::PathFacts(file.path, st) != 0 || Stamp(st) != file.stamp)) RefuseChanged(file.path);
 }
 
 ExportFile LoadExportFile(const std::string& path, const LoadLimits& limits, ImportView& view) {

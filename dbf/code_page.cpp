@@ -2,9 +2,7 @@
 
 #include "dbf/dbf.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include "dbf/os/text.h"
 
 namespace dbf {
 namespace detail {
@@ -50,29 +48,7 @@ std::string CodePageForMark(std::uint8_t mark) {
 }
 
 bool ConvertText(std::string_view text, const std::string& from, const std::string& to, std::string& out) {
-  out.clear();
-  if (text.empty()) return true;
-  iconv_t cd = iconv_open(to.c_str(), from.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  char buffer[512];
-  char* in = const_cast<char*>(text.data());
-  size_t inLeft = text.size();
-  bool ok = true;
-  while (ok && inLeft > 0) {
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, outPtr - buffer);
-    ok = rc != static_cast<size_t>(-1) || errno == E2BIG;
-  }
-  if (ok) {
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    out.append(buffer, outPtr - buffer);
-  }
-  iconv_close(cd);
-  return ok;
+  return os::ConvertText(text, from, to, out);
 }
 
 }  // namespace detail

@@ -1,7 +1,3 @@
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -9,6 +5,7 @@
 
 #include "dbf/connection_state.h"
 #include "dbf/messages.h"
+#include "dbf/os/folders.h"
 #include "dbf/recordset_impl.h"
 
 namespace dbf {
@@ -25,7 +22,7 @@ std::shared_ptr<detail::WriteOverlay> ConnectionState::OverlayFor(
   if (overlay) return overlay;
   const long long size = handle.Size();
   overlay = std::make_shared<detail::WriteOverlay>(size < 0 ? 0 : size);
-  for (const auto& [offset, length] : kept) overlay->Keep(handle.Descriptor(), offset, length);
+  for (const auto& [offset, length] : kept) overlay->Keep(handle.System(), offset, length);
   return overlay;
 }
 
@@ -46,12 +43,9 @@ Connection::~Connection() {
 
 void Connection::Open(const std::string& directory, bool checkOnly) {
   if (state_->open) Close();
-  std::string dir = directory;
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  DIR* handle = ::opendir(dir.c_str());
-  if (!handle)
-    Fail("테이블 폴더 " + directory + "을(를) 열 수 없습니다: " + detail::SystemErrorText(errno) + ".");
-  ::closedir(handle);
+  const std::string dir = os::WithoutTrailingSeparators(directory);
+  if (int error = os::OpenableFolder(dir))
+    Fail("테이블 폴더 " + directory + "을(를) 열 수 없습니다: " + detail::SystemErrorText(error) + ".");
   state_ = std::make_shared<ConnectionState>();
   state_->directory = dir;
   state_->open = true;
@@ -82,10 +76,7 @@ bool Connection::TableExists(std::string_view tableName) const {
 void Connection::FlushWrittenTables() {
   std::string failed;
   for (const std::string& path : state_->writtenFiles) {
-    // fdatasync works on the file, whichever descriptor names it.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fdatasync(fd) != 0) failed = path + ": " + detail::SystemErrorText(errno);
-    if (fd >= 0) ::close(fd);
+    if (int error = os::SyncFileData(path)) failed = path + ": " + detail::SystemErrorText(error);
   }
   state_->writtenFiles.clear();
   ++state_->flushGeneration;
@@ -116,6 +107,10 @@ void Connection::RepairIndexes(const std::vector<std::string>& tables) {
   }
 }
 
-void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+void IgnoreFileSizeSignal() {
+#ifdef SIGXFSZ  // Windows has no such signal: a write past a limit fails
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
 
 }  // namespace dbf

@@ -5,13 +5,12 @@
 // starts: glibc's reads both bytes of the unassigned pair 0xA2 0xE8 before it
 // fails. So the character boundaries are found here, by the code page's
 // structure, and the converter is asked only once per two-byte pair, to fill a
-// table of what each pair means.
-#include <iconv.h>
-
+// table of what each pair means (dbf/os/text.h).
 #include <array>
 #include <memory>
 
 #include "dbf/dbf.h"
+#include "dbf/os/text.h"
 
 namespace dbf {
 namespace {
@@ -21,30 +20,11 @@ bool IsTrail(unsigned char c) { return (c >= 0x41 && c <= 0x5A) || (c >= 0x61 &&
 
 // The UTF-16 unit of every lead/trail pair, 0 for a pair that is no
 // character. CP949 maps into the Basic Multilingual Plane only.
-using PairTable = std::array<char16_t, 0x10000>;
+using PairTable = os::Cp949PairTable;
 
 std::unique_ptr<PairTable> BuildPairTable() {
   auto table = std::make_unique<PairTable>();
-  table->fill(0);
-  iconv_t cd = iconv_open("UTF-16LE", "CP949");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return table;
-  for (int lead = 0x81; lead <= 0xFE; ++lead) {
-    for (int trail = 0x41; trail <= 0xFE; ++trail) {
-      if (!IsTrail(static_cast<unsigned char>(trail))) continue;
-      char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      char unit[4];
-      char* in = pair;
-      char* out = unit;
-      std::size_t inLeft = 2, outLeft = sizeof unit;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      const std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
-      // Exactly one UTF-16 unit from exactly both bytes, or no character.
-      if (result != static_cast<std::size_t>(-1) && inLeft == 0 && outLeft == sizeof unit - 2)
-        (*table)[lead << 8 | trail] =
-            static_cast<char16_t>(static_cast<unsigned char>(unit[0]) | static_cast<unsigned char>(unit[1]) << 8);
-    }
-  }
-  iconv_close(cd);
+  os::DecodeCp949Pairs(*table, [](unsigned char lead, unsigned char trail) { return IsLead(lead) && IsTrail(trail); });
   return table;
 }
 

@@ -1,8 +1,5 @@
 // Writing a new structural index for a table (a demo and test aid; the
 // importer never creates files).
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 
@@ -12,6 +9,7 @@
 #include "dbf/code_page.h"
 #include "dbf/dbf.h"
 #include "dbf/messages.h"
+#include "dbf/os/file.h"
 #include "dbf/table_names.h"
 
 namespace dbf {
@@ -75,9 +73,8 @@ void CreateStructuralIndex(const std::string& tablePath, const std::vector<Index
   cdx::Page page;
   if (!cdx::Encode(directory, cdx::KeyFormat{10, ' '}, page)) Fail("태그가 너무 많습니다.");
 
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) Fail("색인 파일 " + path + "을(를) 만들 수 없습니다: " + detail::SystemErrorText(errno) + ".");
-  ::close(fd);
+  if (int error = os::File().Open(path, {.write = true, .create = true, .exclusive = true, .permissions = 0644}))
+    Fail("색인 파일 " + path + "을(를) 만들 수 없습니다: " + detail::SystemErrorText(error) + ".");
   cdx::CdxFile file;
   file.Open(path);
   try {

@@ -1,7 +1,4 @@
 // Creating an empty table (a demo and test aid; the importer never creates).
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -9,6 +6,8 @@
 #include <vector>
 
 #include "dbf/messages.h"
+#include "dbf/os/file.h"
+#include "dbf/os/folders.h"
 #include "dbf/table_layout.h"
 
 namespace dbf {
@@ -20,20 +19,14 @@ using detail::FailTable;
 namespace {
 
 void WriteNewFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) Fail("파일 " + path + "을(를) 만들 수 없습니다: " + detail::SystemErrorText(errno) + ".");
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      int error = errno;
-      ::close(fd);
-      ::unlink(path.c_str());
-      Fail("파일 " + path + "에 쓸 수 없습니다: " + detail::SystemErrorText(error) + ".");
-    }
-    done += n;
+  os::File file;
+  if (int error = file.Open(path, {.write = true, .create = true, .exclusive = true, .permissions = 0644}))
+    Fail("파일 " + path + "을(를) 만들 수 없습니다: " + detail::SystemErrorText(error) + ".");
+  if (int error = file.WriteAt(0, bytes.data(), bytes.size())) {
+    file.Close();
+    os::RemoveFile(path);
+    Fail("파일 " + path + "에 쓸 수 없습니다: " + detail::SystemErrorText(error) + ".");
   }
-  ::close(fd);
 }
 
 }  // namespace
@@ -130,7 +123,7 @@ void CreateTable(const std::string& path, std::uint8_t version, std::uint8_t cod
     try {
       WriteNewFile(memoPath, memoBytes);
     } catch (...) {
-      ::unlink(path.c_str());
+      os::RemoveFile(path);
       throw;
     }
   }

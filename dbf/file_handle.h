@@ -1,16 +1,23 @@
-// A file descriptor with whole reads and writes at offsets, the shared-use
-// mark, and byte locks as xBase programs take them.
+// A table's file with whole reads and writes at offsets, the shared-use
+// mark, and byte locks as xBase programs take them; the system's side is
+// dbf/os/file.h.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "dbf/os/file.h"
+
 namespace dbf::detail {
 
 class WriteOverlay;
+
+// Open's answer for a table another program opened for exclusive use.
+inline constexpr int kOpenExclusivelyElsewhere = EBUSY;
 
 class FileHandle {
  public:
@@ -22,12 +29,14 @@ class FileHandle {
   FileHandle& operator=(FileHandle&& other) noexcept;
 
   // Opens read-write, or read-only when writing is not allowed. Returns errno
-  // (0 on success). Never creates the file.
+  // (0 on success; kOpenExclusivelyElsewhere for a table another program
+  // opened for exclusive use, which Windows tells at the open). Never
+  // creates the file.
   int Open(const std::string& path);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return file_.IsOpen(); }
   bool Writable() const { return writable_; }
-  int Descriptor() const { return fd_; }
+  const os::File& System() const { return file_; }
 
   // Reads up to `size` bytes; returns the count read (short at end of file),
   // or -1 with errno set.
@@ -42,14 +51,15 @@ class FileHandle {
   // Marks the file as in shared use (flock LOCK_SH) for as long as it is open,
   // as xBase programs on Linux do. False when another program has it open
   // exclusively (holds LOCK_EX). On NFS and SMB mounts, and file systems
-  // without flock, nothing is marked and the answer is true.
+  // without flock, nothing is marked and the answer is true. On Windows the
+  // share mode of the open is the mark.
   bool MarkSharedUse() const;
   // From now on writes go to `overlay` instead of the file (a check), and
   // reads and the size see them. Null: the file itself.
   void KeepWritesIn(std::shared_ptr<WriteOverlay> overlay) { overlay_ = std::move(overlay); }
 
  private:
-  int fd_ = -1;
+  os::File file_;
   bool writable_ = false;
   std::shared_ptr<WriteOverlay> overlay_;
 };
@@ -67,7 +77,7 @@ class ByteLocks {
   ~ByteLocks() { Release(); }
 
  private:
-  int fd_ = -1;
+  os::NativeFile file_ = -1;
   std::vector<std::uint64_t> held_;
 };
 

@@ -20,10 +20,13 @@ std::string SystemErrorText(int error) {
     case EPERM: return "접근 권한이 없습니다";
     case EROFS: return "읽기 전용 파일 시스템입니다";
     case ENOSPC: return "디스크 공간이 부족합니다";
+#ifdef EDQUOT  // no quotas on Windows
     case EDQUOT: return "디스크 할당량을 넘었습니다";
+#endif
     case EFBIG: return "파일 크기 한도를 넘었습니다";
     case ENAMETOOLONG: return "이름이 너무 깁니다";
     case EIO: return "입출력 오류가 났습니다";
+    case EBUSY: return "다른 프로그램이 사용하고 있습니다";
     case EMFILE:
     case ENFILE: return "열린 파일이 너무 많습니다";
     default: return std::string("시스템 오류: ") + std::strerror(error);

@@ -178,9 +178,15 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   const std::string found = state->Resolve(name, "dbf");
   if (found.empty())
     FailTable(name, "이(가) 폴더 " + state->directory + "에 없습니다 (" + name + ".dbf).");
+  const auto refuseExclusive = [&] {
+    FailTable(name, "을(를) 다른 프로그램이 단독 사용으로 열어 두어 열 수 없습니다. 그 프로그램에서 테이블을 닫은 뒤 다시 "
+                    "시도하십시오.");
+  };
   detail::FileHandle handle;
-  if (int error = handle.Open(found))
+  if (int error = handle.Open(found)) {
+    if (error == detail::kOpenExclusivelyElsewhere) refuseExclusive();
     FailTable(name, "(" + found + ")을(를) 열 수 없습니다: " + detail::SystemErrorText(error) + ".");
+  }
   // A check's picture of the table, its memo file and its index is taken
   // under the table's locks the first time it opens the table: the count,
   // the file sizes and the memo's next free block agree.
@@ -191,9 +197,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
     handle.KeepWritesIn(state->OverlayFor(found, handle, TableBytesKept(handle)));
   }
   handle.KeepWritesIn(state->OverlayFor(found, handle));
-  if (!handle.MarkSharedUse())
-    FailTable(name, "을(를) 다른 프로그램이 단독 사용으로 열어 두어 열 수 없습니다. 그 프로그램에서 테이블을 닫은 뒤 다시 "
-                    "시도하십시오.");
+  if (!handle.MarkSharedUse()) refuseExclusive();
   // Header and descriptors only: opening must stay cheap.
   std::vector<std::uint8_t> header(4096);
   long n = handle.ReadAt(0, header.data(), header.size());

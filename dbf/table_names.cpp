@@ -1,13 +1,11 @@
 #include "dbf/table_names.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <ctime>
+#include <chrono>
 
 #include "dbf/ascii.h"
 #include "dbf/messages.h"
+#include "dbf/os/folders.h"
 
 namespace dbf::detail {
 
@@ -20,27 +18,23 @@ bool IsValidTableName(std::string_view name) {
   return true;
 }
 
-namespace {
-long long ToNs(const timespec& t) { return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
-}  // namespace
 
 bool DirectoryIndex::Refresh(const std::string& directory, bool force) {
-  struct stat st {};
-  if (::stat(directory.c_str(), &st) != 0) return false;
-  const long long mtime = ToNs(st.st_mtim);
+  os::FileFacts facts;
+  if ((errno = os::PathFacts(directory, facts)) != 0) return false;
+  const long long mtime = facts.modifiedSeconds * 1000000000LL + facts.modifiedNanoseconds;
   if (!force && trusted_ && directory == directory_ && mtime == mtimeNs_) return true;
-  DIR* dir = ::opendir(directory.c_str());
-  if (!dir) return false;
+  std::vector<std::string> names;
+  if ((errno = os::ListFolder(directory, names)) != 0) return false;
   byLowerName_.clear();
-  while (dirent* entry = ::readdir(dir)) byLowerName_[ascii::Lower(entry->d_name)].push_back(entry->d_name);
-  ::closedir(dir);
+  for (std::string& name : names) byLowerName_[ascii::Lower(name)].push_back(std::move(name));
   directory_ = directory;
   mtimeNs_ = mtime;
   // File times tick coarsely: a file made in the same tick as the listing
   // would not change the time again, so only trust listings of older times.
-  timespec now {};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  trusted_ = ToNs(now) - mtime > 2000000000LL;
+  const long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch()).count();
+  trusted_ = now - mtime > 2000000000LL;
   return true;
 }
 

@@ -11,6 +11,7 @@
 #                         it is removed and made again)
 #              DBFIMPORT_BIN  directory of already built programs: no set-up
 #                         and no build (used by the tests)
+#              DBFIMPORT_RUNNER  runs them: "wine" for the Windows build
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -45,9 +46,15 @@ else
   BIN="$ROOT/build/bin"
 fi
 
+CLI=("$BIN/dbfimport-cli")
+if [[ -n "${DBFIMPORT_RUNNER:-}" ]]; then
+  read -r -a CLI <<< "$DBFIMPORT_RUNNER"
+  CLI+=("$BIN/dbfimport-cli.exe")
+fi
+
 echo "== 예제 데이터베이스 / sample database: $DB"
 rm -rf -- "$DB"
-"$BIN/dbfimport-cli" --make-sample-db "$DB"
+"${CLI[@]}" --make-sample-db "$DB"
 for step in "${STEPS[@]}"; do
   cp -- "$ROOT/samples/${step#*:}" "$DB/"
 done
@@ -74,7 +81,7 @@ for step in "${STEPS[@]}"; do
 done
 echo "== dbfimport-cli --db $DB ${ARGS[*]}"
 status=0
-"$BIN/dbfimport-cli" --db "$DB" "${ARGS[@]}" || status=$?
+"${CLI[@]}" --db "$DB" "${ARGS[@]}" || status=$?
 
 echo "== 테이블별 행 수 / rows per table"
 /usr/bin/python3 - "$DB" <<'EOF'

@@ -48,6 +48,9 @@ TEST(Text, CharactersNotBytesAndOneRuleForBadBytes) {
   EXPECT_FALSE(ContainsText(text, "A"));  // the trail byte of 갂, not a letter
   EXPECT_EQ(Cp949ToUtf8("ab\xB0"), "ab\xEF\xBF\xBD");  // a lead byte at the end; every pair: below
   EXPECT_THROW(Utf8ToCp949("\xF0\x9F\x98\x80"), std::runtime_error);
+  // The user-defined rows are no characters, whichever converter is asked.
+  EXPECT_EQ(dbf::FirstNonCp949Byte("A\xC9\xA1"), 1u);
+  EXPECT_THROW(Utf8ToCp949("\xEE\x80\x80"), std::runtime_error);  // U+E000
   EXPECT_EQ(DecodeFileName("G" + Utf8ToCp949("차량") + ".txt"), "G차량.txt");
   EXPECT_EQ(DecodeFileName("G차량.txt"), "G차량.txt");
   EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
@@ -56,8 +59,10 @@ TEST(Text, CharactersNotBytesAndOneRuleForBadBytes) {
 
 // Every two bytes and a marker: a lead byte with a possible trail byte is one
 // character, any other high byte a bad one alone; no byte is lost or read past.
+// The code page has 17 048 characters of two bytes on every system.
 TEST(Text, EveryPairOfBytesIsShownWholeAndABadOneNamedByItsFirstByte) {
   const std::string bad = "\xEF\xBF\xBD";
+  int characters = 0;
   for (int lead = 0x80; lead <= 0xFF; ++lead)
     for (int trail = 0; trail <= 0xFF; ++trail) {
       const std::string text = {static_cast<char>(lead), static_cast<char>(trail), '0'};  // '0' is no trail byte
@@ -67,11 +72,13 @@ TEST(Text, EveryPairOfBytesIsShownWholeAndABadOneNamedByItsFirstByte) {
       ASSERT_EQ(shown.back(), '0');
       if (dbf::FirstNonCp949Byte(text) == std::string::npos) {
         ASSERT_TRUE(pair && shown.find(bad) == std::string::npos) << lead << " " << trail;
+        ++characters;
       } else {
         ASSERT_EQ(dbf::FirstNonCp949Byte(text), 0u);
         ASSERT_EQ(shown, bad + (pair ? "0" : Cp949ToUtf8(text.substr(1)))) << lead << " " << trail;
       }
     }
+  EXPECT_EQ(characters, 17048);
 }
 
 TEST(Numbers, LeadingNumberNeverFailsWholeNumbersHalveToEven) {
@@ -107,7 +114,7 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
   RecordingView view;
   const LoadLimits limits = LimitsForRecordLength(8);
   auto write = [&](const std::string& name, const std::string& bytes) {
-    std::ofstream(dir.File(name), std::ios::binary) << bytes;
+    WriteBytes(dir.File(name), bytes);
     return dir.File(name);
   };
   const std::string stray = "\xC2\xF7\xB7\xAE  \x81\x41\xFF\t";
@@ -124,15 +131,23 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
   for (int i = 0; i < kMaxRecordLines; ++i) max += std::to_string(i) + "\n";
   EXPECT_EQ(LoadExportFile(write("max.txt", max), limits, view).RecordLines.size(), 32767u);
   // Refusals name the file and come quickly.
-  mkfifo(dir.File("fifo.txt").c_str(), 0600);
+#ifdef _WIN32
+  const std::string fifo = "\\\\.\\pipe\\dbftest-loader", device = "NUL";  // a named pipe, a device
+  const HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\dbftest-loader", PIPE_ACCESS_DUPLEX, 0, 1, 0, 0, 0, nullptr);
+  const std::string korean = "G차량.txt";            // a Windows file name is UTF-16
+#else
+  const std::string fifo = dir.File("fifo.txt"), device = "/dev/zero";
+  mkfifo(fifo.c_str(), 0600);
+  const std::string korean = "G\xC2\xF7\xB7\xAE.txt";  // in CP949 bytes, as older systems made them
+#endif
   const std::pair<std::string, const char*> refused[] = {
       {write("over.txt", max + "x"), "32767"}, {write("empty.txt", ""), "비어"},
       {write("long.txt", "a\r\n" + std::string(kMaxLineBytes + 1, 'x')), "2번째 줄이 너무 깁니다"},
       {write("cut.txt", "record 1\r\nrecord"), "마지막 줄(2번째 줄)이 레코드 중간에서 끊겼습니다"},
       {write("big.txt", std::string(limits.maxFileBytes + 1, '\n')), "너무 큽니다"},
-      {dir.File("fifo.txt"), "보통 파일이 아닙니다"}, {"/dev/zero", "보통 파일이 아닙니다"},
+      {fifo, "보통 파일이 아닙니다"}, {device, "보통 파일이 아닙니다"},
       {dir.File("nothere.txt"), "파일이나 폴더가 없습니다"}, {dir.Path(), "폴더입니다"},
-      {write("G\xC2\xF7\xB7\xAE.txt", ""), "G차량.txt"}};
+      {write(korean, ""), "G차량.txt"}};
   for (const auto& [path, fragment] : refused) {
     try {
       LoadExportFile(path, limits, view);
@@ -141,4 +156,7 @@ TEST(Loader, LinesRecordCountLimitsAndFailures) {
       EXPECT_NE(std::string(failure.what()).find(fragment), std::string::npos) << failure.what();
     }
   }
+#ifdef _WIN32
+  CloseHandle(pipe);
+#endif
 }

@@ -139,11 +139,18 @@ TEST(TableHostile, MemoFreeBlockInsideUsedBlocksIsPassedOver) {
 }
 
 // Table files are found whatever the case of their names, only in the table
-// directory, and only by names that cannot reach outside it.
+// directory, and only by names that cannot reach outside it. (Two names that
+// differ only in case are Linux's: a Windows folder cannot hold both.)
 TEST(TableFiles, NamesAreFoundWhateverTheirCase) {
+#ifdef _WIN32
+  constexpr bool kCaseSensitiveFolders = false;
+#else
+  constexpr bool kCaseSensitiveFolders = true;
+#endif
   TempDir dir, elsewhere;
   std::filesystem::create_directory(dir.File("sub"));
   for (const char* name : {"K57_2401.DBF", "so0403.dbf", "SO0403.DBF", "ok.dbf", "sub/inner.dbf"})
+    if (kCaseSensitiveFolders || std::string(name) != "SO0403.DBF")
     dbf::CreateTable(dir.File(name), 0x03, 0x79, {{"D31_CODE", 'C', 6}});
   dbf::CreateTable(elsewhere.File("vdrs110.dbf"), 0x03, 0, {{"A", 'C', 1}});
   const std::string ok = ReadBytes(dir.File("ok.dbf"));
@@ -167,10 +174,12 @@ TEST(TableFiles, NamesAreFoundWhateverTheirCase) {
   EXPECT_EQ(openError(connection, "k57_2401"), "");
   EXPECT_FALSE(connection.TableExists("vdrs110"));  // in the working directory only
   EXPECT_EQ(openError(connection, "k31_0403"), "테이블 k31_0403이(가) 폴더 " + dir.Path() + "에 없습니다 (k31_0403.dbf).");
-  EXPECT_THROW(connection.TableExists("So0403"), dbf::Error);
-  const std::string twoFiles = openError(connection, "so0403");
-  EXPECT_TRUE(twoFiles.find("so0403.dbf") != std::string::npos && twoFiles.find("SO0403.DBF") != std::string::npos)
-      << twoFiles;
+  if (kCaseSensitiveFolders) {
+    EXPECT_THROW(connection.TableExists("So0403"), dbf::Error);
+    const std::string twoFiles = openError(connection, "so0403");
+    EXPECT_TRUE(twoFiles.find("so0403.dbf") != std::string::npos && twoFiles.find("SO0403.DBF") != std::string::npos)
+        << twoFiles;
+  }
   for (const char* name : {"../ok", "sub/inner", "", "inner.dbf", "in ner", "inner*", "/etc/passwd", "k31_\xB0\xA1"}) {
     EXPECT_FALSE(sub.TableExists(name)) << name;
     EXPECT_NE(openError(sub, name), "") << name;
@@ -178,9 +187,11 @@ TEST(TableFiles, NamesAreFoundWhateverTheirCase) {
   EXPECT_TRUE(sub.TableExists("inner"));
   std::filesystem::current_path(previous);
   // Two memo files differing in case.
-  dir.CopyFixture("fox2_cdx");
-  std::filesystem::copy_file(dir.File("fox2_cdx.fpt"), dir.File("FOX2_CDX.FPT"));
-  EXPECT_NE(openError(connection, "fox2_cdx").find("FOX2_CDX.FPT"), std::string::npos);
+  if (kCaseSensitiveFolders) {
+    dir.CopyFixture("fox2_cdx");
+    std::filesystem::copy_file(dir.File("fox2_cdx.fpt"), dir.File("FOX2_CDX.FPT"));
+    EXPECT_NE(openError(connection, "fox2_cdx").find("FOX2_CDX.FPT"), std::string::npos);
+  }
   // Closing the connection closes its recordsets.
   dbf::Recordset rs;
   rs.Open("ok", connection);

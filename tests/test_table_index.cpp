@@ -103,7 +103,7 @@ TEST(TableIndex, AppendsGiveTheOtherEnginesWalks_T1ToT6) {
     SCOPED_TRACE(name);
     TempDir dir;
     for (const auto& file : fs::directory_iterator(kFixtures))
-      if (file.path().stem().string().rfind(name, 0) == 0) fs::copy_file(file.path(), dir.File(file.path().filename()));
+      if (file.path().stem().string().rfind(name, 0) == 0) fs::copy_file(file.path(), dir.File(file.path().filename().string()));
     std::map<std::string, std::string> walks;
     dbf::Connection connection;
     connection.Open(dir.Path());
@@ -199,6 +199,7 @@ TEST(TableIndex, RandomAppendsAndDeletesKeepEveryTagValidAndComplete_T1ToT7) {
   ExpectComplete(dir.Path(), "big");
 }
 
+#ifndef _WIN32  // writers killed (fork(), kill(), LD_PRELOAD): Linux only
 TEST(TableIndex, AKilledWriterLeavesTagsTheNextAppendRepairs_T1ToT7) {
   TempDir dir;
   MakeIndexedTable(dir);
@@ -354,6 +355,7 @@ TEST(TableIndex, TwoWritersAtOnceLoseNoKey_T1ToT7) {
   ExpectComplete(dir.Path(), "rnd");
 }
 
+#endif  // fork(), kill() and LD_PRELOAD
 
 TEST(TableIndex, CandidateDuplicatesAreRefusedAndWhatIsNotKeptIsListed) {
   TempDir dir;
@@ -393,6 +395,7 @@ TEST(TableIndex, CandidateDuplicatesAreRefusedAndWhatIsNotKeptIsListed) {
       {"f2", "UNAME", "정렬 순서 GENERAL은(는) 처리할 수 없습니다"}};
   EXPECT_EQ(connection.TakeStaleIndexes(), expected);
   // A table whose header announces an index that is not there takes no rows.
+  f2.Close();  // a file open is not removed on Windows
   fs::remove(dir.File("f2.cdx"));
   dbf::Recordset again;
   again.Open("f2", connection);
@@ -461,6 +464,7 @@ TEST(TableIndex, ExpressionsFormatTheirResultsExactly) {
 
 }  // namespace
 
+#ifndef _WIN32  // the program run through a POSIX shell; under Wine the samples are compared by digest
 // Every sample file imported into sample tables that carry structural
 // indexes: every tag of every table is complete afterwards.
 TEST(TableIndex, TheSampleImportsKeepEveryTagComplete_T1ToT7) {
@@ -490,3 +494,4 @@ TEST(TableIndex, TheSampleImportsKeepEveryTagComplete_T1ToT7) {
   ASSERT_EQ(tables.size(), 13u);
   for (const std::string& table : tables) ExpectComplete(dir.File("db"), table);
 }
+#endif

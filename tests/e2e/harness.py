@@ -19,10 +19,34 @@ import tempfile
 
 import dbf
 import dbfread
+import pytest
 
 SOURCE = pathlib.Path(os.environ.get('DBFIMPORT_SOURCE', pathlib.Path(__file__).resolve().parents[2]))
 BIN = pathlib.Path(os.environ.get('DBFIMPORT_BIN', SOURCE / 'build' / 'bin'))
 SAMPLES = SOURCE / 'samples'
+# The programs under test: the Linux build, or the Windows build run through
+# DBFIMPORT_RUNNER (DBFIMPORT_RUNNER=wine DBFIMPORT_BIN=build-windows/bin):
+# the same tests, the tables read back on the Linux side either way.
+RUNNER = os.environ.get('DBFIMPORT_RUNNER', '').split()
+ON_WINDOWS = bool(RUNNER)
+CLI = str(BIN / ('dbfimport-cli.exe' if ON_WINDOWS else 'dbfimport-cli'))
+
+
+def cli_command(*args):
+    """The command line that runs dbfimport-cli with `args`."""
+    return [*RUNNER, CLI, *args]
+
+
+def linux_only(reason):
+    """Marks a test that needs what only Linux has (signals, LD_PRELOAD, FIFOs, terminals)."""
+    return pytest.mark.skipif(ON_WINDOWS, reason=f'Linux only: {reason}')
+
+
+def real_path(path):
+    """A folder's real path as the program names it: under Wine, on drive Z: with backslashes."""
+    return 'Z:' + str(path).replace('/', '\\') if ON_WINDOWS else str(path)
+
+
 ZERO_DATE = datetime.date(1899, 12, 30)
 # What dbfread reads from a column of a new row the import did not set.
 BLANK = {'C': '', 'M': ' ', 'D': ZERO_DATE, 'T': datetime.datetime(1899, 12, 30), 'L': None}
@@ -30,6 +54,14 @@ FILLER = b'|'  # every byte a layout does not read: a field moved onto it shows
 # The programs under test keep their run journal here, never in the user's state folder.
 os.environ['XDG_STATE_HOME'] = tempfile.mkdtemp(prefix='dbfimport-state-')
 atexit.register(shutil.rmtree, os.environ['XDG_STATE_HOME'], True)
+
+
+def state_home(folder):
+    """The environment that puts the journal's default folder, <folder>/dbfimport, in `folder`."""
+    return {'XDG_STATE_HOME': str(folder), **({'LOCALAPPDATA': str(folder)} if ON_WINDOWS else {})}
+
+
+os.environ.update(state_home(os.environ['XDG_STATE_HOME']))
 
 
 def missing(table):
@@ -152,9 +184,12 @@ def blank_row(directory, name):
 def run_cli(db, *steps, env=None):
     """dbfimport-cli [--db db] STEP...; steps are (kind, path) pairs or arguments.
     Returns (exit status, stdout, stderr) as text."""
-    args = [str(BIN / 'dbfimport-cli')] + (['--db', str(db)] if db else [])
+    args = cli_command(*(['--db', str(db)] if db else []))
     args += [f'{s[0]}:{s[1]}' if isinstance(s, tuple) else s for s in steps]
-    done = subprocess.run(args, capture_output=True, timeout=120, env={**os.environ, **(env or {})})
+    env = {**os.environ, **(env or {})}
+    if ON_WINDOWS and 'XDG_STATE_HOME' in env:
+        env['LOCALAPPDATA'] = env['XDG_STATE_HOME']
+    done = subprocess.run(args, capture_output=True, timeout=120, env=env)
     return done.returncode, done.stdout.decode(), done.stderr.decode()
 
 

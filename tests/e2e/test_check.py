@@ -6,7 +6,9 @@ import subprocess
 
 import pytest
 
-from harness import BIN, make_table, read_rows, run_cli, snapshot, write_export
+import shlex
+
+from harness import BIN, cli_command, linux_only, make_table, read_rows, run_cli, snapshot, write_export
 from test_kinds import KINDS, prepare, rec, tables
 
 CAPTION = {0: '골재 · 거래처', 2: '골재 · 판매', 3: '골재 · 수금', 5: '골재 · 송장', 6: '레미콘 · 거래처',
@@ -52,6 +54,7 @@ def test_text_that_is_not_cp949_or_holds_nul_or_0x1a_names_line_column_and_byte(
     assert f'{reason} 0x{stray[at]:02X}가 있습니다 ({start + at}번째 바이트)' in err
 
 
+@linux_only('LD_PRELOAD')
 @pytest.mark.parametrize('at', ['read', 'close'])
 def test_a_file_written_to_while_it_is_read_or_before_its_import_is_refused(tmp_path, at):
     make_table(tmp_path / 'db', 'carno')
@@ -69,13 +72,14 @@ def big_vehicle_file(tmp_path):
 
 def test_a_closed_list_pipe_leaves_the_whole_import_done(tmp_path):
     path = big_vehicle_file(tmp_path)
-    done = subprocess.run(['bash', '-c', f'"{BIN}/dbfimport-cli" --db "{tmp_path}/db" "1:{path}" | head -1;'
+    done = subprocess.run(['bash', '-c', f'{shlex.join(cli_command("--db", f"{tmp_path}/db", f"1:{path}"))} | head -1;'
                            ' exit ${PIPESTATUS[0]}'], capture_output=True, timeout=120)
     assert (done.returncode, len(done.stdout.splitlines())) == (0, 1)
     assert '목록을 끝까지 쓰지 못했습니다' in done.stderr.decode()
     assert len(read_rows(tmp_path / 'db', 'carno')) == 32765
 
 
+@linux_only('SIGTERM (a console\'s Ctrl+C on Windows)')
 def test_sigterm_stops_after_the_current_record_and_says_where_to_go_on(tmp_path):
     path = big_vehicle_file(tmp_path)
     process = subprocess.Popen([BIN / 'dbfimport-cli', '--db', tmp_path / 'db', f'1:{path}'],

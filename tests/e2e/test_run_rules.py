@@ -3,7 +3,7 @@ import datetime
 
 import pytest
 
-from harness import BIN, column, find_table, listed, make_table, missing, read_rows, run_cli, snapshot, write_export
+from harness import BIN, column, find_table, linux_only, listed, make_table, missing, read_rows, run_cli, snapshot, write_export
 from test_kinds import HELD_CODE_KINDS, KINDS, TABLE, import_table, item, prepare, rec, run, tables
 
 DATED = (2, 3, 4, 5, 8, 9, 10)
@@ -175,6 +175,7 @@ def test_an_unreadable_customer_table_is_reported_for_every_record(tmp_path, kin
     assert err.count('(vdrs110.dbf)') == 2 and [r['D11_CODE'] for r in main_rows(tmp_path, kind)] == ['', '']
 
 
+@linux_only('LD_PRELOAD')
 @pytest.mark.parametrize('kind', TABLE)
 def test_every_written_table_reaches_the_disk(tmp_path, kind):
     log = tmp_path / 'synced'
@@ -183,6 +184,7 @@ def test_every_written_table_reaches_the_disk(tmp_path, kind):
     assert written <= set(log.read_text().splitlines() if log.exists() else [])
 
 
+@linux_only('LD_PRELOAD')
 def test_a_failed_flush_ends_the_run_early_and_the_steps_after_it_do_not_run(tmp_path):
     prepare(tmp_path / 'db', 1)
     first, later = (write_export(tmp_path / d / KINDS[1].file, [rec(1, code=c)] * 2) for d, c in (('a', '001'), ('b', '002')))
