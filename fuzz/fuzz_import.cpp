@@ -5,8 +5,6 @@
 // show rendered on the way. Faults: a crash, undefined behaviour, a leak, a
 // text that is not UTF-8, or an import whose rows differ from what its check
 // said.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +12,9 @@
 #include <fstream>
 #include <string>
 
-#include "cli/sample_db.h"
 #include "common/encoding.h"
 #include "common/journal_file.h"
+#include "fuzz/fuzz_work.h"
 #include "import/checker.h"
 #include "import/pipeline.h"
 #include "tests/support/recording_view.h"
@@ -56,32 +54,6 @@ struct FuzzQuestions : ModMain::PlanQuestions {
   bool ImportAgain(const ModMain::PlanStep&, const ModMain::JournalRun&) override { return true; }
 };
 
-// The sample tables once, on tmpfs when there is one; each input gets a copy.
-char gRoot[64];
-
-fs::path Pristine() {
-  if (!gRoot[0]) {
-    std::snprintf(gRoot, sizeof gRoot, "%s/dbfimportfuzz.XXXXXX", access("/dev/shm", W_OK) ? "/tmp" : "/dev/shm");
-    if (!mkdtemp(gRoot)) std::abort();
-    sampledb::MakeSampleDatabase(std::string(gRoot) + "/pristine");
-    std::atexit([] { fs::remove_all(gRoot); });
-  }
-  return fs::path(gRoot) / "pristine";
-}
-
-fs::path FreshWorkDirectory() {
-  const fs::path work = Pristine().parent_path() / "work";
-  fs::remove_all(work);
-  fs::create_directories(work / "files");
-  fs::create_directories(work / "journal");
-  fs::create_directories(work / "db");
-  // Through streams: the kernel's file copy can end early on libFuzzer's timer signal.
-  for (const auto& table : fs::directory_iterator(Pristine()))
-    std::ofstream(work / "db" / table.path().filename(), std::ios::binary)
-        << std::ifstream(table.path(), std::ios::binary).rdbuf();
-  return work;
-}
-
 void Import(ModMain::ImportKind kind, const fs::path& work, RecordingView& view) {
   ModMain::Session session;
   ModMain::OpenTargetDatabase(session, (work / "db").string(), view);
@@ -103,7 +75,7 @@ void Import(ModMain::ImportKind kind, const fs::path& work, RecordingView& view)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const int kind = data[0] % static_cast<int>(std::size(kFileNames));
-  const fs::path work = FreshWorkDirectory();
+  const fs::path work = fuzzwork::FreshWorkDirectory();
   std::ofstream(work / "files" / kFileNames[kind], std::ios::binary)
       .write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
   RecordingView view;

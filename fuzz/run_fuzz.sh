@@ -1,12 +1,12 @@
 #!/bin/bash
 # Builds a fuzz target with clang++-14 (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for a short time on its committed corpus.
-# Usage: run_fuzz.sh table|import [build dir]   (FUZZ_SECONDS sets the run time, default 30;
+# Usage: run_fuzz.sh table|import|journal [build dir]   (FUZZ_SECONDS sets the run time, default 30;
 # more arguments after the build dir go to libFuzzer)
 # Exit 77 (a skip for ctest) when clang++-14 or its libFuzzer runtime is missing.
 set -euo pipefail
 
-target=fuzz_${1:?usage: run_fuzz.sh table|import [build dir]}
+target=fuzz_${1:?usage: run_fuzz.sh table|import|journal [build dir]}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${2:-$source_dir/build-fuzz}
 shift $(($# < 2 ? $# : 2))
@@ -27,6 +27,7 @@ cmake --build "$build_dir" -j2 --target "$target"
 case $target in
   fuzz_table) corpus=$source_dir/fuzz/corpus max_len=65536 ;;
   fuzz_import) corpus=$source_dir/fuzz/corpus-import max_len=16384 ;;
+  fuzz_journal) corpus=$source_dir/fuzz/corpus-journal max_len=16384 ;;
 esac
 # New inputs go to the work directory; the committed corpus is only read.
 work=$build_dir/corpus-work-${target#fuzz_}
