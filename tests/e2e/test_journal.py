@@ -8,7 +8,6 @@ import pty
 import random
 import signal
 import subprocess
-import timeit
 import zlib
 
 import dbf
@@ -189,25 +188,3 @@ def test_a_plain_undo_asks_on_a_terminal_and_a_script_is_refused_when_a_later_ru
         code, _, shown = cli(tmp_path, '--undo')
     assert '작업 lost은(는) 시작 줄이 작업 기록에 없어' in shown
     assert (code, len(live(tmp_path / 'db', 'carno'))) == ((0, 0) if answer == 'y' else (1, 1))
-
-
-@linux_only('a bound of 50 ms: starting a program under Wine varies by more')
-def test_a_quarter_year_old_journal_costs_the_guard_runs_and_undo_less_than_a_twentieth_of_a_second_more(tmp_path):
-    db, empty, old = tmp_path / 'db', tmp_path / 'empty', tmp_path / 'old'
-    prepare(db, 1)
-    path = vehicles(tmp_path, [f'{n:03d}' for n in range(100)])
-    empty.mkdir(), old.mkdir()
-    lines = []  # 60 runs of 5 000 rows into another table folder: a quarter of a year
-    for run in range(60):
-        rid = f'20240101-0000{run:02d}-abcdef'
-        lines += [line(rid, 'start', '2024-01-01 00:00:00', '/elsewhere', '1', 'f', '9', f'{run:064x}'),
-                  *(line(rid, 'row', 'carno', str(n), '0123456789abcdef') for n in range(1, 5001)),
-                  line(rid, 'end', '2024-01-01 00:01:00', 'completed', '0')]
-    (old / 'journal.log').write_bytes(b''.join(lines))
-
-    def seconds(folder, *args):  # best of five
-        return min(timeit.repeat(lambda: run_cli(db, '--journal', str(folder), *args), number=1, repeat=5))
-    for folder in (empty, old):
-        assert run_cli(db, '--journal', str(folder), '--again', (1, path))[0] == 0
-    for args in (((1, path),), ('--runs',), ('--undo',)):
-        assert seconds(old, *args) - seconds(empty, *args) < 0.05, args  # a year's journal: 0.2 s
