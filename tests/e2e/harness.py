@@ -30,6 +30,8 @@ SAMPLES = SOURCE / 'samples'
 RUNNER = os.environ.get('DBFIMPORT_RUNNER', '').split()
 ON_WINDOWS = bool(RUNNER)
 CLI = str(BIN / ('dbfimport-cli.exe' if ON_WINDOWS else 'dbfimport-cli'))
+# Only a guard against a hung program: under Wine every file call is slower.
+TIMEOUT = 600 if ON_WINDOWS else 120
 
 
 def cli_command(*args):
@@ -189,7 +191,7 @@ def run_cli(db, *steps, env=None):
     env = {**os.environ, **(env or {})}
     if ON_WINDOWS and 'XDG_STATE_HOME' in env:
         env['LOCALAPPDATA'] = env['XDG_STATE_HOME']
-    done = subprocess.run(args, capture_output=True, timeout=120, env=env)
+    done = subprocess.run(args, capture_output=True, timeout=TIMEOUT, env=env)
     return done.returncode, done.stdout.decode(), done.stderr.decode()
 
 
