@@ -2,6 +2,7 @@
 // options of the kind table placed on their tabs.
 #include <QButtonGroup>
 #include <QDateTime>
+#include <QEvent>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
@@ -119,6 +120,22 @@ class WrappedLabel : public QLabel {
   int fitted_ = -1;
 };
 
+// Keeps `follower` enabled exactly while the watched widget is: "가져오기
+// 기록" is offered when a run could start.
+class EnabledFollower : public QObject {
+ public:
+  EnabledFollower(QWidget* watched, QWidget* follower) : QObject(watched), follower_(follower) {
+    watched->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::EnabledChange) follower_->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
+    return false;
+  }
+
+ private:
+  QWidget* follower_;
+};
+
 }  // namespace
 
 void Form1::BuildControls() {
@@ -158,6 +175,7 @@ void Form1::BuildControls() {
   SetTabOrder();
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(CommandHistory, &QPushButton::clicked, this, &Form1::CommandHistory_Click);
+  new EnabledFollower(Command2, CommandHistory);
   resize(785, 520);
 }
 

@@ -257,8 +257,8 @@ class WindowTest : public QObject {
     QString atAction;  // the buttons and the elapsed time while the run goes on
     connect(form_->RecordList, &QAbstractItemModel::rowsInserted, form_.get(), [&] {
       if (!atAction.isEmpty() || form_->RecordList->rowCount() < 50) return;
-      atAction = QString("%1%2%3 ").arg(form_->Command2->isEnabled()).arg(form_->CommandStop->isEnabled()).arg(
-                     form_->CommandUndo->isEnabled()) + form_->StatusPanels[1]->text().left(7);
+      atAction = QString("%1%2%3%4 ").arg(form_->Command2->isEnabled()).arg(form_->CommandStop->isEnabled()).arg(
+                     form_->CommandUndo->isEnabled()).arg(form_->CommandHistory->isEnabled()) + form_->StatusPanels[1]->text().left(7);
       QWidget* button = how == "중 지" ? form_->CommandStop : how.startsWith("나가기") ? form_->Command1 : nullptr;
       button ? QTest::mouseClick(button, Qt::LeftButton) : void(form_->close());  // else the close box
     });
@@ -267,7 +267,7 @@ class WindowTest : public QObject {
     QVERIFY(Run(1, "G차량.txt"));
     const double shown = form_->StatusPanels[1]->text().section(' ', 2).chopped(1).toDouble();
     QVERIFY2(shown > 0 && shown <= clock.elapsed() / 1000.0 + 0.005, qPrintable(form_->StatusPanels[1]->text()));
-    QCOMPARE(atAction + QString::number(form_->CommandStop->isEnabled()), "010 경과시간 : 0");
+    QCOMPARE(atAction + QString::number(form_->CommandStop->isEnabled()), "0100 경과시간 : 0");
     QTRY_COMPARE(form_->isVisible(), !answer_);
     const int listed = form_->RecordList->rowCount();
     const bool stopped = listed < count, undone = stopped && answer_;
