@@ -42,7 +42,10 @@ HistoryDialog::HistoryDialog(const QString& tableDirectory, std::vector<ModMain:
     item->setToolTip(2, path);
     List->addTopLevelItem(item);
   }
-  for (int column = 0; column < List->columnCount(); ++column) List->resizeColumnToContents(column);
+  for (int column = 0; column < List->columnCount(); ++column) {  // with air between the columns
+    List->resizeColumnToContents(column);
+    List->setColumnWidth(column, List->columnWidth(column) + List->fontMetrics().averageCharWidth() * 2);
+  }
   layout->addWidget(List);
   heading->setBuddy(List);
 
