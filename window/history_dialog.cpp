@@ -47,7 +47,6 @@ HistoryDialog::HistoryDialog(const QString& tableDirectory, std::vector<ModMain:
     List->setColumnWidth(column, List->columnWidth(column) + List->fontMetrics().averageCharWidth() * 2);
   }
   layout->addWidget(List);
-  heading->setBuddy(List);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
   UndoButton = buttons->addButton(QStringLiteral("되돌리기(&U)"), QDialogButtonBox::ActionRole);

@@ -473,11 +473,12 @@ class WindowTest : public QObject {
     QCOMPARE(choose(2), "/usb");
     QCOMPARE(QString::number(messages_.size()) + QString::number(form_->Drive1->currentIndex()), "31");
 
-    // An arrow chooses the next option; Tab reaches the shown tab's options though the chosen one is on the
-    // other; Alt and a number choose on the shown tab; Enter presses the button with the focus.
+    // An arrow chooses the next option; Alt+M shows "레미콘"; Tab reaches the shown tab's options though the
+    // chosen one is on the other; Alt and a number choose on the shown tab; Enter presses the focused button.
     QTest::keyClick(form_->Option1[0], Qt::Key_Down);
     QVERIFY(form_->Option1[1]->isChecked() && form_->Option1[1]->hasFocus() && form_->ImportKind == ImportKind::kGVehicles);
-    form_->TabStrip1->setCurrentIndex(1);
+    QTest::keyClick(form_.get(), Qt::Key_M, Qt::AltModifier);  // the tab "레미콘(&M)"
+    QCOMPARE(form_->TabStrip1->currentIndex(), 1);
     form_->TabStrip1->setFocus();
     QTest::keyClick(form_->TabStrip1, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), form_->Option1[6]);
