@@ -40,7 +40,7 @@ KindOptions::KindOptions(QObject* parent) : QObject(parent), group_(new QButtonG
 }
 
 QRadioButton* KindOptions::Add(const QString& caption, int kind, int tab) {
-  const auto number = std::count_if(options_.begin(), options_.end(), [tab](Option* o) { return o->Tab() == tab; }) + 1;
+  const auto number = OptionsOf(tab).size() + 1;
   auto* option = new Option(QStringLiteral("%1(&%2)").arg(caption).arg(number), tab, *this);
   // Shown with its parent otherwise; a hidden option's shortcut does nothing.
   if (tab != shownTab_) option->hide();
@@ -63,10 +63,15 @@ void KindOptions::ShowTab(int tab) {
     if (option->Tab() != tab) option->hide();
 }
 
-void KindOptions::UpdateTabStops() {
-  std::vector<Option*> shown;
+std::vector<KindOptions::Option*> KindOptions::OptionsOf(int tab) const {
+  std::vector<Option*> options;
   for (Option* option : options_)
-    if (option->Tab() == shownTab_) shown.push_back(option);
+    if (option->Tab() == tab) options.push_back(option);
+  return options;
+}
+
+void KindOptions::UpdateTabStops() {
+  const std::vector<Option*> shown = OptionsOf(shownTab_);
   if (shown.empty()) return;
   const auto checked = std::find_if(shown.begin(), shown.end(), [](Option* o) { return o->isChecked(); });
   const Option* stop = checked != shown.end() ? *checked : shown.front();
@@ -75,9 +80,7 @@ void KindOptions::UpdateTabStops() {
 }
 
 void KindOptions::Step(Option* from, int direction) {
-  std::vector<Option*> shown;
-  for (Option* option : options_)
-    if (option->Tab() == from->Tab()) shown.push_back(option);
+  const std::vector<Option*> shown = OptionsOf(from->Tab());
   const auto at = std::find(shown.begin(), shown.end(), from) - shown.begin();
   const auto count = static_cast<std::ptrdiff_t>(shown.size());
   Option* next = shown[static_cast<std::size_t>((at + direction + count) % count)];

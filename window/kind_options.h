@@ -26,6 +26,7 @@ class KindOptions : public QObject {
 
  private:
   class Option;
+  std::vector<Option*> OptionsOf(int tab) const;
   void UpdateTabStops();
   // Chooses the option before (-1) or after (+1) `from` on its tab.
   void Step(Option* from, int direction);
