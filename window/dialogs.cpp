@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>

@@ -2,8 +2,8 @@
 // options of the kind table placed on their tabs.
 #include <QButtonGroup>
 #include <QDateTime>
-#include <QEvent>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
