@@ -18,12 +18,6 @@ void Warn(const std::vector<std::string>& warnings) {
   for (const std::string& warning : warnings) std::fprintf(stderr, "%s\n", warning.c_str());
 }
 
-std::string OutcomeText(const ModMain::JournalRun& run) {
-  if (!run.end) return run.running ? "진행 중" : "끝나지 않음";  // its program holds its lock, or was killed
-  const std::string word = ModMain::RunEndText(*run.end);
-  return *run.end == ModMain::RunEnd::kCompleted ? word : word + " (" + std::to_string(run.line) + "번째 줄)";
-}
-
 std::string RunText(const ModMain::JournalRun& run) {
   return "작업 " + run.id + " (" + run.started.substr(0, 16) + ", " + ModMain::KindLabel(run.kind) + ", " +
          ModMain::DecodeFileName(run.file) + ", 행 " + std::to_string(run.Rows()) + "개)";
@@ -65,7 +59,7 @@ int ListRuns(const Arguments& arguments) {
       for (const auto& [table, count] : run.rows) rows += (rows.empty() ? "" : ", ") + table + " " + std::to_string(count);
       std::printf("%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", run.id.c_str(), run.started.c_str(),
                   run.tableDirectory.c_str(), ModMain::KindLabel(run.kind).c_str(), ModMain::DecodeFileName(run.file).c_str(),
-                  rows.empty() ? "0" : rows.c_str(), OutcomeText(run).c_str(),
+                  rows.empty() ? "0" : rows.c_str(), ModMain::RunOutcomeText(run).c_str(),
                   run.undone.empty() ? "" : ("되돌림 " + run.undone).c_str());
     }
   } catch (const std::exception& error) {

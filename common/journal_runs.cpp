@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "common/journal_index.h"
+#include "common/messages.h"
 #include "common/sha256.h"
 #include "dbf/os/folders.h"
 
@@ -146,6 +147,19 @@ std::vector<std::string> TablesOfUnendedRuns(const JournalContents& journal, con
   for (const auto& [table, open] : unended)
     if (open) tables.push_back(table);
   return tables;
+}
+
+std::vector<JournalRun> RunsOfTableDirectory(const JournalContents& journal, const std::string& tableDirectory) {
+  std::vector<JournalRun> runs;
+  for (auto run = journal.runs.rbegin(); run != journal.runs.rend(); ++run)
+    if (run->tableDirectory == tableDirectory) runs.push_back(*run);
+  return runs;
+}
+
+std::string RunOutcomeText(const JournalRun& run) {
+  if (!run.end) return run.running ? "진행 중" : "끝나지 않음";
+  const std::string word = RunEndText(*run.end);
+  return *run.end == RunEnd::kCompleted ? word : word + " (" + std::to_string(run.line) + "번째 줄)";
 }
 
 std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,

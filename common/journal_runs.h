@@ -41,6 +41,14 @@ std::string RecordHash(std::span<const std::uint8_t> record);
 // started after them ended having written the same table.
 std::vector<std::string> TablesOfUnendedRuns(const JournalContents& journal, const std::string& tableDirectory);
 
+// The runs into `tableDirectory` (real path), the newest first: what the
+// window's history lists.
+std::vector<JournalRun> RunsOfTableDirectory(const JournalContents& journal, const std::string& tableDirectory);
+// How a run ended, as the run lists say it: "완료", "중지됨 (12번째 줄)";
+// without an end line "진행 중" (its program holds its lock) or "끝나지 않음"
+// (it was killed).
+std::string RunOutcomeText(const JournalRun& run);
+
 // The re-import guard: the last run of the same content, kind and table
 // directory (real path) that completed and was not undone, or is running.
 std::optional<JournalRun> FindEarlierRun(const JournalContents& journal, const std::string& tableDirectory,

@@ -37,10 +37,13 @@ std::optional<JournalRun> LastRunToUndo(const JournalContents& journal, const st
   return std::nullopt;
 }
 
+std::string StillRunningMessage(const JournalRun& run) {
+  return "가져오기가 아직 진행 중입니다 (작업 " + run.id + "). 가져오기가 끝난 뒤에 되돌리십시오.";
+}
+
 UndoResult UndoRun(JournalFile& journal, const JournalContents& read, const JournalRun& run,
                    const std::string& tableDirectory) {
-  if (run.running)
-    throw std::runtime_error("가져오기가 아직 진행 중입니다 (작업 " + run.id + "). 가져오기가 끝난 뒤에 되돌리십시오.");
+  if (run.running) throw std::runtime_error(StillRunningMessage(run));
   UndoResult result;
   result.warnings = read.warnings;
   result.run = run;

@@ -28,9 +28,12 @@ JournalRun FindRunToUndo(const JournalContents& journal, const std::string& runI
 // A run recorded after run `runId` whose start line is not in the journal:
 // it may be of any table directory, so the last run of one is not known.
 std::optional<JournalRun> LaterRunWithoutStart(const JournalContents& journal, const std::string& runId);
-// The run the window's "마지막 가져오기 취소" undoes: the table directory's
+// The run the window's "마지막 가져오기 되돌리기" undoes: the table directory's
 // last, while it has rows and was not undone.
 std::optional<JournalRun> LastRunToUndo(const JournalContents& journal, const std::string& tableDirectory);
+
+// Why a run still importing is not undone: "가져오기가 아직 진행 중입니다 ...".
+std::string StillRunningMessage(const JournalRun& run);
 
 // Undoes `run` of the journal as `journal` was read, in the run's own table
 // directory (`tableDirectory` when the journal lost it): every row it saved

@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake ccache pkg-config libgtest-dev googletest
-qt6-base-dev qt6-base-dev-tools libgl-dev python3-dbf python3-dbfread python3-pytest
+qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev python3-dbf python3-dbfread python3-pytest
 clang-14 libclang-rt-14-dev xvfb xauth imagemagick fonts-nanum-coding fonts-nanum hyperfine"
 
 missing=""

@@ -145,6 +145,7 @@ TEST(Journal, AReadingFromTheIndexFindsWhatAWholeReadingFinds) {
 
 // A number saved again in one table (a save failed after its row line) is one
 // row, the later line; only a completed run not undone is an earlier import.
+// The runs of one table directory are listed newest first with their outcome.
 TEST(Journal, ReadingCountsRetriesOnceAndGuardsOnlyCompletedRunsNotUndone) {
   TempDir dir;
   ModMain::JournalFile journal(dir.Path(), false);
@@ -153,7 +154,7 @@ TEST(Journal, ReadingCountsRetriesOnceAndGuardsOnlyCompletedRunsNotUndone) {
       {"a", "row", "vdrs160", "7", "s"}, {"a", "row", "carno", "7", "new"}, {"a", "row", "carno", "9", "n9"},
       {"a", "end", "t", "completed", "0"}, {"b", "start", "t", "/db", "1", "f", "9", "h2"},
       {"b", "end", "t", "stopped", "4"}, {"c", "start", "t", "/db", "1", "f", "9", "h3"},
-      {"c", "end", "t", "completed", "0"}, {"c", "undo", "t", "1", "0"}};
+      {"c", "end", "t", "completed", "0"}, {"c", "undo", "t", "1", "0"}, {"d", "start", "t", "/x", "1", "f", "9", "h4"}};
   for (const JournalEntry& line : lines) journal.Append(line);
   const auto contents = ModMain::ReadJournal(journal);
   EXPECT_EQ(contents.runs[0].rows, (std::map<std::string, int>{{"carno", 2}, {"vdrs160", 1}}));
@@ -163,6 +164,10 @@ TEST(Journal, ReadingCountsRetriesOnceAndGuardsOnlyCompletedRunsNotUndone) {
   using ModMain::ImportKind;
   EXPECT_EQ(ModMain::AlreadyImportedQuestion(*ModMain::FindEarlierRun(contents, "/db", ImportKind::kGVehicles, "h1")),
             "이미 가져온 파일입니다 (2024-03-15 09:30, 3행). 다시 가져오시겠습니까?");
+  std::string listed;  // the window's history: newest first, each with its outcome
+  for (const char* directory : {"/db", "/x"})
+    for (const auto& run : ModMain::RunsOfTableDirectory(contents, directory)) listed += run.id + " " + ModMain::RunOutcomeText(run) + ";";
+  EXPECT_EQ(listed, "c 완료;b 중지됨 (4번째 줄);a 완료;d 끝나지 않음;");
   for (const auto& [directory, kind, sha] : {std::tuple{"/db", ImportKind::kGSales, "h1"}, {"/x", ImportKind::kGVehicles, "h1"},
                                              {"/db", ImportKind::kGVehicles, "h2"}, {"/db", ImportKind::kGVehicles, "h3"}})
     EXPECT_FALSE(ModMain::FindEarlierRun(contents, directory, kind, sha)) << sha << directory;

@@ -1,19 +1,24 @@
 // Opens the window, runs one import as a clerk would and leaves the window
-// open for a screenshot (screenshot.sh). Writes READY_FILE when the run ended.
-//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE
+// open for a screenshot (screenshot.sh). Writes READY_FILE when the run ended;
+// with --history 1 it then opens "가져오기 기록" over the window.
+//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE [--history 1]
 #include <QApplication>
 #include <QFile>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 #include <cstdio>
 
 #include "window/form1.h"
+#include "window/translation.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  window::InstallQtKorean(app);
   QString db, journal, dir, file, ready;
   int kind = 0;
+  bool history = false;
   const QStringList args = QCoreApplication::arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
     if (args[i] == "--db") db = args[i + 1];
@@ -22,6 +27,7 @@ int main(int argc, char* argv[]) {
     else if (args[i] == "--file") file = args[i + 1];
     else if (args[i] == "--kind") kind = args[i + 1].toInt();
     else if (args[i] == "--ready") ready = args[i + 1];
+    else if (args[i] == "--history") history = args[i + 1] == "1";
   }
   window::Form1Settings settings;
   settings.tableDirectory = db;
@@ -42,6 +48,7 @@ int main(int argc, char* argv[]) {
   QObject::connect(&form, &window::Form1::RunFinished, [&] {
     QFile marker(ready);
     if (marker.open(QIODevice::WriteOnly)) marker.write("done\n");
+    if (history) QTimer::singleShot(0, form.CommandHistory, &QPushButton::click);
   });
   form.Command2->click();
   return app.exec();

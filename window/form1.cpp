@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <exception>
+#include <utility>
 
 #include "common/index_repair.h"
 #include "window/journal_texts.h"
@@ -28,12 +29,20 @@ Form1::Form1(Form1Settings settings, QWidget* parent)
       ShowProblemList(this, heading, problems);
     };
   }
+  if (!settings_.pastRuns) {
+    settings_.pastRuns = [this](const std::vector<ModMain::JournalRun>& runs) {
+      return ChooseRunToUndo(this, settings_.tableDirectory, runs);
+    };
+  }
   if (settings_.startDirectory.isEmpty()) settings_.startDirectory = QDir::currentPath();
   BuildControls();
   view_ = std::make_unique<WindowView>(
       DisplayControls{Label2, ProgressBar1, RecordList, ListView1, StatusPanels[0], listHyun},
       settings_.messageBox);
   ConnectWorkers();
+  connect(this, &Form1::RunFinished, this, [this] {
+    if (std::exchange(refreshUndoable_, false)) RefreshUndoable();
+  });
   StartBrowsing();
   Form_Load();
 }
@@ -145,6 +154,33 @@ void Form1::CommandUndo_Click() {
   CommandUndo->setEnabled(undoable_);
   if (!last) return settings_.messageBox(QStringLiteral("되돌릴 가져오기가 없습니다."));
   if (settings_.question(UndoLastQuestion(*last))) StartUndo(read, *last);
+}
+
+void Form1::CommandHistory_Click() {
+  if (phase_ != Phase::kIdle) return;
+  if (!journal_) return settings_.messageBox(journalError_);
+  ModMain::JournalContents read;
+  try {
+    read = ModMain::ReadJournal(*journal_);
+  } catch (const std::exception& error) {
+    return settings_.messageBox(QString::fromStdString(error.what()));
+  }
+  const auto chosen =
+      settings_.pastRuns(ModMain::RunsOfTableDirectory(read, ModMain::CanonicalDirectory(session_.tableDirectory)));
+  if (!chosen || phase_ != Phase::kIdle) return;
+  if (chosen->running) return settings_.messageBox(QString::fromStdString(ModMain::StillRunningMessage(*chosen)));
+  if (!settings_.question(UndoChosenQuestion(*chosen))) return;
+  refreshUndoable_ = true;  // the run undone need not be the last one
+  StartUndo(read, *chosen);
+}
+
+void Form1::RefreshUndoable() {
+  try {
+    undoable_ = ModMain::LastRunToUndo(ModMain::ReadJournal(*journal_), session_.tableDirectory).has_value();
+  } catch (const std::exception&) {
+    undoable_ = false;  // the journal's message comes when it is used
+  }
+  CommandUndo->setEnabled(undoable_ && phase_ == Phase::kIdle);
 }
 
 }  // namespace window

@@ -8,7 +8,8 @@
 // questions in boxes the worker waits for. The window keeps painting and the
 // list grows while it works. Every run is recorded in the run journal, as a
 // command-line run is; a run that ended early with rows saved offers to undo
-// them, and "마지막 가져오기 취소" undoes the table directory's last run.
+// them, "마지막 가져오기 되돌리기" undoes the table directory's last run and
+// "가져오기 기록" lists its runs to undo any one of them.
 #pragma once
 
 #include <QByteArray>
@@ -27,11 +28,11 @@
 #include "import/pipeline.h"
 #include "window/browse_lists.h"
 #include "window/dialogs.h"
+#include "window/history_dialog.h"
 #include "window/record_list_model.h"
 #include "window/run_texts.h"
 #include "window/window_view.h"
 
-class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -45,6 +46,8 @@ class QTreeWidget;
 
 namespace window {
 
+class KindOptions;
+
 struct Form1Settings {
   QString tableDirectory;           // the executable's directory unless --db says otherwise
   QString startDirectory;           // where the browsing lists start (the working directory)
@@ -54,6 +57,7 @@ struct Form1Settings {
   MessageBoxFunction messageBox;    // empty: a modal box with OK
   QuestionFunction question;        // empty: a modal yes/no box, "no" the default
   ProblemListFunction problemList;  // empty: the modal problem list
+  RunChoiceFunction pastRuns;       // empty: the modal "가져오기 기록"
 };
 
 class Form1 : public QMainWindow {
@@ -66,7 +70,7 @@ class Form1 : public QMainWindow {
   WindowView& View() { return *view_; }
   const QString& TableDirectory() const { return settings_.tableDirectory; }
 
-  // The option clicked last; 0 (골재 · 거래처) until one is clicked.
+  // The option chosen; 0 (골재 · 거래처) until another is chosen.
   ModMain::ImportKind ImportKind = ModMain::ImportKind::kGCustomers;
 
   // The controls, public so the tests and the benchmark work them as a clerk does.
@@ -82,12 +86,13 @@ class Form1 : public QMainWindow {
   QPushButton* Command2 = nullptr;
   QPushButton* CommandStop = nullptr;  // "중 지", enabled during a run
   QLabel* LabelKind = nullptr;         // the kind "실 행" runs: "골재 · 차량"
-  QPushButton* CommandUndo = nullptr;  // "마지막 가져오기 취소", enabled when that run has rows to undo
+  QPushButton* CommandUndo = nullptr;  // "마지막 가져오기 되돌리기", enabled when that run has rows to undo
   QLabel* Label2 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
   QTreeView* ListView1 = nullptr;
   RecordListModel* RecordList = nullptr;
   QLabel* LabelSummary = nullptr;      // rows saved per table, messages, elapsed time
+  QPushButton* CommandHistory = nullptr;  // "가져오기 기록": the table folder's runs, any one undone
   QPushButton* Command1 = nullptr;
   QTreeWidget* listHyun = nullptr;
   QStatusBar* StatusBar1 = nullptr;
@@ -127,6 +132,9 @@ class Form1 : public QMainWindow {
   void Command1_Click();
   void Command2_Click();
   void CommandUndo_Click();
+  void CommandHistory_Click();
+  // Whether the table directory's last run has rows to undo, read again.
+  void RefreshUndoable();
   void Option1_Click(int index);
   void Drive1_Change();
   void Dir1_Change(const QByteArray& path);
@@ -156,7 +164,7 @@ class Form1 : public QMainWindow {
   std::unique_ptr<ModMain::JournalFile> journal_;
   QString journalError_;  // why there is no journal: every run is refused with it
   std::unique_ptr<ModMain::PlanQuestions> questions_;  // a Questions
-  QButtonGroup* optionGroup_ = nullptr;
+  KindOptions* kindOptions_ = nullptr;
   QTimer* clock_ = nullptr;
   QTimer* runTicker_ = nullptr;  // the elapsed time, live during a run
   QHash<QByteArray, QByteArray> driveDirectories_;  // the current directory of each drive
@@ -168,6 +176,7 @@ class Form1 : public QMainWindow {
   bool destroying_ = false;
   bool unloaded_ = false;
   bool undoable_ = false;  // the table directory's last run has rows to undo
+  bool refreshUndoable_ = false;  // an undo from the history may have left the last run
 
   // The run in progress, as the window shows it.
   struct RunDisplay {

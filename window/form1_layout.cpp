@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QDateTime>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -26,6 +27,7 @@
 
 #include "common/messages.h"
 #include "window/form1.h"
+#include "window/kind_options.h"
 
 namespace window {
 namespace {
@@ -34,9 +36,19 @@ namespace {
 // each fills before it starts the next column: the "골재" kinds in two columns
 // of three, the "레미콘" kinds in three columns of two, over the same area.
 constexpr const char* kTabs[] = {"골재", "레미콘"};
+constexpr const char* kTabShortcuts[] = {"(&G)", "(&M)"};
 constexpr int kRowsPerTab[] = {3, 2};
 
 int TabOf(const ModMain::KindInfo& info) { return std::string_view(info.tab) == kTabs[0] ? 0 : 1; }
+
+// A push button of the main window: its Alt shortcut in its caption, and
+// Enter presses it while it has the focus, as Space does.
+QPushButton* Button(const QString& caption, const char* name) {
+  auto* button = new QPushButton(caption);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoDefault(true);
+  return button;
+}
 
 QFont RecordListFont() {
   // A fixed-pitch Korean font keeps the record columns aligned.
@@ -80,6 +92,50 @@ class ElidedLabel : public QLabel {
   QString full_;
 };
 
+// A label that wraps its text and asks for the height the wrapped text needs
+// at its present width, as its least height, so the layout (and, at the
+// window's smallest, the window) makes room for every line instead of
+// drawing it over the list above. It does not take part in the layouts'
+// height-for-width pass, which would give the groupbox less than the record
+// list's least height.
+class WrappedLabel : public QLabel {
+ public:
+  WrappedLabel() { setWordWrap(true); }
+  bool hasHeightForWidth() const override { return false; }
+  QSize minimumSizeHint() const override { return {QLabel::minimumSizeHint().width(), Lines()}; }
+  QSize sizeHint() const override { return {QLabel::sizeHint().width(), Lines()}; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    // Another width may take another number of lines.
+    if (const int needed = heightForWidth(width()); needed != fitted_) {
+      fitted_ = needed;
+      updateGeometry();
+    }
+  }
+
+ private:
+  int Lines() const { return std::max(QLabel::minimumSizeHint().height(), heightForWidth(width())); }
+  int fitted_ = -1;
+};
+
+// Keeps `follower` enabled exactly while the watched widget is: "가져오기
+// 기록" is offered when a run could start.
+class EnabledFollower : public QObject {
+ public:
+  EnabledFollower(QWidget* watched, QWidget* follower) : QObject(watched), follower_(follower) {
+    watched->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::EnabledChange) follower_->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
+    return false;
+  }
+
+ private:
+  QWidget* follower_;
+};
+
 }  // namespace
 
 void Form1::BuildControls() {
@@ -103,9 +159,14 @@ void Form1::BuildControls() {
   listHyun->setMinimumHeight(fontMetrics().lineSpacing() * 3);
   listHyun->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
   bottom->addWidget(listHyun, 1);
-  Command1 = new QPushButton(QStringLiteral("나가기"));
-  Command1->setObjectName(QStringLiteral("Command1"));
-  bottom->addWidget(Command1, 0, Qt::AlignBottom);
+  auto* bottomButtons = new QVBoxLayout;
+  bottomButtons->addStretch(1);
+  CommandHistory = Button(QStringLiteral("가져오기 기록(&H)"), "CommandHistory");
+  CommandHistory->setToolTip(QStringLiteral("이 테이블 폴더에 가져온 기록을 보고, 고른 가져오기를 되돌립니다"));
+  bottomButtons->addWidget(CommandHistory);
+  Command1 = Button(QStringLiteral("나가기(&X)"), "Command1");
+  bottomButtons->addWidget(Command1);
+  bottom->addLayout(bottomButtons);
   right->addLayout(bottom, 1);  // the code-map list grows with the window
   columns->addLayout(right, 70);
   setCentralWidget(central);
@@ -113,6 +174,8 @@ void Form1::BuildControls() {
   BuildStatusBar();
   SetTabOrder();
   connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+  connect(CommandHistory, &QPushButton::clicked, this, &Form1::CommandHistory_Click);
+  new EnabledFollower(Command2, CommandHistory);
   resize(785, 520);
 }
 
@@ -121,7 +184,7 @@ QWidget* Form1::BuildBrowsingColumn() {
   Picture1->setObjectName(QStringLiteral("Picture1"));
   auto* layout = new QVBoxLayout(Picture1);
   layout->setContentsMargins(0, 0, 0, 0);
-  Label1 = new QLabel(QStringLiteral("인서트할 텍스트 파일을 선택"));
+  Label1 = new QLabel(QStringLiteral("인서트할 텍스트 파일을 선택(&F)"));
   QFont bold = Label1->font();
   bold.setBold(true);
   Label1->setFont(bold);
@@ -131,6 +194,7 @@ QWidget* Form1::BuildBrowsingColumn() {
   Dir1->setObjectName(QStringLiteral("Dir1"));
   File1 = new FileList;
   File1->setObjectName(QStringLiteral("File1"));
+  Label1->setBuddy(File1);
   // A wrong table directory is the first thing a clerk must be able to see.
   LabelTableDirectory = new ElidedLabel(QStringLiteral("테이블 폴더: ") + settings_.tableDirectory);
   layout->addWidget(Label1);
@@ -157,32 +221,29 @@ QWidget* Form1::BuildTabStrip() {
   layout->setSpacing(0);
   TabStrip1 = new QTabBar;
   TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
-  for (const char* tab : kTabs) TabStrip1->addTab(QString::fromUtf8(tab));
+  for (int tab = 0; tab < 2; ++tab) TabStrip1->addTab(QString::fromUtf8(kTabs[tab]) + kTabShortcuts[tab]);
   TabStrip1->setExpanding(false);
   layout->addWidget(TabStrip1);
 
   auto* page = new QFrame;
   page->setFrameShape(QFrame::StyledPanel);
   auto* grid = new QGridLayout(page);
-  optionGroup_ = new QButtonGroup(this);
-  optionGroup_->setExclusive(true);  // one group across both tabs
+  kindOptions_ = new KindOptions(this);  // one group across both tabs
   int placed[2] = {0, 0};
   for (const ModMain::KindInfo& info : ModMain::Kinds()) {
     const int tab = TabOf(info);
-    auto* option = new QRadioButton(QString::fromUtf8(info.caption));
     const int kind = ModMain::KindNumber(info.kind);
+    QRadioButton* option = kindOptions_->Add(QString::fromUtf8(info.caption), kind, tab);
     option->setObjectName(QStringLiteral("Option1_%1").arg(kind));
-    option->setVisible(tab == 0);
     // Hidden buttons take no room, so both groups share the same cells.
     const int position = placed[tab]++;
     grid->addWidget(option, position % kRowsPerTab[tab], position / kRowsPerTab[tab]);
-    optionGroup_->addButton(option, kind);
     Option1[kind] = option;
   }
   grid->setRowMinimumHeight(2, Option1[0]->sizeHint().height());
   layout->addWidget(page);
 
-  connect(optionGroup_, &QButtonGroup::idClicked, this, &Form1::Option1_Click);
+  connect(kindOptions_->Group(), &QButtonGroup::idClicked, this, &Form1::Option1_Click);
   connect(TabStrip1, &QTabBar::currentChanged, this, [this](int index) { TabStrip1_Click(index + 1); });
   return strip;
 }
@@ -192,11 +253,9 @@ QWidget* Form1::BuildProgressFrame() {
   Frame2->setObjectName(QStringLiteral("Frame2"));
   auto* layout = new QVBoxLayout(Frame2);
   auto* buttons = new QHBoxLayout;
-  Command2 = new QPushButton(QStringLiteral("실 행"));
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Command2->setDefault(true);  // Enter on it (and on a file) runs
-  CommandStop = new QPushButton(QStringLiteral("중 지"));
-  CommandStop->setObjectName(QStringLiteral("CommandStop"));
+  Command2 = Button(QStringLiteral("실 행(&R)"), "Command2");
+  Command2->setDefault(true);  // Enter on a file runs too
+  CommandStop = Button(QStringLiteral("중 지(&S)"), "CommandStop");
   CommandStop->setEnabled(false);
   // The tabs can hide the chosen option; this label never does.
   LabelKind = new QLabel(KindText(ImportKind));
@@ -209,8 +268,7 @@ QWidget* Form1::BuildProgressFrame() {
   buttons->addWidget(CommandStop);
   buttons->addSpacing(Command2->fontMetrics().averageCharWidth() * 2);
   buttons->addWidget(LabelKind, 1);
-  CommandUndo = new QPushButton(QStringLiteral("마지막 가져오기 취소"));
-  CommandUndo->setObjectName(QStringLiteral("CommandUndo"));
+  CommandUndo = Button(QStringLiteral("마지막 가져오기 되돌리기(&U)"), "CommandUndo");
   CommandUndo->setToolTip(QStringLiteral("이 테이블 폴더에 마지막으로 가져온 행을 지웁니다 (먼저 묻습니다)"));
   CommandUndo->setEnabled(false);
   buttons->addWidget(CommandUndo);
@@ -244,9 +302,8 @@ QWidget* Form1::BuildProgressFrame() {
   ListView1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
   layout->addWidget(ListView1, 1);
 
-  LabelSummary = new QLabel;
+  LabelSummary = new WrappedLabel;
   LabelSummary->setObjectName(QStringLiteral("LabelSummary"));
-  LabelSummary->setWordWrap(true);
   LabelSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(LabelSummary);
 
@@ -281,12 +338,13 @@ void Form1::BuildStatusBar() {
   connect(runTicker_, &QTimer::timeout, this, &Form1::ShowElapsed);
 }
 
-// Tab follows the layout: drive, folder, file, tabs, options, run, stop,
-// undo, the record list, the code-map list, exit.
+// Tab follows the layout: drive, folder, file, tabs, the shown tab's option
+// (KindOptions), run, stop, undo, the record list, the code-map list, the
+// history, exit.
 void Form1::SetTabOrder() {
   std::vector<QWidget*> chain{Drive1, Dir1, File1, TabStrip1};
   chain.insert(chain.end(), Option1.begin(), Option1.end());
-  chain.insert(chain.end(), {Command2, CommandStop, CommandUndo, ListView1, listHyun, Command1});
+  chain.insert(chain.end(), {Command2, CommandStop, CommandUndo, ListView1, listHyun, CommandHistory, Command1});
   for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -302,9 +360,6 @@ void Form1::StartBrowsing() {
   if (!Dir1->SetPath(start)) Dir1->SetPath("/");
 }
 
-void Form1::TabStrip1_Click(int tab) {
-  for (const ModMain::KindInfo& info : ModMain::Kinds())
-    Option1[ModMain::KindNumber(info.kind)]->setVisible(TabOf(info) == tab - 1);
-}
+void Form1::TabStrip1_Click(int tab) { kindOptions_->ShowTab(tab - 1); }
 
 }  // namespace window

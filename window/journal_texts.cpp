@@ -43,11 +43,20 @@ QString UndoOfferQuestion(ModMain::RunEnd end, const std::map<std::string, int>&
       .arg(RowsText(rowsSaved));
 }
 
-QString UndoLastQuestion(const ModMain::JournalRun& run) {
-  return QStringLiteral("마지막 가져오기를 취소하시겠습니까?\r\n%1: 저장한 행 %2개\r\n이 가져오기로 저장한 행을 지웁니다.")
-      .arg(RunLabel(run))
+namespace {
+
+// "<which>를 되돌리시겠습니까?", the run, and what undoing does.
+QString UndoQuestion(const QString& which, const ModMain::JournalRun& run) {
+  return QStringLiteral("%1를 되돌리시겠습니까?\r\n%2: 저장한 행 %3개\r\n이 가져오기로 저장한 행을 지웁니다.")
+      .arg(which, RunLabel(run))
       .arg(run.Rows());
 }
+
+}  // namespace
+
+QString UndoLastQuestion(const ModMain::JournalRun& run) { return UndoQuestion(QStringLiteral("마지막 가져오기"), run); }
+
+QString UndoChosenQuestion(const ModMain::JournalRun& run) { return UndoQuestion(QStringLiteral("이 가져오기"), run); }
 
 QString KilledRunQuestion(const ModMain::JournalRun& run) {
   return QStringLiteral("지난 가져오기가 끝나지 않았습니다 (프로그램이 도중에 멈췄습니다).\r\n%1: 저장한 행 %2개\r\n"

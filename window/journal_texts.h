@@ -22,6 +22,8 @@ QString JournalWarningsText(const std::vector<std::string>& warnings);
 QString UndoOfferQuestion(ModMain::RunEnd end, const std::map<std::string, int>& rowsSaved);
 // Before undoing the last run of the table directory: which run that is.
 QString UndoLastQuestion(const ModMain::JournalRun& run);
+// Before undoing a run chosen in "가져오기 기록".
+QString UndoChosenQuestion(const ModMain::JournalRun& run);
 // At start, when the table directory's last run never ended (its program was
 // killed): which run that is, and whether to delete its rows.
 QString KilledRunQuestion(const ModMain::JournalRun& run);

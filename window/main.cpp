@@ -8,6 +8,7 @@
 
 #include "dbf/dbf.h"
 #include "window/form1.h"
+#include "window/translation.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
   dbf::IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("dbfimport"));
+  window::InstallQtKorean(app);
 
   window::Form1Settings settings;
   settings.tableDirectory = QCoreApplication::applicationDirPath();

@@ -7,8 +7,11 @@
 #include "common/encoding.h"
 #include "common/messages.h"
 #include "import/pipeline.h"
+#include "window/csv_text.h"
 #include "window/form1.h"
+#include "window/history_dialog.h"
 #include "window/journal_texts.h"
+#include "window/translation.h"
 
 using window::Form1;
 using ModMain::ImportKind;
@@ -46,6 +49,29 @@ QString Cell(const QJsonArray& rows, int row, const char* column) { return rows[
 QString Text(const QAbstractItemModel& list, int row, int column, int role = Qt::DisplayRole) {
   return list.data(list.index(row, column), role).toString();
 }
+// What does not hold in `parent`'s layout: a shown child outside it, over a sibling, or smaller than the
+// least its layout may give it; the children of plain containers likewise.
+QStringList LayoutFaults(const QWidget& parent) {
+  QStringList faults;
+  QList<const QWidget*> shown;
+  for (const QWidget* child : parent.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (child->isVisible() && !child->isWindow()) shown << child;
+  for (const QWidget* w : shown) {
+    const QString name = w->objectName() + ":" + w->metaObject()->className();
+    if (!parent.rect().contains(w->geometry())) faults << name + " outside";
+    for (const QWidget* other : shown)
+      if (w < other && w->geometry().intersects(other->geometry())) faults << name + " over " + other->objectName();
+    const auto* label = qobject_cast<const QLabel*>(w);
+    QSize least = w->minimumSize();  // as layouts count it: an explicit minimum, else the hint unless ignored
+    if (!least.width() && w->sizePolicy().horizontalPolicy() != QSizePolicy::Ignored) least.setWidth(w->minimumSizeHint().width());
+    if (!least.height() && w->sizePolicy().verticalPolicy() != QSizePolicy::Ignored) least.setHeight(w->minimumSizeHint().height());
+    if (label && label->wordWrap()) least.setHeight(w->heightForWidth(w->width()));  // every line
+    if (w->width() < least.width() || w->height() < least.height()) faults << name + " cut";
+    if (QByteArrayList{"QWidget", "QFrame", "QGroupBox", "QStatusBar"}.contains(w->metaObject()->className()))
+      faults << LayoutFaults(*w);
+  }
+  return faults;
+}
 
 }  // namespace
 
@@ -57,6 +83,8 @@ class WindowTest : public QObject {
   // The clerk: records every box, answers every question with `answer_`.
   QStringList messages_, questions_;
   std::vector<ModMain::Problem> problems_;
+  std::vector<ModMain::JournalRun> pastRuns_;  // as "가져오기 기록" was last shown
+  int chosenRun_ = -1;                          // the one chosen to undo there; none below 0
   bool answer_ = false;
   std::function<void()> onBox_;  // while a message box or a question is open
 
@@ -70,6 +98,11 @@ class WindowTest : public QObject {
     s.messageBox = [this](const QString& text) { Box(messages_, text); };
     s.question = [this](const QString& text) { return Box(questions_, text), answer_; };
     s.problemList = [this](const QString&, const std::vector<ModMain::Problem>& found) { problems_ = found; };
+    s.pastRuns = [this](const std::vector<ModMain::JournalRun>& runs) -> std::optional<ModMain::JournalRun> {
+      pastRuns_ = runs;
+      if (chosenRun_ < 0) return std::nullopt;
+      return runs.at(static_cast<std::size_t>(chosenRun_));
+    };
     form_ = std::make_unique<Form1>(std::move(s));
     form_->show();
   }
@@ -86,18 +119,32 @@ class WindowTest : public QObject {
     return form_->Dir1->SetPath(QFile::encodeName(files_)) && form_->File1->SelectName(file) && Press();
   }
   QString Summary() const { return form_->Label2->text() + " | " + form_->LabelSummary->text(); }
+  bool Finished(QWidget* button) {  // pressing `button` starts an undo that ends
+    QSignalSpy finished(form_.get(), &Form1::RunFinished);
+    QTest::mouseClick(button, Qt::LeftButton);
+    return finished.wait(60000);
+  }
 
  private slots:
+  void initTestCase() { QVERIFY(window::InstallQtKorean(*qApp)); }
   void init() {
     temp_ = std::make_unique<QTemporaryDir>();
     db_ = temp_->filePath("db"), files_ = temp_->filePath("files"), journal_ = temp_->filePath("journal");
     QVERIFY(QDir().mkpath(db_) && QDir().mkpath(files_) && QDir().mkpath(journal_));
     Harness("make", db_, "carno");
-    messages_.clear(), questions_.clear(), problems_.clear(), answer_ = false, onBox_ = {};
+    messages_.clear(), questions_.clear(), problems_.clear(), pastRuns_.clear(), chosenRun_ = -1, answer_ = false, onBox_ = {};
   }
   void cleanup() {  // std::filesystem removes names in any encoding, QTemporaryDir only UTF-8 ones
     form_.reset();
     std::filesystem::remove_all(temp_->path().toStdString());
+  }
+
+  void qtsOwnButtonsAreKorean() {
+    QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+    QStringList captions;
+    for (QAbstractButton* button : box.buttons()) captions << button->text().remove(QRegularExpression("\\(&.\\)|&"));
+    captions.sort();
+    QCOMPARE(captions, QStringList({"아니요", "예", "취소", "확인"}));
   }
 
   void aVehicleRunFillsListProgressSummaryAndTable() {
@@ -210,8 +257,8 @@ class WindowTest : public QObject {
     QString atAction;  // the buttons and the elapsed time while the run goes on
     connect(form_->RecordList, &QAbstractItemModel::rowsInserted, form_.get(), [&] {
       if (!atAction.isEmpty() || form_->RecordList->rowCount() < 50) return;
-      atAction = QString("%1%2%3 ").arg(form_->Command2->isEnabled()).arg(form_->CommandStop->isEnabled()).arg(
-                     form_->CommandUndo->isEnabled()) + form_->StatusPanels[1]->text().left(7);
+      atAction = QString("%1%2%3%4 ").arg(form_->Command2->isEnabled()).arg(form_->CommandStop->isEnabled()).arg(
+                     form_->CommandUndo->isEnabled()).arg(form_->CommandHistory->isEnabled()) + form_->StatusPanels[1]->text().left(7);
       QWidget* button = how == "중 지" ? form_->CommandStop : how.startsWith("나가기") ? form_->Command1 : nullptr;
       button ? QTest::mouseClick(button, Qt::LeftButton) : void(form_->close());  // else the close box
     });
@@ -220,7 +267,7 @@ class WindowTest : public QObject {
     QVERIFY(Run(1, "G차량.txt"));
     const double shown = form_->StatusPanels[1]->text().section(' ', 2).chopped(1).toDouble();
     QVERIFY2(shown > 0 && shown <= clock.elapsed() / 1000.0 + 0.005, qPrintable(form_->StatusPanels[1]->text()));
-    QCOMPARE(atAction + QString::number(form_->CommandStop->isEnabled()), "010 경과시간 : 0");
+    QCOMPARE(atAction + QString::number(form_->CommandStop->isEnabled()), "0100 경과시간 : 0");
     QTRY_COMPARE(form_->isVisible(), !answer_);
     const int listed = form_->RecordList->rowCount();
     const bool stopped = listed < count, undone = stopped && answer_;
@@ -237,7 +284,7 @@ class WindowTest : public QObject {
       QCOMPARE(Cell(rows, i, "CNO"), "1" + Text(*form_->RecordList, i - 2, 1).left(3));
   }
 
-  void theLastRunOfTheTablesCanBeUndone() {
+  void anyPastRunCanBeUndoneAndTheLastOneByItsButton() {
     for (const QList<QByteArray>& lines : {QList<QByteArray>{Vehicle(1), Vehicle(2)}, {Vehicle(3)}}) {
       Write(files_ + "/G차량.txt", lines);
       QVERIFY(Run(1, "G차량.txt"));
@@ -245,19 +292,43 @@ class WindowTest : public QObject {
     QFile log(journal_ + "/journal.log");  // a damaged line is skipped and named
     QVERIFY(log.open(QIODevice::Append) && log.write("\nbroken line") > 0);
     log.close();
-    Open();  // a new window finds the last run in the journal
+    Open();  // a new window finds the runs in the journal
     QVERIFY(form_->CommandUndo->isEnabled());
-    QTest::mouseClick(form_->CommandUndo, Qt::LeftButton);  // "no": nothing changes
-    QCOMPARE(Harness("rows", db_, "carno").size(), 3);
-    answer_ = true;
-    QSignalSpy finished(form_.get(), &Form1::RunFinished);
+    // "가져오기 기록", newest first: the older run is undone; the last one stays undoable.
+    chosenRun_ = 1, answer_ = true;
+    QVERIFY(Finished(form_->CommandHistory) && form_->CommandUndo->isEnabled());
+    const std::vector<ModMain::JournalRun> before = pastRuns_;
+    QVERIFY(before.size() == 2 && before[0].Rows() == 1 && before[1].Rows() == 2);
+    QCOMPARE(Harness("rows", db_, "carno").size(), 1);
+    answer_ = false;  // "no": nothing changes
     QTest::mouseClick(form_->CommandUndo, Qt::LeftButton);
-    QVERIFY(finished.wait(60000) && !form_->CommandUndo->isEnabled());
-    QCOMPARE(Harness("rows", db_, "carno").size(), 2);  // as before the last run
-    QVERIFY(questions_.size() == 2 && questions_[1] == questions_[0] && questions_[0].contains("G차량.txt: 저장한 행 1개"));
+    QCOMPARE(Harness("rows", db_, "carno").size(), 1);
+    answer_ = true;
+    QVERIFY(Finished(form_->CommandUndo) && !form_->CommandUndo->isEnabled());
+    QCOMPARE(Harness("rows", db_, "carno").size(), 0);
+    QCOMPARE(questions_, QStringList({window::UndoChosenQuestion(before[1]), window::UndoLastQuestion(before[0]),
+                                      window::UndoLastQuestion(before[0])}));
+    QVERIFY(questions_[1].startsWith("마지막 가져오기를 되돌리시겠습니까?") && questions_[1].contains("G차량.txt: 저장한 행 1개"));
     const QRegularExpression told("번째 줄이 손상되어 건너뛰었습니다\\.\r\n"
-                                  "가져오기\\(.+, 골재 · 차량, G차량\\.txt\\)를 되돌렸습니다: 행 1개를 지웠습니다\\.$");
-    QVERIFY2(messages_.size() == 1 && told.match(messages_[0]).hasMatch(), qPrintable(messages_.join('|')));
+                                  "가져오기\\(.+, 골재 · 차량, G차량\\.txt\\)를 되돌렸습니다: 행 ([12])개를 지웠습니다\\.$");
+    QCOMPARE(messages_.size(), 2);
+    QCOMPARE(told.match(messages_[0]).captured(1) + told.match(messages_[1]).captured(1), "21");
+    // The dialog: a run with rows not undone can be chosen; an undone one cannot.
+    chosenRun_ = -1;
+    QTest::mouseClick(form_->CommandHistory, Qt::LeftButton);
+    for (const bool first : {true, false}) {
+      window::HistoryDialog dialog(db_, first ? before : pastRuns_);
+      QStringList rows;
+      for (int row = 0; row < dialog.List->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem& item = *dialog.List->topLevelItem(row);
+        rows << QStringList({item.text(1), item.text(2), item.text(3), item.text(4), item.text(5).left(2)}).join('|');
+      }
+      const QString undone = first ? "" : "20";  // the year of the undo
+      QCOMPARE(rows, QStringList({"골재 · 차량|G차량.txt|carno 1행|완료|" + undone, "골재 · 차량|G차량.txt|carno 2행|완료|" + undone}));
+      QCOMPARE(dialog.UndoButton->isEnabled(), first);
+      QTest::mouseClick(dialog.UndoButton, Qt::LeftButton);
+      QCOMPARE(dialog.ChosenRun().has_value(), first);
+    }
     Open();  // undone: nothing more to undo
     QVERIFY(!form_->CommandUndo->isEnabled());
   }
@@ -309,6 +380,37 @@ class WindowTest : public QObject {
     QTRY_VERIFY(form_->File1->hasFocus());
   }
 
+  void theLayoutHoldsFromTheMinimumSizeUp() {  // at QT_SCALE_FACTOR=2 too (window_test_scale2)
+    Open();
+    form_->LabelSummary->setText(window::SummaryText({{"vdrs110", 3000}, {"vdrs160", 2000}}, 12, 61250) +
+                                 " · 되돌림: 행 5000개 지움");
+    form_->TabStrip1->setCurrentIndex(1);  // the tab of the longer captions
+    for (const QSize size : {form_->minimumSize(), QSize(1600, 1000)}) {
+      form_->resize(size);
+      QTRY_COMPARE(form_->size(), form_->minimumSize().expandedTo(size));  // the summary may ask for more height
+      QTRY_VERIFY2(LayoutFaults(*form_).isEmpty(), qPrintable(LayoutFaults(*form_).join(", ")));
+    }
+  }
+
+  void theProblemListCopiesSavesAndClosesByKeyboard() {
+    const std::vector<ModMain::Problem> found{{2, "CNO", "1,\"A\"", "숫자가 아닙니다"}, {0, "", "", "파일이 비었습니다\r\n다시"}};
+    QCOMPARE(window::ProblemListCsv(found), QByteArray("\xEF\xBB\xBF줄,필드,내용,이유\r\n2,CNO,\"1,\"\"A\"\"\",숫자가 아닙니다\r\n파일,,,파일이 비었습니다 다시\r\n"));
+    QCOMPARE(window::CsvText({{"a\nb", "c\rd", "e"}}), QByteArray("\xEF\xBB\xBF\"a\nb\",\"c\rd\",e\r\n"));
+    std::unique_ptr<QDialog> dialog(window::NewProblemList(nullptr, "", found));
+    dialog->show();
+    auto& table = *dialog->findChild<QTableWidget*>("ProblemTable");
+    QTest::keyClick(&table, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), "2\tCNO\t1,\"A\"\t숫자가 아닙니다\n파일\t\t\t파일이 비었습니다 다시\n");
+    QPushButton* copy = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) copy = button->text() == "복사(&C)" ? button : copy;
+    QVERIFY(copy);
+    QTest::mouseClick(copy, Qt::LeftButton);
+    QCOMPARE(QApplication::clipboard()->text(), window::ProblemListText(found));
+    QTest::keyClick(copy, Qt::Key_Return);  // the default button, "닫기"
+    QVERIFY(!dialog->isVisible() && dialog->result() == QDialog::Rejected);
+  }
+
   void browsingAndTheKeyboard() {
     const auto drives = window::BrowsableDrives(
         "overlay / overlay rw 0 0\nproc /proc proc rw 0 0\n/dev/sda2 /home ext4 rw 0 0\n/dev/sda3 /var ext4 rw 0 0\n"
@@ -340,11 +442,12 @@ class WindowTest : public QObject {
     emit dir.itemActivated(dir.findItems("folder.txt", {})[0]);
     QCOMPARE(QString::number(messages_.size()) + QFile::decodeName(form_->File1->Path()), "1" + files_);
 
-    // Tab follows the layout ("중 지" is off between runs); Enter opens a folder, and on a file it runs.
+    // Tab follows the layout ("중 지" is off between runs) to the chosen option; Enter opens a folder, and on a
+    // file it runs.
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    const QList<QWidget*> expected{form_->Drive1,    form_->Dir1,       form_->File1,
-                                   form_->TabStrip1, form_->Option1[0], form_->Command2,
-                                   form_->ListView1, form_->listHyun,   form_->Command1};
+    const QList<QWidget*> expected{form_->Drive1,    form_->Dir1,       form_->File1,    form_->TabStrip1,
+                                   form_->Option1[0], form_->Command2,  form_->ListView1, form_->listHyun,
+                                   form_->CommandHistory, form_->Command1};
     QList<QWidget*> order{form_->Drive1};
     form_->Drive1->setFocus();
     for (int tabs = 0; tabs < 40 && order.size() < expected.size(); ++tabs) {
@@ -369,6 +472,22 @@ class WindowTest : public QObject {
     QVERIFY(QDir(files_ + "/usb/old").removeRecursively() && choose(0) == "" && choose(1) == "/usb");
     QCOMPARE(choose(2), "/usb");
     QCOMPARE(QString::number(messages_.size()) + QString::number(form_->Drive1->currentIndex()), "31");
+
+    // An arrow chooses the next option; Alt+M shows "레미콘"; Tab reaches the shown tab's options though the
+    // chosen one is on the other; Alt and a number choose on the shown tab; Enter presses the focused button.
+    QTest::keyClick(form_->Option1[0], Qt::Key_Down);
+    QVERIFY(form_->Option1[1]->isChecked() && form_->Option1[1]->hasFocus() && form_->ImportKind == ImportKind::kGVehicles);
+    QTest::keyClick(form_.get(), Qt::Key_M, Qt::AltModifier);  // the tab "레미콘(&M)"
+    QCOMPARE(form_->TabStrip1->currentIndex(), 1);
+    form_->TabStrip1->setFocus();
+    QTest::keyClick(form_->TabStrip1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form_->Option1[6]);
+    QTest::keyClick(form_->Option1[6], Qt::Key_Up);  // around to the tab's last
+    QCOMPARE(form_->LabelKind->text(), "레미콘 · 계산서");
+    QTest::keyClick(form_.get(), Qt::Key_2, Qt::AltModifier);
+    QTRY_VERIFY(form_->Option1[7]->isChecked() && form_->ImportKind == ImportKind::kReadyMixSites);  // an animated click
+    QTest::keyClick(form_->Command1, Qt::Key_Return);
+    QVERIFY(!form_->isVisible());
   }
 };
 
