@@ -1,18 +1,20 @@
 // Opens the window, runs one import as a clerk would and leaves the window
-// open for a screenshot (screenshot.sh). Writes READY_FILE when the run ended.
-//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE
+// open for a screenshot (screenshot.sh). Writes READY_FILE when the run ended,
+// or with --shot preview when the run's preview is open (it stays open).
+//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE [--shot preview]
 #include <QApplication>
 #include <QFile>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 #include <cstdio>
 
 #include "window/form1.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QString db, journal, dir, file, ready;
+  QString db, journal, dir, file, ready, shot;
   int kind = 0;
   const QStringList args = QCoreApplication::arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
@@ -22,6 +24,7 @@ int main(int argc, char* argv[]) {
     else if (args[i] == "--file") file = args[i + 1];
     else if (args[i] == "--kind") kind = args[i + 1].toInt();
     else if (args[i] == "--ready") ready = args[i + 1];
+    else if (args[i] == "--shot") shot = args[i + 1];
   }
   window::Form1Settings settings;
   settings.tableDirectory = db;
@@ -30,7 +33,18 @@ int main(int argc, char* argv[]) {
   settings.messageBox = [](const QString& text) {
     std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
   };
+  const auto markReady = [&ready] {
+    QFile marker(ready);
+    if (marker.open(QIODevice::WriteOnly)) marker.write("done\n");
+  };
+  window::Form1* shown = nullptr;
+  settings.preview = [&](const window::RunPreview& preview) {
+    if (shot != "preview") return window::PreviewAnswer{true, false};
+    QTimer::singleShot(500, markReady);  // once the dialog is painted
+    return window::ShowPreview(shown, preview);
+  };
   window::Form1 form(std::move(settings));
+  shown = &form;
   form.move(0, 0);
   form.show();
   if (kind >= 6) form.TabStrip1->setCurrentIndex(1);
@@ -39,10 +53,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "no file %s in %s\n", qPrintable(file), qPrintable(dir));
     return 1;
   }
-  QObject::connect(&form, &window::Form1::RunFinished, [&] {
-    QFile marker(ready);
-    if (marker.open(QIODevice::WriteOnly)) marker.write("done\n");
-  });
+  if (shot != "preview") QObject::connect(&form, &window::Form1::RunFinished, markReady);
   form.Command2->click();
   return app.exec();
 }
