@@ -14,7 +14,7 @@ namespace ModMain {
 
 struct PreviewField {
   std::string name;  // the field as a clerk knows it ("차량번호"), UTF-8
-  std::string text;  // its value as the run makes it, UTF-8
+  std::string text;  // the text the run makes its value from, UTF-8
 };
 
 struct PreviewRecord {

@@ -22,7 +22,7 @@ constexpr ColumnRule kSlip[] = {
     Named("현장명", Text("hyun", {38, 20})),
     Named("차량코드", Text("cno", {59, 3}, "1")),
     Named("차량번호", Joined("car_num", "-", {63, 8}, {72, 4})),
-    Named("기사", Text("name", {77, 8})),
+    Named("이름", Text("name", {77, 8})),
     Named("시간", Text("time", {86, 4})),
     Named("배합코드", Text("bcode", {96, 2}, "1")),
     Named("배합", Text("bhap", {99, 8})),

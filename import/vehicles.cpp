@@ -12,7 +12,7 @@ constexpr ColumnRule kVehicle[] = {
     Named("차량코드", Text("cno", {1, 3}, "1")),
     Named("차량번호", Text("car_num", {5, 12})),
     Named("차주", Text("owner", {18, 10})),
-    Named("차명", Text("name", {29, 8})),
+    Named("이름", Text("name", {29, 8})),
     Named("적재량", Number("car_cap", {40, 2})),
 };
 

@@ -152,13 +152,21 @@ TEST_F(ImportRunTest, EndingsAFailureAtRecordKKeepsKRowsAndNamesLineK) {
   EXPECT_EQ(view_.messages, std::vector<std::string>{"파일의 3번째 줄: 단가 'x12'을(를) 정수로 바꿀 수 없습니다."});
   EXPECT_EQ(view_.rows.size(), 2u);
   EXPECT_EQ(Rows("carno").size(), 2u);
-  // A table-layer error takes the same path with its line; an open failure before the loop has none.
-  report = Import({"001    1", "toolong 2", "end"}, Vehicles(), [](RecordContext& context) {
-    static constexpr ColumnRule kWide[] = {Text("code", {1, 7})};
+  // A table-layer error takes the same path with its line, the value named by its field; an open
+  // failure before the loop has none.
+  std::string field;
+  report = Import({"001    1", "toolong 2", "end"}, Vehicles(), [&field](RecordContext& context) {
+    static constexpr ColumnRule kWide[] = {Named("차량코드", Text("code", {1, 7}))};
     RowValues row(context.record, kWide);
-    context.WriteRow(row);
+    try {
+      context.WriteRow(row);
+    } catch (const ImportFailure& refused) {
+      field = refused.Field();
+      throw;
+    }
   });
   EXPECT_EQ(report.end, RunEnd::kRefused);
+  EXPECT_EQ(field, "차량코드");
   EXPECT_EQ(view_.messages.back().rfind("파일의 2번째 줄: 테이블 carno의 열 code", 0), 0u) << view_.messages.back();
   RunSetup noCheck;
   noCheck.fixedTable = "vdrs110";

@@ -218,7 +218,7 @@ class WindowTest : public QObject {
     QVERIFY(shown.file.endsWith("/G차량.txt") && shown.rows == (std::map<std::string, int>{{"carno", 4}}));
     QStringList second;  // the second record cut into its named fields
     for (const ModMain::PreviewField& field : shown.records[1].fields) second << Utf8(field.name + "=" + field.text);
-    QCOMPARE(second, QStringList({"차량코드=1002", "차량번호=2가2", "차주=차주", "차명=덤프", "적재량=15"}));
+    QCOMPARE(second, QStringList({"차량코드=1002", "차량번호=2가2", "차주=차주", "이름=덤프", "적재량=15"}));
     previewAnswer_ = {true, true};  // "가져오기" with "다음부터 묻지 않기": no preview for the rest of the session
     QVERIFY(Run(1, "G차량.txt") && Summary().startsWith("완료 | 저장한 행: carno 4행 ·"));
     answer_ = true;  // to the re-import question
