@@ -52,6 +52,12 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
       parsed.help = true;
     } else if (argument == "--check") {
       parsed.checkOnly = true;
+    } else if (argument == "--preview") {
+      const std::string count = i + 1 < arguments.size() ? arguments[i + 1] : std::string();
+      if (count.empty() || count.size() > 4 || count.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(count) == 0)
+        throw std::invalid_argument("--preview 뒤에 레코드 수(1-9999)가 필요합니다 / --preview needs a count of records");
+      parsed.preview = std::stoi(arguments[++i]);
     } else if (argument == "--force") {
       parsed.force = true;
     } else if (argument == "--again") {
@@ -92,6 +98,9 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
   if ((parsed.runs || parsed.undo) && (importing || (parsed.runs && parsed.undo))) {
     throw std::invalid_argument("--undo와 --runs는 가져오기와 함께 쓰지 않습니다 / --undo and --runs take no "
                                 "import steps or import options, nor each other");
+  }
+  if (parsed.preview > 0 && !parsed.checkOnly) {
+    throw std::invalid_argument("--preview는 --check와 함께 씁니다 / --preview goes with --check");
   }
   if (!parsed.sampleDatabase && !parsed.runs && !parsed.undo && parsed.steps.empty()) {
     throw std::invalid_argument("가져올 파일이 없습니다 / no KIND:FILE given");

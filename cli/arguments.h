@@ -1,4 +1,4 @@
-// The command line: dbfimport-cli [--db DIR] [--journal DIR] [--check] [--force] [--again] KIND:FILE
+// The command line: dbfimport-cli [--db DIR] [--journal DIR] [--check [--preview N]] [--force] [--again] KIND:FILE
 // [KIND:FILE ...], or --undo [RUN], or --runs.
 #pragma once
 
@@ -19,6 +19,7 @@ inline constexpr int kExitWithMessages = 3;
 struct Arguments {
   bool help = false;
   bool checkOnly = false;  // --check: check every step, write nothing
+  int preview = 0;         // --preview N (with --check): the first N records of each step cut into fields
   bool force = false;      // --force: import files whose records mostly have another length
   bool again = false;      // --again: import files the journal has as imported already
   bool runs = false;       // --runs: list the journal

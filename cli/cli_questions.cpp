@@ -5,6 +5,7 @@
 #include "common/encoding.h"
 #include "common/messages.h"
 #include "import/checker.h"
+#include "import/preview.h"
 
 namespace cli {
 namespace {
@@ -35,6 +36,10 @@ void CliQuestions::Checked(const ModMain::PlanStep& step) {
   for (const std::string& message : check.messages) view_.ShowMessage(message);
   for (const auto& [table, rows] : check.rows)
     std::printf("%s\t%s\t%d\n", name.c_str(), ModMain::Cp949ToUtf8(table).c_str(), rows);
+  for (const ModMain::PreviewRecord& record : ModMain::PreviewRecords(step.file, arguments_.preview))
+    for (const ModMain::PreviewField& field : record.fields)
+      std::printf("%s\t%d\t%s\t%s\n", name.c_str(), record.line, field.name.c_str(),
+                  ModMain::EscapeForLine(field.text).c_str());
 }
 
 void CliQuestions::CheckRefused(const std::vector<ModMain::PlanStep>&) { view_.Note(kRefused); }

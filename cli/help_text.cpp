@@ -7,7 +7,7 @@
 namespace cli {
 
 const char* const kUsageText =
-    "사용법 / usage: dbfimport-cli [--db DIR] [--journal DIR] [--check] [--force] [--again] KIND:FILE ...\n"
+    "사용법 / usage: dbfimport-cli [--db DIR] [--journal DIR] [--check [--preview N]] [--force] [--again] KIND:FILE ...\n"
     "               dbfimport-cli [--db DIR] [--journal DIR] --undo [RUN]\n"
     "               dbfimport-cli [--journal DIR] --runs\n"
     "               dbfimport-cli --make-sample-db DIR\n"
@@ -19,7 +19,7 @@ std::string HelpText() {
     "dbfimport-cli - imports the aggregate and ready-mix export files into dBASE/FoxPro tables.\n"
     "\n"
     "사용법 / usage:\n"
-    "  dbfimport-cli [--db DIR] [--journal DIR] [--check] [--force] [--again] KIND:FILE ...\n"
+    "  dbfimport-cli [--db DIR] [--journal DIR] [--check [--preview N]] [--force] [--again] KIND:FILE ...\n"
     "  dbfimport-cli [--db DIR] [--journal DIR] --undo [RUN]\n"
     "  dbfimport-cli [--journal DIR] --runs\n"
     "  dbfimport-cli --make-sample-db DIR\n"
@@ -45,6 +45,10 @@ std::string HelpText() {
     "               import would show, the rows each table would get (stdout: step<TAB>table<TAB>rows).\n"
     "               Without --check every step is checked like this before the first one\n"
     "               writes: a problem in any file refuses the whole invocation.\n"
+    "--preview N    --check와 함께: 단계마다 처음 N개 레코드를 필드로 나누어 보여 줍니다\n"
+    "               (stdout: 단계<TAB>줄<TAB>필드 이름<TAB>값).\n"
+    "               With --check: the first N records of each step cut into their named\n"
+    "               fields (stdout: step<TAB>line<TAB>field name<TAB>value).\n"
     "--force        레코드 대부분의 길이가 종류와 다른 파일(다른 종류의 파일일 수 있음)도 가져옵니다.\n"
     "               Imports a file whose records mostly have another length than the kind's\n"
     "               (probably a file of another kind); without it such a file is refused.\n"

@@ -106,8 +106,4 @@ dbf::Value DateValueOrZero(const std::string& year, const std::string& month, co
   return DateText(year, month, day);
 }
 
-void ThrowNoMonthOrDay(const std::string& month, const std::string& day) {
-  throw ImportFailure(NoMonthOrDayMessage(month, day));
-}
-
 }  // namespace ModMain

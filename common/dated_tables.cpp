@@ -19,4 +19,9 @@ void DatedTableSwitch::SwitchTo(RecordContext& context, const std::string& dateT
   holding_ = true;
 }
 
+void DatedTableSwitch::SwitchTo(RecordContext& context, const RowValues& row, std::string_view dateColumn) {
+  row.RequireMonthAndDay(dateColumn);
+  SwitchTo(context, row.Text(dateColumn));
+}
+
 }  // namespace ModMain

@@ -16,6 +16,9 @@ class DatedTableSwitch {
  public:
   DatedTableSwitch(std::string prefix, TableNameRule rule, bool checkExists);
   void SwitchTo(RecordContext& context, const std::string& dateText);
+  // The table of the row's date column; a month or day of 0 is a problem of
+  // that field (RowValues::RequireMonthAndDay), never a table name.
+  void SwitchTo(RecordContext& context, const RowValues& row, std::string_view dateColumn);
 
  private:
   std::string prefix_;

@@ -51,8 +51,6 @@ std::string DateText(const std::string& year, const std::string& month, const st
 bool HasMonthAndDay(const std::string& month, const std::string& day);
 // The date text, or the zero date when the month or the day reads as 0.
 dbf::Value DateValueOrZero(const std::string& year, const std::string& month, const std::string& day);
-// Throws ImportFailure: the record's date has no month or day.
-[[noreturn]] void ThrowNoMonthOrDay(const std::string& month, const std::string& day);
 
 // Characters (not bytes) `from`..`from+count-1` (1-based) of a CP949 text.
 std::string MidChars(const std::string& text, int from, int count);

@@ -7,6 +7,7 @@
 #include "common/fields.h"
 #include "common/messages.h"
 #include "common/tables.h"
+#include "common/text.h"
 
 namespace ModMain {
 namespace {
@@ -38,6 +39,16 @@ void OpenFixedTable(Run& run, const RunSetup& setup, dbf::Recordset& recordset) 
   OpenTable(run.session, recordset, setup.fixedTable);
 }
 
+// A value the table refused, named by its field as the clerk knows it
+// ("적재량" rather than CAR_CAP); any other table error as it is.
+std::exception_ptr RefusedField(const RowValues& row, const dbf::Error& error) {
+  if (!error.Column().empty())
+    for (const RowValues::Entry& entry : row.Entries())
+      if (AsciiUpper(entry.rule->column) == AsciiUpper(error.Column()))
+        return std::make_exception_ptr(ImportFailure(error.what(), FieldName(*entry.rule), error.Value()));
+  return std::make_exception_ptr(error);
+}
+
 }  // namespace
 
 int RunReport::RowsSaved() const {
@@ -57,8 +68,11 @@ void RecordContext::WriteRow(RowValues& row, dbf::Recordset& target) {
       if (entry.value) target.SetValue(entry.rule->column, *entry.value);
     target.Update();
     ++run.report.rowsSaved[target.TableName()];
-  } catch (...) {
+  } catch (const dbf::Error& error) {
     target.Discard();  // a refused value leaves no row behind, not even for a later save
+    std::rethrow_exception(RefusedField(row, error));
+  } catch (...) {
+    target.Discard();
     throw;
   }
 }

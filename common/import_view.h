@@ -11,7 +11,8 @@ class ImportView {
  public:
   virtual ~ImportView() = default;
 
-  // The phase: "파일읽기" while loading, "데이터 인서트" while importing.
+  // The phase: "파일읽기" while loading, "검사" while checking (its own
+  // progress over the records), "데이터 인서트" while importing.
   virtual void SetPhaseCaption(const std::string& caption) = 0;
   virtual void SetProgressRange(int minimum, int maximum) = 0;
   virtual void SetProgressValue(int value) = 0;

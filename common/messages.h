@@ -15,7 +15,11 @@
 namespace ModMain {
 
 inline constexpr const char* kLoadCaption = "파일읽기";
+inline constexpr const char* kCheckCaption = "검사";
 inline constexpr const char* kInsertCaption = "데이터 인서트";
+// The phase after a plan that wrote nothing because the clerk said no, the
+// check found problems or the check was stopped.
+inline constexpr const char* kNotImportedCaption = "가져오지 않음";
 inline constexpr const char* kSuccessStatus = "성공";
 inline constexpr const char* kWrongFileMessage = "파일을 잘못 선택하셨습니다.\r\n다시 파일을 선택하십시오.";
 

@@ -15,16 +15,16 @@ bool StoresText(Rule rule) {
 // A text field must be CP949 where the table will store it, without NUL or
 // 0x1A (the end of a text, the end of a table file, to other programs): the
 // failure names the column and the byte of the record.
-void RequireCp949(const std::string& record, const char* column, Field field, const std::string& cut) {
+void RequireCp949(const std::string& record, const ColumnRule& rule, Field field, const std::string& cut) {
   const std::size_t stray = dbf::FirstNonCp949Byte(cut);
   const std::size_t control = cut.find_first_of(std::string_view("\0\x1A", 2));
   const std::size_t bad = std::min(stray, control);
   if (bad == std::string::npos) return;
   const std::size_t at = record.find(cut, static_cast<std::size_t>(field.start - 1)) + bad;
   const auto message = bad == stray ? NotCp949Message : ControlByteMessage;
-  throw ImportFailure(message(column, field.start, field.start + field.length - 1,
+  throw ImportFailure(message(FieldName(rule), field.start, field.start + field.length - 1,
                               static_cast<unsigned char>(record[at]), static_cast<int>(at + 1)),
-                      column, cut);
+                      FieldName(rule), cut);
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ RowValues::RowValues(const std::string& record, std::span<const ColumnRule> layo
       const Field field = rule.fields[i];
       if (field.length == 0) continue;
       entry.parts[i] = CutField(record, field.start + shift, field.length);
-      if (StoresText(rule.rule)) RequireCp949(record, rule.column, {field.start + shift, field.length}, entry.parts[i]);
+      if (StoresText(rule.rule)) RequireCp949(record, rule, {field.start + shift, field.length}, entry.parts[i]);
     }
     const auto& parts = entry.parts;
     switch (rule.rule) {
@@ -112,7 +112,8 @@ double RowValues::Number(std::string_view column) const { return LeadingNumber(F
 
 void RowValues::RequireMonthAndDay(std::string_view column) const {
   const Entry& entry = Find(column);
-  if (!HasMonthAndDay(entry.parts[1], entry.parts[2])) ThrowNoMonthOrDay(entry.parts[1], entry.parts[2]);
+  if (!HasMonthAndDay(entry.parts[1], entry.parts[2]))
+    throw ImportFailure(NoMonthOrDayMessage(entry.parts[1], entry.parts[2]), FieldName(*entry.rule), entry.text);
 }
 
 void RowValues::Supply(std::string_view column, dbf::Value value) { Find(column).value = std::move(value); }

@@ -41,7 +41,11 @@ struct ColumnRule {
   std::array<Field, 3> fields{};
   const char* text = "";  // prefix, separator, label or constant
   bool inGroup = false;   // positions of item group 1; later groups lie a stride further
+  const char* name = "";  // the field's name as a clerk knows it ("차량번호"), for previews and problems
 };
+
+// The name a clerk reads for the column: its field name, else the column.
+inline const char* FieldName(const ColumnRule& rule) { return *rule.name ? rule.name : rule.column; }
 
 constexpr ColumnRule Text(const char* column, Field field, const char* prefix = "") {
   return {column, Rule::kText, {field}, prefix};
@@ -59,11 +63,12 @@ constexpr ColumnRule Number(const char* column, Field field) { return {column, R
 constexpr ColumnRule Decimal(const char* column, Field whole, Field fraction) {
   return {column, Rule::kDecimal, {whole, fraction}};
 }
+// The label of a whole number names it in errors and is its field name.
 constexpr ColumnRule Int32(const char* column, Field field, const char* label) {
-  return {column, Rule::kInt32, {field}, label};
+  return {column, Rule::kInt32, {field}, label, false, label};
 }
 constexpr ColumnRule Int16(const char* column, Field field, const char* label) {
-  return {column, Rule::kInt16, {field}, label};
+  return {column, Rule::kInt16, {field}, label, false, label};
 }
 constexpr ColumnRule Date(const char* column, Field year, Field month, Field day) {
   return {column, Rule::kDate, {year, month, day}};
@@ -75,6 +80,11 @@ constexpr ColumnRule Constant(const char* column, const char* text) { return {co
 constexpr ColumnRule Supplied(const char* column) { return {column, Rule::kSupplied}; }
 constexpr ColumnRule InGroup(ColumnRule rule) {
   rule.inGroup = true;
+  return rule;
+}
+// A layout line with its field name first: Named("차량번호", Text("car_num", {5, 12})).
+constexpr ColumnRule Named(const char* name, ColumnRule rule) {
+  rule.name = name;
   return rule;
 }
 
@@ -90,7 +100,8 @@ class RowValues {
   const std::string& Text(std::string_view column) const;
   // The leading-number rule of the column's text (a decimal's value).
   double Number(std::string_view column) const;
-  // Throws ImportFailure when a date column's month or day reads 0.
+  // Throws ImportFailure naming the field and its date text when a date
+  // column's month or day reads 0.
   void RequireMonthAndDay(std::string_view column) const;
   void Supply(std::string_view column, dbf::Value value);
   // Adds another layout's columns after these (a second amount's details).

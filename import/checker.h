@@ -18,7 +18,9 @@ namespace ModMain {
 // front end adds what the clerk can do.
 std::string RecordLengthFinding(ImportKind kind, const FileCheck& check);
 
-// Checks one loaded file of its kind.
-FileCheck CheckFile(Session& check, const ExportFile& file);
+// Checks one loaded file of its kind. With a view: shows the phase "검사"
+// and its progress over the records, and stops when the view asks (the
+// check then ends at that record and finds no more).
+FileCheck CheckFile(Session& check, const ExportFile& file, ImportView* view = nullptr);
 
 }  // namespace ModMain

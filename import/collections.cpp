@@ -13,9 +13,9 @@ using namespace ModMain;
 
 // "G수금.txt", 70 bytes: the columns of both rows, and the two amounts.
 constexpr ColumnRule kGCollection[] = {
-    Date("D32_date", {1, 4}, {5, 2}, {7, 2}),
-    Text("D11_code", {9, 3}, "100"),
-    Text("D11_cname", {23, 24}),
+    Named("수금일자", Date("D32_date", {1, 4}, {5, 2}, {7, 2})),
+    Named("거래처코드", Text("D11_code", {9, 3}, "100")),
+    Named("거래처명", Text("D11_cname", {23, 24})),
     Supplied("D32_cgubun"),  // 1 for the first amount, 2 for the second
     Supplied("D32_amt"),
     Supplied("D32_total"),
@@ -25,9 +25,9 @@ constexpr Field kGAmounts[2] = {{47, 12}, {59, 12}};
 // "레미콘수금.txt", 225 bytes: the columns of both rows, the two amounts, and
 // the details only the second amount's row carries.
 constexpr ColumnRule kReadyMixCollection[] = {
-    Date("D32_date", {1, 4}, {5, 2}, {7, 2}),
+    Named("수금일자", Date("D32_date", {1, 4}, {5, 2}, {7, 2})),
     Supplied("D11_code"),  // the held customer code
-    Text("D11_cname", {33, 30}),
+    Named("거래처명", Text("D11_cname", {33, 30})),
     Supplied("D32_amt"),
     Supplied("D32_total"),
     Supplied("D32_cgubun"),
@@ -35,10 +35,10 @@ constexpr ColumnRule kReadyMixCollection[] = {
 };
 constexpr Field kReadyMixAmounts[2] = {{64, 12}, {77, 12}};
 constexpr ColumnRule kReadyMixSecondAmountDetails[] = {
-    Text("D32_b_posi", {121, 10}),
-    Text("D32_b_no", {132, 12}),
-    DateOrZero("D32_b_wday", {145, 4}, {149, 2}, {151, 2}),
-    DateOrZero("D32_b_oday", {154, 4}, {158, 2}, {160, 2}),
+    Named("둘째 금액 내용", Text("D32_b_posi", {121, 10})),
+    Named("둘째 금액 번호", Text("D32_b_no", {132, 12})),
+    Named("둘째 금액 발행일", DateOrZero("D32_b_wday", {145, 4}, {149, 2}, {151, 2})),
+    Named("둘째 금액 만기일", DateOrZero("D32_b_oday", {154, 4}, {158, 2}, {160, 2})),
 };
 
 constexpr const char* kMonthlyCollections = "k32_";
@@ -56,7 +56,7 @@ void ImportGCollections(Run& run) {
       texts[k] = CutField(context.record, kGAmounts[k]);
       amounts[k] = LeadingNumber(texts[k]);
     }
-    tables.SwitchTo(context, cut.Text("D32_date"));
+    tables.SwitchTo(context, cut, "D32_date");
     // Both amounts are rounded before any row is added, so a record whose
     // second amount is out of range does not leave half of its rows behind.
     std::array<std::int32_t, 2> rounded{};
@@ -101,5 +101,8 @@ void ImportReadyMixCollections(Run& run) {
     }
   });
 }
+
+std::span<const ColumnRule> GCollectionLayout() { return kGCollection; }
+std::span<const ColumnRule> ReadyMixCollectionLayout() { return kReadyMixCollection; }
 
 }  // namespace mod수금

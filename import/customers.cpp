@@ -20,14 +20,14 @@ const char* const kSiteTable = "vdrs160";
 // "G거래처.txt", 210 bytes: the customer row, and the names of up to three
 // sites, each stored with the ordinal of its own position.
 constexpr ColumnRule kGCustomer[] = {
-    Text("D11_code", {1, 3}, "100"),
-    Text("D11_cname", {5, 20}),
-    JoinedOrEmpty("D11_cno", "-", {89, 3}, {92, 2}, {94, 5}),
-    JoinedOrEmpty("D11_jmno", "-", {100, 6}, {106, 7}),
-    Text("D11_name", {114, 8}),
-    Text("D11_addr", {129, 40}),
-    Text("D11_uptae", {170, 20}),
-    Text("D11_jong", {191, 20}),
+    Named("거래처코드", Text("D11_code", {1, 3}, "100")),
+    Named("상호", Text("D11_cname", {5, 20})),
+    Named("사업자번호", JoinedOrEmpty("D11_cno", "-", {89, 3}, {92, 2}, {94, 5})),
+    Named("주민번호", JoinedOrEmpty("D11_jmno", "-", {100, 6}, {106, 7})),
+    Named("대표자", Text("D11_name", {114, 8})),
+    Named("주소", Text("D11_addr", {129, 40})),
+    Named("업태", Text("D11_uptae", {170, 20})),
+    Named("종목", Text("D11_jong", {191, 20})),
 };
 constexpr Field kGSiteNames[3] = {{26, 20}, {47, 20}, {68, 20}};
 constexpr ColumnRule kGSite[] = {
@@ -39,24 +39,24 @@ constexpr ColumnRule kGSite[] = {
 constexpr Field kOldCode{1, 6}, kSeriesFlag{1, 1};
 constexpr ColumnRule kReadyMixCustomer[] = {
     Supplied("D11_code"),
-    Text("D11_cname", {8, 30}),
-    Text("D11_name", {39, 10}),
-    Joined("D11_cno", "-", {50, 3}, {53, 2}, {55, 5}),
-    Joined("D11_jmno", "-", {61, 6}, {67, 7}),
-    Joined("D11_post", "-", {75, 3}, {78, 3}),
-    Text("D11_addr", {86, 50}),
-    Text("D11_tel", {147, 15}),
-    Text("D11_uptae", {211, 20}),
-    Text("D11_jong", {232, 20}),
-    DateOrZero("D11_sdate", {393, 4}, {397, 2}, {399, 2}),
-    Text("Y11_cname", {434, 30}),
-    Text("Y11_name", {465, 10}),
-    Joined("Y11_cno", "-", {476, 3}, {479, 2}, {481, 5}),
-    Text("Y11_addr", {512, 60}),
-    Text("Y11_tel", {573, 15}),
-    Text("Y11_uptae", {637, 20}),
-    Text("Y11_jong", {658, 20}),
-    Text("Y11_suryu", {679, 60}),
+    Named("상호", Text("D11_cname", {8, 30})),
+    Named("대표자", Text("D11_name", {39, 10})),
+    Named("사업자번호", Joined("D11_cno", "-", {50, 3}, {53, 2}, {55, 5})),
+    Named("주민번호", Joined("D11_jmno", "-", {61, 6}, {67, 7})),
+    Named("우편번호", Joined("D11_post", "-", {75, 3}, {78, 3})),
+    Named("주소", Text("D11_addr", {86, 50})),
+    Named("전화번호", Text("D11_tel", {147, 15})),
+    Named("업태", Text("D11_uptae", {211, 20})),
+    Named("종목", Text("D11_jong", {232, 20})),
+    Named("거래시작일", DateOrZero("D11_sdate", {393, 4}, {397, 2}, {399, 2})),
+    Named("둘째 상호", Text("Y11_cname", {434, 30})),
+    Named("둘째 대표자", Text("Y11_name", {465, 10})),
+    Named("둘째 사업자번호", Joined("Y11_cno", "-", {476, 3}, {479, 2}, {481, 5})),
+    Named("둘째 주소", Text("Y11_addr", {512, 60})),
+    Named("둘째 전화번호", Text("Y11_tel", {573, 15})),
+    Named("둘째 업태", Text("Y11_uptae", {637, 20})),
+    Named("둘째 종목", Text("Y11_jong", {658, 20})),
+    Named("둘째 비고", Text("Y11_suryu", {679, 60})),
 };
 
 // "레미콘현장.txt", 259 bytes. The customer's old code finds it in the code map.
@@ -64,15 +64,15 @@ constexpr Field kSiteCustomerOldCode{1, 6};
 constexpr ColumnRule kReadyMixSite[] = {
     Supplied("D11_code"),
     Supplied("D11_cname"),
-    Text("D16_code", {8, 3}, "1"),
-    Text("D16_cname", {12, 30}),
-    Text("D16_tele", {54, 15}),
-    DateOrZero("D16_sdate", {111, 4}, {115, 2}, {117, 2}),
-    DateOrZero("D16_odate", {120, 4}, {124, 2}, {126, 2}),
-    Decimal("D16_priper", {170, 3}, {173, 1}),
-    Text("D16_gubun", {238, 1}),
-    Number("D16_kiro", {240, 9}),
-    Number("D16_time", {250, 10}),
+    Named("현장코드", Text("D16_code", {8, 3}, "1")),
+    Named("현장명", Text("D16_cname", {12, 30})),
+    Named("현장 전화번호", Text("D16_tele", {54, 15})),
+    Named("현장 시작일", DateOrZero("D16_sdate", {111, 4}, {115, 2}, {117, 2})),
+    Named("현장 종료일", DateOrZero("D16_odate", {120, 4}, {124, 2}, {126, 2})),
+    Named("단가율", Decimal("D16_priper", {170, 3}, {173, 1})),
+    Named("현장 구분", Text("D16_gubun", {238, 1})),
+    Named("거리", Number("D16_kiro", {240, 9})),
+    Named("시간", Number("D16_time", {250, 10})),
 };
 
 void Release(RunSink& sink, std::unique_ptr<dbf::Recordset>& handle) {
@@ -233,5 +233,9 @@ void ImportReadyMixSites(Run& run) {
     context.WriteRow(site);
   });
 }
+
+std::span<const ColumnRule> GCustomerLayout() { return kGCustomer; }
+std::span<const ColumnRule> ReadyMixCustomerLayout() { return kReadyMixCustomer; }
+std::span<const ColumnRule> ReadyMixSiteLayout() { return kReadyMixSite; }
 
 }  // namespace mod거래처

@@ -19,17 +19,17 @@ using namespace ModMain;
 // "GSS*.txt", 616 bytes: four item groups 87 bytes apart from byte 210 (the
 // positions below are those of group 1), the summary row's totals from 547.
 constexpr Field kGYear{17, 4}, kGMonth{21, 2}, kGDay{23, 2};
-constexpr ColumnRule kGCustomerCode = Text("D11_code", {5, 3}, "100");
-constexpr ColumnRule kGCustomerName = Text("D11_cname", {51, 30});
-constexpr ColumnRule kGInvoiceCode = Text("D52_yo", {580, 4});
+constexpr ColumnRule kGCustomerCode = Named("거래처코드", Text("D11_code", {5, 3}, "100"));
+constexpr ColumnRule kGCustomerName = Named("거래처명", Text("D11_cname", {51, 30}));
+constexpr ColumnRule kGInvoiceCode = Named("계산서코드", Text("D52_yo", {580, 4}));
 constexpr ColumnRule kGLine[] = {
-    Date("D31_date", kGYear, kGMonth, kGDay),
+    Named("계산서일자", Date("D31_date", kGYear, kGMonth, kGDay)),
     Constant("D31_mgcode", "1"),
     kGCustomerCode,
     kGCustomerName,
-    InGroup(Text("D14_code", {210, 2})),
-    InGroup(Text("D14_name", {213, 9})),
-    InGroup(Decimal("D31_qty", {228, 5}, {233, 2})),
+    InGroup(Named("품목코드", Text("D14_code", {210, 2}))),
+    InGroup(Named("품목명", Text("D14_name", {213, 9}))),
+    InGroup(Named("수량", Decimal("D31_qty", {228, 5}, {233, 2}))),
     InGroup(Int32("D31_pri", {236, 8}, "단가")),
     InGroup(Int32("D31_amt", {270, 12}, "금액")),
     InGroup(Int32("D31_vat", {258, 11}, "부가세")),
@@ -42,10 +42,10 @@ constexpr ColumnRule kGSummary[] = {
     kGCustomerName,
     Constant("d_gubun", "1"),
     Int16("D52_si", {1, 3}, "계산서번호"),
-    Date("s_date", kGYear, kGMonth, kGDay),
-    Date("e_date", kGYear, kGMonth, kGDay),
-    Date("d31_wdate", kGYear, kGMonth, kGDay),
-    Decimal("qty1", {547, 5}, {552, 2}),
+    Named("계산서일자", Date("s_date", kGYear, kGMonth, kGDay)),
+    Named("계산서일자", Date("e_date", kGYear, kGMonth, kGDay)),
+    Named("계산서일자", Date("d31_wdate", kGYear, kGMonth, kGDay)),
+    Named("합계수량", Decimal("qty1", {547, 5}, {552, 2})),
     Int32("amt1", {555, 12}, "합계금액"),
     Int32("vat1", {568, 11}, "합계부가세"),
     kGInvoiceCode,
@@ -54,15 +54,15 @@ constexpr ColumnRule kGSummary[] = {
 // "*계산서*.txt", 616 bytes: four item groups 92 bytes apart from byte 223,
 // without an item code; the customer is found by name (the held code).
 constexpr Field kRYear{23, 4}, kRMonth{27, 2}, kRDay{29, 2};
-constexpr ColumnRule kRCustomerName = Text("D11_cname", {57, 30});
-constexpr ColumnRule kRInvoiceCode = Text("D52_yo", {606, 4});
+constexpr ColumnRule kRCustomerName = Named("거래처명", Text("D11_cname", {57, 30}));
+constexpr ColumnRule kRInvoiceCode = Named("계산서코드", Text("D52_yo", {606, 4}));
 constexpr ColumnRule kReadyMixLine[] = {
-    Date("D31_date", kRYear, kRMonth, kRDay),
+    Named("계산서일자", Date("D31_date", kRYear, kRMonth, kRDay)),
     Constant("D31_mgcode", "1"),
     Supplied("D11_code"),
     kRCustomerName,
-    InGroup(Text("D14_name", {223, 9})),
-    InGroup(Decimal("D31_qty", {238, 5}, {243, 2})),
+    InGroup(Named("품목명", Text("D14_name", {223, 9}))),
+    InGroup(Named("수량", Decimal("D31_qty", {238, 5}, {243, 2}))),
     InGroup(Int32("D31_pri", {246, 8}, "단가")),
     InGroup(Int32("D31_amt", {280, 12}, "금액")),
     InGroup(Int32("D31_vat", {268, 11}, "부가세")),
@@ -75,10 +75,10 @@ constexpr ColumnRule kReadyMixSummary[] = {
     kRCustomerName,
     Constant("d_gubun", "1"),
     Int16("D52_si", {1, 3}, "계산서번호"),
-    Date("s_date", kRYear, kRMonth, kRDay),
-    Date("e_date", kRYear, kRMonth, kRDay),
-    Date("d31_wdate", kRYear, kRMonth, kRDay),
-    Decimal("qty1", {573, 5}, {578, 2}),
+    Named("계산서일자", Date("s_date", kRYear, kRMonth, kRDay)),
+    Named("계산서일자", Date("e_date", kRYear, kRMonth, kRDay)),
+    Named("계산서일자", Date("d31_wdate", kRYear, kRMonth, kRDay)),
+    Named("합계수량", Decimal("qty1", {573, 5}, {578, 2})),
     Int32("amt1", {581, 12}, "합계금액"),
     Int32("vat1", {594, 11}, "합계부가세"),
     kRInvoiceCode,
@@ -157,5 +157,8 @@ void ImportInvoices(Run& run, const InvoiceLayout& layout) {
 void ImportGTaxInvoices(Run& run) { ImportInvoices(run, kGInvoice); }
 
 void ImportReadyMixInvoices(Run& run) { ImportInvoices(run, kReadyMixInvoice); }
+
+std::span<const ColumnRule> GInvoiceLayout() { return kGLine; }
+std::span<const ColumnRule> ReadyMixInvoiceLayout() { return kReadyMixLine; }
 
 }  // namespace mod세금

@@ -14,6 +14,7 @@
 namespace ModMain {
 
 using ImportRoutine = void (*)(Run&);
+using LayoutFunction = std::span<const ColumnRule> (*)();
 
 enum class NameTest {
   kEquals,   // the whole name
@@ -30,6 +31,7 @@ struct KindInfo {
   const char* nameRule;  // the rule in words, for help texts and messages
   int recordLength;      // bytes of a record of a sound export file
   ImportRoutine routine;
+  LayoutFunction layout;  // the columns a record is cut into first, with their field names
 };
 
 // In the order of the kinds' numbers.

@@ -20,16 +20,16 @@ class Plan {
 
   PlanReport Run(std::span<const StepRequest> requests) {
     try {
-      questions_.Phase(PlanPhase::kLoading);
       for (const StepRequest& request : requests)
         if (!Load(request)) return std::move(report_);
       // Before the check: a file another program is importing now holds the
       // locks the check would wait for.
-      if (!options_.checkOnly && !Guard()) return std::move(report_);
+      if (!options_.checkOnly && !Guard()) return NotImported(RunEnd::kStopped);
       Check();
-      if (!options_.checkOnly && view_.StopRequested()) return Ended(RunEnd::kStopped);
-      if (!Decide()) return std::move(report_);
+      if (view_.StopRequested()) return NotImported(RunEnd::kStopped);
+      if (!Decide()) return NotImported(*report_.end);
       if (options_.checkOnly) return Ended(RunEnd::kCompleted);
+      if (!questions_.ConfirmImport(report_.steps)) return NotImported(RunEnd::kStopped);
       RunSteps();
       OfferUndo();
     } catch (const std::exception& error) {
@@ -43,6 +43,10 @@ class Plan {
   PlanReport Ended(RunEnd end) {
     report_.end = end;
     return std::move(report_);
+  }
+  PlanReport NotImported(RunEnd end) {
+    report_.notImported = true;
+    return Ended(end);
   }
 
   // Tests the (raw) file name against the kind and loads the file. No name
@@ -58,6 +62,7 @@ class Plan {
       view_.ShowMessage(WrongFileMessage(request.kind));
       return false;
     }
+    questions_.Phase(PlanPhase::kLoading);  // a file of the kind's name: the run starts
     try {
       const LoadLimits limits = LimitsForRecordLength(info.recordLength);
       ExportFile file = LoadExportFile(request.directory + "/" + request.fileName, limits, view_);
@@ -77,7 +82,8 @@ class Plan {
     questions_.Phase(PlanPhase::kChecking);
     Session check = session_.ForCheck();
     for (PlanStep& step : report_.steps) {
-      step.check = CheckFile(check, step.file);
+      step.check = CheckFile(check, step.file, &view_);
+      if (view_.StopRequested()) return;  // a stopped check decides nothing
       questions_.Checked(step);
     }
   }

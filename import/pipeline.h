@@ -56,6 +56,9 @@ class PlanQuestions {
   // The journal has the step's file as imported (or being imported): true
   // imports it again. Asked for every such step before any is refused.
   virtual bool ImportAgain(const PlanStep& step, const JournalRun& earlier) = 0;
+  // Every step was checked and may be imported: true goes on, false writes
+  // nothing. The window shows its preview here (import/preview.h).
+  virtual bool ConfirmImport(const std::vector<PlanStep>& /*steps*/) { return true; }
   // A step's run ended (step.report says how).
   virtual void Ran(const PlanStep& /*step*/) {}
   // The last run ended early with rows saved: true takes them back.
@@ -73,6 +76,9 @@ struct PlanReport {
   std::optional<RunEnd> end;
   std::vector<PlanStep> steps;     // the steps loaded, in order
   int ran = 0;                     // how many of them started their run
+  // Nothing was imported because the front end said no, the check found
+  // problems or was stopped ("가져오지 않음" rather than how it ended).
+  bool notImported = false;
   std::optional<UndoResult> undo;  // of the last run, when the front end asked for it
   const PlanStep* LastRun() const { return ran > 0 ? &steps[static_cast<std::size_t>(ran - 1)] : nullptr; }
 };

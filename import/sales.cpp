@@ -12,32 +12,32 @@ using namespace ModMain;
 
 // "G판매.txt", 145 bytes.
 constexpr ColumnRule kGSale[] = {
-    Date("D31_date", {1, 4}, {5, 2}, {7, 2}),
-    CodeOrEmpty("D11_code", "100", {10, 3}),
-    CodeOrEmpty("D14_code", "1", {14, 2}),
-    Text("D11_cname", {33, 30}),
-    Text("D14_name", {64, 10}),
-    Decimal("D31_qty", {75, 5}, {80, 2}),
+    Named("판매일자", Date("D31_date", {1, 4}, {5, 2}, {7, 2})),
+    Named("거래처코드", CodeOrEmpty("D11_code", "100", {10, 3})),
+    Named("품목코드", CodeOrEmpty("D14_code", "1", {14, 2})),
+    Named("거래처명", Text("D11_cname", {33, 30})),
+    Named("품목명", Text("D14_name", {64, 10})),
+    Named("수량", Decimal("D31_qty", {75, 5}, {80, 2})),
     Int32("D31_pri", {83, 8}, "단가"),
     Int32("D31_amt", {92, 12}, "금액"),
     Int32("D31_vat", {105, 11}, "부가세"),
-    Text("D31_chgb", {130, 8}),
+    Named("판매구분", Text("D31_chgb", {130, 8})),
 };
 
 // "레미콘일일판매.txt", 371 bytes: the columns, and the fields the rules below read.
 constexpr ColumnRule kReadyMixSale[] = {
     Int16("no", {1, 6}, "일련번호"),
     Supplied("D31_mgcode"),  // the held customer code's first character
-    Date("D31_date", {8, 4}, {12, 2}, {14, 2}),
+    Named("판매일자", Date("D31_date", {8, 4}, {12, 2}, {14, 2})),
     Supplied("bal_date"),
     Supplied("D11_code"),  // the held customer code
-    Text("D16_code", {24, 3}, "1"),
+    Named("현장코드", Text("D16_code", {24, 3}, "1")),
     Supplied("balhaeng"),
     Supplied("D31_chgb"),
-    Text("D11_cname", {102, 30}),
-    Text("D16_cname", {133, 30}),
-    Text("D14_name", {164, 14}),
-    Decimal("D31_qty", {179, 5}, {184, 2}),
+    Named("거래처명", Text("D11_cname", {102, 30})),
+    Named("현장명", Text("D16_cname", {133, 30})),
+    Named("품목명", Text("D14_name", {164, 14})),
+    Named("수량", Decimal("D31_qty", {179, 5}, {184, 2})),
     Int32("D31_pri", {187, 8}, "단가"),
     Int32("D31_amt", {196, 12}, "금액"),
     Int32("D31_vat", {209, 11}, "부가세"),
@@ -65,7 +65,7 @@ void ImportGSales(Run& run) {
   DatedTableSwitch tables(kMonthlySales, TableNameRule::kMonthly, /*checkExists=*/false);
   RunImport(run, RunSetup{}, [&](RecordContext& context) {
     RowValues row(context.record, kGSale);
-    tables.SwitchTo(context, row.Text("D31_date"));
+    tables.SwitchTo(context, row, "D31_date");
     context.WriteRow(row);
   });
 }
@@ -94,5 +94,8 @@ void ImportReadyMixDailySales(Run& run) {
     context.WriteRow(row);
   });
 }
+
+std::span<const ColumnRule> GSaleLayout() { return kGSale; }
+std::span<const ColumnRule> ReadyMixSaleLayout() { return kReadyMixSale; }
 
 }  // namespace mod판매

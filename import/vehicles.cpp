@@ -9,8 +9,11 @@ using namespace ModMain;
 
 // "G차량.txt", 41 bytes.
 constexpr ColumnRule kVehicle[] = {
-    Text("cno", {1, 3}, "1"), Text("car_num", {5, 12}), Text("owner", {18, 10}), Text("name", {29, 8}),
-    Number("car_cap", {40, 2}),
+    Named("차량코드", Text("cno", {1, 3}, "1")),
+    Named("차량번호", Text("car_num", {5, 12})),
+    Named("차주", Text("owner", {18, 10})),
+    Named("이름", Text("name", {29, 8})),
+    Named("적재량", Number("car_cap", {40, 2})),
 };
 
 }  // namespace
@@ -24,5 +27,7 @@ void ImportGVehicles(Run& run) {
     context.WriteRow(row);
   });
 }
+
+std::span<const ColumnRule> GVehicleLayout() { return kVehicle; }
 
 }  // namespace mod차량

@@ -19,7 +19,8 @@ TEST(RowValues, EachRuleMakesItsValue) {
       Text("a", {1, 2}, "1"), CodeOrEmpty("b", "100", {4, 2}), CodeOrEmpty("c", "100", {7, 2}),
       Joined("d", "-", {1, 2}, {4, 2}, {7, 2}), JoinedOrEmpty("e", "-", {7, 1}, {8, 1}),
       JoinedOrEmpty("f", "-", {4, 1}, {6, 2}), Number("g", {10, 4}), Decimal("h", {10, 2}, {12, 2}),
-      Int32("i", {10, 4}, "금액"), Date("j", {15, 4}, {19, 2}, {21, 2}), DateOrZero("k", {15, 4}, {7, 2}, {21, 2}),
+      Int32("i", {10, 4}, "금액"), Date("j", {15, 4}, {19, 2}, {21, 2}),
+      Named("거래일자", DateOrZero("k", {15, 4}, {7, 2}, {21, 2})),
       Constant("l", "1"), Supplied("m"), InGroup(Text("n", {1, 2}))};
   const std::string record = "AB|CD|  |1235|20040315";
   RowValues row(record, kLayout, 3);
@@ -34,7 +35,12 @@ TEST(RowValues, EachRuleMakesItsValue) {
   EXPECT_EQ(values, expected);
   row.Supply("m", std::int16_t{7});
   EXPECT_EQ(*row.Entries()[12].value, dbf::Value(std::int16_t{7}));
-  EXPECT_THROW(row.RequireMonthAndDay("k"), ImportFailure);
+  try {  // a date without its month is a problem of its field, named as the clerk knows it
+    row.RequireMonthAndDay("k");
+    ADD_FAILURE();
+  } catch (const ImportFailure& failure) {
+    EXPECT_EQ(failure.Field() + "|" + failure.Text(), "거래일자|2004//15");
+  }
   RowValues bad("AB|CD|  |12x5", kLayout);
   EXPECT_THROW(bad.Convert(), ImportFailure);
 }
@@ -146,13 +152,21 @@ TEST_F(ImportRunTest, EndingsAFailureAtRecordKKeepsKRowsAndNamesLineK) {
   EXPECT_EQ(view_.messages, std::vector<std::string>{"파일의 3번째 줄: 단가 'x12'을(를) 정수로 바꿀 수 없습니다."});
   EXPECT_EQ(view_.rows.size(), 2u);
   EXPECT_EQ(Rows("carno").size(), 2u);
-  // A table-layer error takes the same path with its line; an open failure before the loop has none.
-  report = Import({"001    1", "toolong 2", "end"}, Vehicles(), [](RecordContext& context) {
-    static constexpr ColumnRule kWide[] = {Text("code", {1, 7})};
+  // A table-layer error takes the same path with its line, the value named by its field; an open
+  // failure before the loop has none.
+  std::string field;
+  report = Import({"001    1", "toolong 2", "end"}, Vehicles(), [&field](RecordContext& context) {
+    static constexpr ColumnRule kWide[] = {Named("차량코드", Text("code", {1, 7}))};
     RowValues row(context.record, kWide);
-    context.WriteRow(row);
+    try {
+      context.WriteRow(row);
+    } catch (const ImportFailure& refused) {
+      field = refused.Field();
+      throw;
+    }
   });
   EXPECT_EQ(report.end, RunEnd::kRefused);
+  EXPECT_EQ(field, "차량코드");
   EXPECT_EQ(view_.messages.back().rfind("파일의 2번째 줄: 테이블 carno의 열 code", 0), 0u) << view_.messages.back();
   RunSetup noCheck;
   noCheck.fixedTable = "vdrs110";

@@ -1,7 +1,8 @@
 // Opens the window, runs one import as a clerk would and leaves the window
-// open for a screenshot (screenshot.sh). Writes READY_FILE when the run ended;
-// with --history 1 it then opens "가져오기 기록" over the window.
-//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE [--history 1]
+// open for a screenshot (screenshot.sh). Writes READY_FILE when the run ended,
+// or with --shot preview when the run's preview is open (it stays open); with
+// --shot history it opens "가져오기 기록" over the window once the run ended.
+//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE [--shot preview|history]
 #include <QApplication>
 #include <QFile>
 #include <QRadioButton>
@@ -16,9 +17,8 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   window::InstallQtKorean(app);
-  QString db, journal, dir, file, ready;
+  QString db, journal, dir, file, ready, shot;
   int kind = 0;
-  bool history = false;
   const QStringList args = QCoreApplication::arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
     if (args[i] == "--db") db = args[i + 1];
@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
     else if (args[i] == "--file") file = args[i + 1];
     else if (args[i] == "--kind") kind = args[i + 1].toInt();
     else if (args[i] == "--ready") ready = args[i + 1];
-    else if (args[i] == "--history") history = args[i + 1] == "1";
+    else if (args[i] == "--shot") shot = args[i + 1];
   }
   window::Form1Settings settings;
   settings.tableDirectory = db;
@@ -36,7 +36,18 @@ int main(int argc, char* argv[]) {
   settings.messageBox = [](const QString& text) {
     std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
   };
+  const auto markReady = [&ready] {
+    QFile marker(ready);
+    if (marker.open(QIODevice::WriteOnly)) marker.write("done\n");
+  };
+  window::Form1* shown = nullptr;
+  settings.preview = [&](const window::RunPreview& preview) {
+    if (shot != "preview") return window::PreviewAnswer{true, false};
+    QTimer::singleShot(500, markReady);  // once the dialog is painted
+    return window::ShowPreview(shown, preview);
+  };
   window::Form1 form(std::move(settings));
+  shown = &form;
   form.move(0, 0);
   form.show();
   if (kind >= 6) form.TabStrip1->setCurrentIndex(1);
@@ -46,9 +57,9 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   QObject::connect(&form, &window::Form1::RunFinished, [&] {
-    QFile marker(ready);
-    if (marker.open(QIODevice::WriteOnly)) marker.write("done\n");
-    if (history) QTimer::singleShot(0, form.CommandHistory, &QPushButton::click);
+    if (shot == "preview") return;
+    markReady();
+    if (shot == "history") QTimer::singleShot(0, form.CommandHistory, &QPushButton::click);
   });
   form.Command2->click();
   return app.exec();

@@ -34,10 +34,12 @@ Form1::Form1(Form1Settings settings, QWidget* parent)
       return ChooseRunToUndo(this, settings_.tableDirectory, runs);
     };
   }
+  if (!settings_.preview)
+    settings_.preview = [this](const RunPreview& preview) { return ShowPreview(this, preview); };
   if (settings_.startDirectory.isEmpty()) settings_.startDirectory = QDir::currentPath();
   BuildControls();
   view_ = std::make_unique<WindowView>(
-      DisplayControls{Label2, ProgressBar1, RecordList, ListView1, StatusPanels[0], listHyun},
+      DisplayControls{Label2, ProgressBar1, RecordList, ListView1, StatusPanels[0], CodeMap},
       settings_.messageBox);
   ConnectWorkers();
   connect(this, &Form1::RunFinished, this, [this] {

@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,8 +28,10 @@
 #include "import/kinds.h"
 #include "import/pipeline.h"
 #include "window/browse_lists.h"
+#include "window/code_map_model.h"
 #include "window/dialogs.h"
 #include "window/history_dialog.h"
+#include "window/preview_dialog.h"
 #include "window/record_list_model.h"
 #include "window/run_texts.h"
 #include "window/window_view.h"
@@ -42,7 +45,6 @@ class QStatusBar;
 class QTabBar;
 class QTimer;
 class QTreeView;
-class QTreeWidget;
 
 namespace window {
 
@@ -58,6 +60,7 @@ struct Form1Settings {
   QuestionFunction question;        // empty: a modal yes/no box, "no" the default
   ProblemListFunction problemList;  // empty: the modal problem list
   RunChoiceFunction pastRuns;       // empty: the modal "가져오기 기록"
+  PreviewFunction preview;          // empty: the modal preview before the first row
 };
 
 class Form1 : public QMainWindow {
@@ -94,7 +97,8 @@ class Form1 : public QMainWindow {
   QLabel* LabelSummary = nullptr;      // rows saved per table, messages, elapsed time
   QPushButton* CommandHistory = nullptr;  // "가져오기 기록": the table folder's runs, any one undone
   QPushButton* Command1 = nullptr;
-  QTreeWidget* listHyun = nullptr;
+  QTreeView* listHyun = nullptr;
+  CodeMapModel* CodeMap = nullptr;
   QStatusBar* StatusBar1 = nullptr;
   std::array<QLabel*, 4> StatusPanels{};
 
@@ -148,12 +152,18 @@ class Form1 : public QMainWindow {
   void SetPhase(Phase phase);
   void StartRun(const ModMain::StepRequest& request);
   void OnRunEnded(const ModMain::PlanReport& report);
-  void ShowRunEnd(ModMain::RunEnd end, const ModMain::PlanStep* run);
+  // The list, bar, line count and summary emptied as a run's file starts loading.
+  void ClearRunDisplay();
+  // The phase label says how the run ended, or "가져오지 않음" when nothing was imported.
+  void ShowRunEnd(ModMain::RunEnd end, const ModMain::PlanStep* run, bool notImported = false);
+  // After the check: the preview, unless the clerk turned it off; true goes on.
+  bool ConfirmImport(const ModMain::PlanStep& step);
   void StartUndo(const ModMain::JournalContents& read, const ModMain::JournalRun& run);
   void OnUndone(const UndoOutcome& outcome);
   void FinishRun();
   // A question of the run, on the window's thread; the clock stands while it is open.
   bool Ask(const QString& question);
+  void WhileAsking(const std::function<void()>& ask);
   qint64 RunMilliseconds() const;
   void ShowElapsed();
   void WaitForWorker();
@@ -177,6 +187,7 @@ class Form1 : public QMainWindow {
   bool unloaded_ = false;
   bool undoable_ = false;  // the table directory's last run has rows to undo
   bool refreshUndoable_ = false;  // an undo from the history may have left the last run
+  bool previewOff_ = false;  // "다음부터 묻지 않기" was ticked in this session
 
   // The run in progress, as the window shows it.
   struct RunDisplay {

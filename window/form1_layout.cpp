@@ -20,7 +20,6 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string_view>
@@ -148,13 +147,8 @@ void Form1::BuildControls() {
   right->addWidget(BuildTabStrip());
   right->addWidget(BuildProgressFrame(), 3);
   auto* bottom = new QHBoxLayout;
-  listHyun = new QTreeWidget;
-  listHyun->setObjectName(QStringLiteral("listHyun"));
   // The ready-mix customer import fills it: old code, new code, customer name.
-  listHyun->setHeaderLabels({QStringLiteral("예전코드"), QStringLiteral("현재코드"), QStringLiteral("거래처명")});
-  listHyun->setRootIsDecorated(false);
-  listHyun->setUniformRowHeights(true);
-  listHyun->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  listHyun = MakeCodeMapList(CodeMap = new CodeMapModel(this));
   // The two lists share the height beyond their minimums, three parts to one.
   listHyun->setMinimumHeight(fontMetrics().lineSpacing() * 3);
   listHyun->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);

@@ -2,6 +2,7 @@
 // comes back through a QFutureWatcher; its questions asked here while the
 // worker waits; the end shown; an undo likewise on a worker.
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QThread>
@@ -25,7 +26,15 @@ class Form1::Questions : public ModMain::PlanQuestions {
   void Phase(ModMain::PlanPhase phase) override {
     using P = Form1::Phase;
     static constexpr P kPhases[] = {P::kLoading, P::kChecking, P::kImporting, P::kUndoing};
-    OnWindow([this, phase] { form_.SetPhase(kPhases[static_cast<int>(phase)]); });
+    OnWindow([this, phase] {
+      form_.SetPhase(kPhases[static_cast<int>(phase)]);
+      if (phase == ModMain::PlanPhase::kLoading) form_.ClearRunDisplay();
+    });
+  }
+  bool ConfirmImport(const std::vector<ModMain::PlanStep>& steps) override {
+    bool going = true;
+    for (const ModMain::PlanStep& step : steps) OnWindow([&] { going = going && form_.ConfirmImport(step); });
+    return going;
   }
   void CheckRefused(const std::vector<ModMain::PlanStep>& steps) override {
     for (const ModMain::PlanStep& step : steps) {
@@ -110,7 +119,7 @@ void Form1::OnRunEnded(const ModMain::PlanReport& report) {
     LabelSummary->setText(display_.summaryBefore);
     File1->setFocus();
   } else if (!display_.endShown) {
-    ShowRunEnd(*report.end, report.LastRun());
+    ShowRunEnd(*report.end, report.LastRun(), report.notImported);
   }
   if (const ModMain::PlanStep* run = report.LastRun(); run && !run->report.runId.empty())
     undoable_ = run->report.RowsSaved() > 0;  // the table directory's last run is this one
@@ -118,10 +127,19 @@ void Form1::OnRunEnded(const ModMain::PlanReport& report) {
   else FinishRun();
 }
 
-void Form1::ShowRunEnd(ModMain::RunEnd end, const ModMain::PlanStep* run) {
+void Form1::ClearRunDisplay() {
+  view_->ClearRecordList();
+  view_->SetProgressRange(0, 0);  // an empty bar
+  view_->SetPhaseCaption(ModMain::kLoadCaption);
+  StatusPanels[0]->setText(QStringLiteral("파일 줄 수"));
+  LabelSummary->clear();
+}
+
+void Form1::ShowRunEnd(ModMain::RunEnd end, const ModMain::PlanStep* run, bool notImported) {
   runTicker_->stop();
   display_.endShown = true;
-  Label2->setText(QString::fromStdString(ModMain::RunEndCaption(end)));
+  Label2->setText(QString::fromUtf8(notImported ? ModMain::kNotImportedCaption : ModMain::RunEndCaption(end).c_str()));
+  if (notImported) view_->SetProgressRange(0, 0);  // the bar shows no import
   ShowElapsed();
   LabelSummary->setText(SummaryText(run ? run->report.rowsSaved : std::map<std::string, int>{},
                                     view_->MessagesShown() - display_.messagesBefore, RunMilliseconds()));
@@ -163,16 +181,33 @@ void Form1::FinishRun() {
   if (closeAfterRun_) close();
 }
 
+bool Form1::ConfirmImport(const ModMain::PlanStep& step) {
+  if (destroying_) return false;  // the window is going away: nothing more is written
+  if (previewOff_) return true;
+  const RunPreview preview{QFile::decodeName(QByteArray::fromStdString(step.file.identity.path)),
+                           KindText(step.file.kind), settings_.tableDirectory,
+                           ModMain::PreviewRecords(step.file, kPreviewRecords), step.check.rows, step.check.messages};
+  PreviewAnswer answer;
+  WhileAsking([&] { answer = settings_.preview(preview); });
+  previewOff_ = answer.askNoMore;
+  return answer.importing;
+}
+
 bool Form1::Ask(const QString& question) {
   if (destroying_) return false;  // the window is going away: no questions, no next step
+  bool yes = false;
+  WhileAsking([&] { yes = settings_.question(question); });
+  return yes;
+}
+
+void Form1::WhileAsking(const std::function<void()>& ask) {
   const Phase before = phase_;
   SetPhase(Phase::kAsking);
   display_.workedMs = RunMilliseconds();
   display_.clock.invalidate();
-  const bool yes = settings_.question(question);
+  ask();
   display_.clock.start();
   SetPhase(before);
-  return yes;
 }
 
 qint64 Form1::RunMilliseconds() const {

@@ -1,15 +1,16 @@
 #!/bin/bash
 # Runs the window under Xvfb on a sample database after a finished vehicle
-# import and saves the screen as docs/window.png (or OUTPUT); with "history"
-# the "가져오기 기록" dialog is open over it. With QT_SCALE_FACTOR=2 in the
-# environment the screen is twice as large.
-#   window/screenshot.sh [BUILD_DIR [OUTPUT [history]]]
+# import and saves the screen as docs/window.png (or OUTPUT). With
+# QT_SCALE_FACTOR=2 in the environment the screen is twice as large. With
+# SHOT=preview it shows the run's preview instead (docs/window-preview.png),
+# with SHOT=history the "가져오기 기록" dialog over the window.
+#   window/screenshot.sh [BUILD_DIR [OUTPUT]]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:-$source_dir/build}
-output=${2:-$source_dir/docs/window.png}
-history=0
-[ "${3:-}" = history ] && history=1
+shot=${SHOT:-end}
+if [ "$shot" = preview ]; then default=window-preview.png; else default=window.png; fi
+output=${2:-$source_dir/docs/$default}
 scale=${QT_SCALE_FACTOR:-1}
 bin=$build_dir/bin
 work=$(mktemp -d)
@@ -32,11 +33,11 @@ open(sys.argv[1], 'wb').write(b'\r\n'.join(lines) + b'\r\n')
 PY
 
 xvfb-run -a -s "-screen 0 $((785 * scale))x$((520 * scale))x24" bash -c '
-  "$0" --db "$1" --journal "$3/journal" --dir "$2" --file "G차량.txt" --kind 1 --ready "$3/ready" --history "$5" &
+  "$0" --db "$1" --journal "$3/journal" --dir "$2" --file "G차량.txt" --kind 1 --ready "$3/ready" --shot "$5" &
   demo=$!
   for i in $(seq 1 100); do [ -f "$3/ready" ] && break; sleep 0.1; done
   sleep 1
   import -window root "$4"
   kill $demo
-' "$bin/dbfimport-window-demo" "$work/db" "$work/files" "$work" "$output" "$history"
+' "$bin/dbfimport-window-demo" "$work/db" "$work/files" "$work" "$output" "$shot"
 echo "saved $output"

@@ -5,7 +5,6 @@
 #include <QProgressBar>
 #include <QThread>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <algorithm>
 
 #include "window/run_texts.h"
@@ -147,8 +146,8 @@ void WindowView::Apply(DisplayBatch& b) {
   if (b.value) ApplyValue(*b.value);
   if (b.caption) controls_.phaseLabel->setText(*b.caption);
   if (b.countPanel) controls_.recordCountPanel->setText(*b.countPanel);
-  if (b.clearCodeMap) controls_.codeMapList->clear();
-  for (const QStringList& row : b.codeMapRows) controls_.codeMapList->addTopLevelItem(new QTreeWidgetItem(row));
+  if (b.clearCodeMap) controls_.codeMap->Clear();
+  controls_.codeMap->Append(std::move(b.codeMapRows));
   if (rowsAdded) controls_.recordListView->scrollToBottom();
   inFlight_ = false;
 }

@@ -19,13 +19,13 @@
 #include <vector>
 
 #include "common/import_view.h"
+#include "window/code_map_model.h"
 #include "window/dialogs.h"
 #include "window/record_list_model.h"
 
 class QLabel;
 class QProgressBar;
 class QTreeView;
-class QTreeWidget;
 
 namespace window {
 
@@ -36,7 +36,7 @@ struct DisplayControls {
   RecordListModel* recordList = nullptr;
   QTreeView* recordListView = nullptr; // ListView1
   QLabel* recordCountPanel = nullptr;  // StatusBar1, first panel
-  QTreeWidget* codeMapList = nullptr;  // listHyun
+  CodeMapModel* codeMap = nullptr;     // listHyun's
 };
 
 // What changed on the display since the last batch. Only the last caption,
@@ -51,7 +51,7 @@ struct DisplayBatch {
   std::optional<std::pair<int, int>> range;
   std::optional<int> value;  // applied after `range`
   bool clearCodeMap = false;
-  std::vector<QStringList> codeMapRows;
+  std::vector<CodeMapRow> codeMapRows;
 };
 
 class WindowView : public QObject, public ModMain::ImportView {

@@ -9,7 +9,7 @@ import pytest
 from harness import CLI, RUNNER, cli_command, column, linux_only, listed, make_table, read_rows, run_cli, write_export
 from test_kinds import rec
 
-USAGE = 'dbfimport-cli [--db DIR] [--journal DIR] [--check] [--force] [--again] KIND:FILE'
+USAGE = 'dbfimport-cli [--db DIR] [--journal DIR] [--check [--preview N]] [--force] [--again] KIND:FILE'
 WRONG_FILE = '파일을 잘못 선택하셨습니다.\n다시 파일을 선택하십시오.\n'  # then what the kind expects
 
 

@@ -85,6 +85,9 @@ class WindowTest : public QObject {
   std::vector<ModMain::Problem> problems_;
   std::vector<ModMain::JournalRun> pastRuns_;  // as "가져오기 기록" was last shown
   int chosenRun_ = -1;                          // the one chosen to undo there; none below 0
+  std::vector<window::RunPreview> previews_;
+  QStringList atPreview_;  // the phase, the bar and the line count as each preview opened
+  window::PreviewAnswer previewAnswer_{true, false};
   bool answer_ = false;
   std::function<void()> onBox_;  // while a message box or a question is open
 
@@ -102,6 +105,13 @@ class WindowTest : public QObject {
       pastRuns_ = runs;
       if (chosenRun_ < 0) return std::nullopt;
       return runs.at(static_cast<std::size_t>(chosenRun_));
+    };
+    s.preview = [this](const window::RunPreview& preview) {
+      const QProgressBar& bar = *form_->ProgressBar1;
+      atPreview_ << QString("%1 %2/%3 %4").arg(form_->Label2->text()).arg(bar.value()).arg(bar.maximum()).arg(
+                        form_->StatusPanels[0]->text());
+      previews_.push_back(preview);
+      return previewAnswer_;
     };
     form_ = std::make_unique<Form1>(std::move(s));
     form_->show();
@@ -133,6 +143,7 @@ class WindowTest : public QObject {
     QVERIFY(QDir().mkpath(db_) && QDir().mkpath(files_) && QDir().mkpath(journal_));
     Harness("make", db_, "carno");
     messages_.clear(), questions_.clear(), problems_.clear(), pastRuns_.clear(), chosenRun_ = -1, answer_ = false, onBox_ = {};
+    previews_.clear(), atPreview_.clear(), previewAnswer_ = {true, false};
   }
   void cleanup() {  // std::filesystem removes names in any encoding, QTemporaryDir only UTF-8 ones
     form_.reset();
@@ -194,7 +205,9 @@ class WindowTest : public QObject {
     if (siteTable) return;
     QVERIFY(messages_[0].startsWith("파일의 2번째 줄: ") && atBox == QList<int>({1, 1}));
     // The same file again is asked about first: "no" writes nothing, "yes" appends (the counts are the run's own).
-    QVERIFY(Run(0, "G거래처.txt") && Summary().startsWith("중지됨 | 저장한 행: 없음 ·"));
+    QVERIFY(Run(0, "G거래처.txt") && Summary().startsWith("가져오지 않음 | 저장한 행: 없음 ·"));
+    const QProgressBar& bar = *form_->ProgressBar1;  // the last run's rows and full bar are gone
+    QCOMPARE(QList<int>({form_->RecordList->rowCount(), bar.value()}), QList<int>({0, bar.minimum()}));
     answer_ = true;
     QVERIFY(Run(0, "G거래처.txt") && Summary().startsWith(summary));
     QCOMPARE(Harness("rows", db_, "vdrs110").size(), 6);
@@ -206,9 +219,9 @@ class WindowTest : public QObject {
     Harness("make", db_, "vdrs110");
     Write(files_ + "/레미콘거래처.txt",
           {Record(738, {{1, "1A0001"}, {8, "가나"}}), Record(738, {{1, "2B0002"}, {8, "다라"}})});
-    QVERIFY(Run(6, "레미콘거래처.txt") && form_->listHyun->topLevelItemCount() == 2);
-    const QTreeWidgetItem& second = *form_->listHyun->topLevelItem(1);
-    QCOMPARE(second.text(0) + second.text(1) + second.text(2), "2B0002200001다라");
+    QVERIFY(Run(6, "레미콘거래처.txt") && form_->CodeMap->rowCount() == 2);
+    const QAbstractItemModel& map = *form_->CodeMap;
+    QCOMPARE(Text(map, 1, 0) + Text(map, 1, 1) + Text(map, 1, 2), "2B0002200001다라");
     // The record column is as wide as the longest record (738 bytes): the list scrolls sideways.
     const QString record = Text(*form_->RecordList, 1, 1);
     QVERIFY(form_->ListView1->header()->sectionSize(1) >= form_->ListView1->fontMetrics().horizontalAdvance(record));
@@ -218,8 +231,8 @@ class WindowTest : public QObject {
     QTest::addColumn<bool>("tableMissing");
     QTest::addColumn<bool>("answer");  // to the question about the record length
     QTest::addColumn<QString>("summary");
-    QTest::newRow("missing table") << true << false << "오류 | 저장한 행: 없음 ·";
-    QTest::newRow("45-byte records, no") << false << false << "중지됨 | 저장한 행: 없음 ·";
+    QTest::newRow("missing table") << true << false << "가져오지 않음 | 저장한 행: 없음 ·";
+    QTest::newRow("45-byte records, no") << false << false << "가져오지 않음 | 저장한 행: 없음 ·";
     QTest::newRow("45-byte records, yes") << false << true << "완료 | 저장한 행: carno 3행 ·";
   }
   void theWholeFileIsCheckedFirst() {
@@ -239,6 +252,46 @@ class WindowTest : public QObject {
     if (tableMissing) return;
     QVERIFY(questions_[0].contains("45바이트") && questions_[0].contains("41바이트"));
     QCOMPARE(Harness("rows", db_, "carno").size(), answer ? 3 : 0);
+  }
+
+  void thePreviewShowsWhatTheRunWillDoBeforeItsFirstRow() {
+    Write(files_ + "/G차량.txt", {Vehicle(1), Vehicle(2), Vehicle(3), Vehicle(4)});
+    previewAnswer_ = {false, false};  // "취소": nothing is written
+    QVERIFY(Run(1, "G차량.txt") && Summary().startsWith("가져오지 않음 | 저장한 행: 없음 ·"));
+    QCOMPARE(Harness("rows", db_, "carno").size(), 0);
+    QCOMPARE(atPreview_, QStringList({"검사 4/4 파일 줄 수 : 5"}));  // checked whole, the count is this file's
+    const window::RunPreview& shown = previews_.at(0);
+    QCOMPARE(shown.kind + shown.tableDirectory + QString::number(shown.records.size()), "골재 · 차량" + db_ + "3");
+    QVERIFY(shown.file.endsWith("/G차량.txt") && shown.rows == (std::map<std::string, int>{{"carno", 4}}));
+    QStringList second;  // the second record cut into its named fields
+    for (const ModMain::PreviewField& field : shown.records[1].fields) second << Utf8(field.name + "=" + field.text);
+    QCOMPARE(second, QStringList({"차량코드=1002", "차량번호=2가2", "차주=차주", "이름=덤프", "적재량=15"}));
+    previewAnswer_ = {true, true};  // "가져오기" with "다음부터 묻지 않기": no preview for the rest of the session
+    QVERIFY(Run(1, "G차량.txt") && Summary().startsWith("완료 | 저장한 행: carno 4행 ·"));
+    answer_ = true;  // to the re-import question
+    QVERIFY(Run(1, "G차량.txt") && previews_.size() == 2 && Harness("rows", db_, "carno").size() == 8);
+  }
+
+  void stoppingTheCheckWritesNothing() {
+    QList<QByteArray> lines;
+    for (int i = 0; i < 32766; ++i) lines.append(Vehicle(i));
+    Write(files_ + "/G차량.txt", lines);
+    Open();
+    QElapsedTimer sinceStop;
+    int mostChecked = 0;
+    QTimer watch;  // "중 지" as soon as the check shows progress
+    connect(&watch, &QTimer::timeout, [&] {
+      if (form_->Label2->text() != "검사") return;
+      mostChecked = std::max(mostChecked, form_->ProgressBar1->value());
+      if (sinceStop.isValid() || mostChecked == 0) return;
+      sinceStop.start();
+      QTest::mouseClick(form_->CommandStop, Qt::LeftButton);
+    });
+    watch.start(1);
+    QVERIFY(Run(1, "G차량.txt") && sinceStop.isValid());
+    QVERIFY2(sinceStop.elapsed() < 1000 && mostChecked < 32766 / 2, qPrintable(QString::number(mostChecked)));
+    QVERIFY2(Summary().startsWith("가져오지 않음 | 저장한 행: 없음 ·"), qPrintable(Summary()));
+    QVERIFY(previews_.empty() && Harness("rows", db_, "carno").isEmpty());
   }
 
   void stoppingOrClosingDuringARun_data() {
