@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "cli/sample_schema.h"
-#include "common/text.h"
+#include "dbf/ascii.h"
 #include "dbf/dbf.h"
 
 namespace sampledb {
@@ -38,9 +38,9 @@ bool IsTableFile(const std::string& lowerName, const std::string& lowerTableFile
 void RefuseExistingTables(const fs::path& directory, const SampleSchema& schema) {
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(directory, error)) {
-    std::string existing = ModMain::AsciiLower(entry.path().filename().string());
+    std::string existing = dbf::ascii::Lower(entry.path().filename().string());
     for (const SampleTable& table : schema.tables) {
-      if (IsTableFile(existing, ModMain::AsciiLower(table.fileName))) {
+      if (IsTableFile(existing, dbf::ascii::Lower(table.fileName))) {
         throw std::runtime_error("테이블 파일이 이미 있습니다: " + entry.path().string() +
                                  "\n예제 데이터베이스는 빈 디렉터리나 새 디렉터리에 만드십시오.");
       }
@@ -68,7 +68,7 @@ std::vector<dbf::ColumnSpec> ColumnsOf(const SampleSchema& schema, const SampleT
   }
   // FoxPro stores column names in upper case.
   std::vector<dbf::ColumnSpec> columns = pattern->columns;
-  for (dbf::ColumnSpec& column : columns) column.name = ModMain::AsciiUpper(column.name);
+  for (dbf::ColumnSpec& column : columns) column.name = dbf::ascii::Upper(column.name);
   return columns;
 }
 

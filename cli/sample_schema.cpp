@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "cli/sample_tables.h"
-#include "common/text.h"
+#include "dbf/ascii.h"
 
 namespace sampledb {
 namespace {
@@ -39,14 +39,14 @@ dbf::ColumnSpec ParseColumn(const std::vector<std::string>& words, int lineNumbe
   }
   dbf::ColumnSpec column;
   column.name = words[0];
-  column.type = ModMain::AsciiUpper(words[1][0]);
+  column.type = dbf::ascii::Upper(words[1][0]);
   column.length = Number(words[2], lineNumber);
   column.decimals = Number(words[3], lineNumber);
   column.nullable = words.size() == 5;
   return column;
 }
 
-bool EqualNoCase(char a, char b) { return ModMain::AsciiLower(a) == ModMain::AsciiLower(b); }
+bool EqualNoCase(char a, char b) { return dbf::ascii::Lower(a) == dbf::ascii::Lower(b); }
 
 bool MatchesPattern(std::string_view pattern, std::string_view name) {
   std::size_t n = 0;

@@ -7,7 +7,7 @@
 #include "common/errors.h"
 #include "common/fields.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "dbf/ascii.h"
 
 namespace ModMain {
 namespace {
@@ -59,7 +59,7 @@ NumberPrefix ScanNumber(std::string_view text) {
 // Strict reading for the whole-number conversions: blanks around, then a
 // number and nothing else, with at least one digit.
 bool ReadStrictNumber(std::string_view text, double& value) {
-  const std::string number(TrimBlanks(text, " \t"));
+  const std::string number(dbf::ascii::Trim(text, " \t"));
   const NumberPrefix prefix = ScanNumber(number);
   if (!prefix.digits || prefix.length != number.size()) return false;
   value = std::strtod(number.c_str(), nullptr);
@@ -94,7 +94,7 @@ std::int16_t ToInt16(std::string_view text, std::string_view fieldLabel) {
 }
 
 std::string DateText(const std::string& year, const std::string& month, const std::string& day) {
-  return std::string(TrimBlanks(year)) + "/" + std::string(TrimBlanks(month)) + "/" + std::string(TrimBlanks(day));
+  return std::string(dbf::ascii::Trim(year)) + "/" + std::string(dbf::ascii::Trim(month)) + "/" + std::string(dbf::ascii::Trim(day));
 }
 
 bool HasMonthAndDay(const std::string& month, const std::string& day) {

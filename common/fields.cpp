@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "common/encoding.h"
-#include "common/text.h"
+#include "dbf/ascii.h"
 
 namespace ModMain {
 
@@ -36,7 +36,7 @@ std::string CutField(const std::string& record, int start, int length) {
     position = charEnd;
   }
   if (from >= to) return std::string();
-  return std::string(TrimBlanks(std::string_view(record).substr(from, to - from)));
+  return std::string(dbf::ascii::Trim(std::string_view(record).substr(from, to - from)));
 }
 
 std::string MidChars(const std::string& text, int from, int count) {

@@ -9,25 +9,4 @@ std::string HexDigits(std::uint64_t value, int digits, bool upper) {
   return text;
 }
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = AsciiUpper(c);
-  return upper;
-}
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = AsciiLower(c);
-  return lower;
-}
-
-std::string_view TrimBlanks(std::string_view text, std::string_view blanks) {
-  const std::size_t begin = text.find_first_not_of(blanks);
-  if (begin == std::string_view::npos) return {};
-  return text.substr(begin, text.find_last_not_of(blanks) - begin + 1);
-}
-
 }  // namespace ModMain

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "common/text.h"
+#include "dbf/ascii.h"
 
 namespace ModMain {
 namespace {
@@ -59,7 +59,7 @@ std::string UpperPrefix(std::string_view name, std::size_t count) {
   std::size_t position = 0;
   for (std::size_t taken = 0; taken < count && position < name.size(); ++taken) {
     const std::size_t length = Utf8CharLength(static_cast<unsigned char>(name[position]));
-    prefix += AsciiUpper(name.substr(position, length));
+    prefix += dbf::ascii::Upper(name.substr(position, length));
     position += length;
   }
   return prefix;

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "dbf/os/stat_facts_posix.h"
+
 namespace dbf::os {
 namespace {
 
@@ -122,14 +124,7 @@ int File::SyncData() const { return ::fdatasync(Fd(native_)) == 0 ? 0 : errno; }
 int File::Facts(FileFacts& facts) const {
   struct stat st {};
   if (::fstat(Fd(native_), &st) != 0) return errno;
-  facts.kind = S_ISREG(st.st_mode)   ? FileFacts::Kind::kRegular
-               : S_ISDIR(st.st_mode) ? FileFacts::Kind::kDirectory
-                                     : FileFacts::Kind::kOther;
-  facts.size = static_cast<std::uint64_t>(st.st_size);
-  facts.modifiedSeconds = st.st_mtim.tv_sec;
-  facts.modifiedNanoseconds = st.st_mtim.tv_nsec;
-  facts.device = st.st_dev;
-  facts.number = st.st_ino;
+  facts = FactsOfStat(st);
   return 0;
 }
 

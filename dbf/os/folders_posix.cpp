@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "dbf/os/stat_facts_posix.h"
+
 namespace dbf::os {
 
 const char kPathSeparators[] = "/";
@@ -16,14 +18,7 @@ const char kPathSeparators[] = "/";
 int PathFacts(const std::string& path, FileFacts& facts) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return errno;
-  facts.kind = S_ISREG(st.st_mode)   ? FileFacts::Kind::kRegular
-               : S_ISDIR(st.st_mode) ? FileFacts::Kind::kDirectory
-                                     : FileFacts::Kind::kOther;
-  facts.size = static_cast<std::uint64_t>(st.st_size);
-  facts.modifiedSeconds = st.st_mtim.tv_sec;
-  facts.modifiedNanoseconds = st.st_mtim.tv_nsec;
-  facts.device = st.st_dev;
-  facts.number = st.st_ino;
+  facts = FactsOfStat(st);
   return 0;
 }
 
