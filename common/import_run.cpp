@@ -7,7 +7,7 @@
 #include "common/fields.h"
 #include "common/messages.h"
 #include "common/tables.h"
-#include "common/text.h"
+#include "dbf/ascii.h"
 
 namespace ModMain {
 namespace {
@@ -44,7 +44,7 @@ void OpenFixedTable(Run& run, const RunSetup& setup, dbf::Recordset& recordset) 
 std::exception_ptr RefusedField(const RowValues& row, const dbf::Error& error) {
   if (!error.Column().empty())
     for (const RowValues::Entry& entry : row.Entries())
-      if (AsciiUpper(entry.rule->column) == AsciiUpper(error.Column()))
+      if (dbf::ascii::EqualIgnoringCase(entry.rule->column, error.Column()))
         return std::make_exception_ptr(ImportFailure(error.what(), FieldName(*entry.rule), error.Value()));
   return std::make_exception_ptr(error);
 }
