@@ -32,6 +32,8 @@ void Recordset::Impl::ReadIntoLookupIndex(std::uint32_t total) {
 
 bool Recordset::Impl::FindFirstEqual(int matchColumn, std::string_view value, int returnColumn,
                                      std::string& result) {
+  // The rows of this table's open batch must be seen: it is written first.
+  if (connection->batchOwner && connection->batchOwner->path == path) connection->EndBatch();
   const detail::Column& column = layout.columns[matchColumn];
   std::vector<std::uint8_t> record(layout.recordLength);
   // A row found changed (rewritten by its owner, or the table packed and

@@ -2,7 +2,9 @@
 // being added, the reading position and the lookup's cache.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <optional>
@@ -65,12 +67,35 @@ struct Recordset::Impl {
   std::vector<std::uint8_t>& NewRow();  // blanked as the format's blank if it was not yet
   void BlankWithZeroValues();
   void Store(int columnIndex, const Value& value);
+  // The rows saved and not yet written, under the table's locks: the header
+  // as read when the batch began, the records in order, the index's share.
+  struct Batch {
+    detail::ByteLocks lock;                   // released last
+    std::unique_ptr<detail::IndexWrite> index;
+    std::tm now {};                           // read before the locks
+    std::uint8_t yearByte = 0;                // header byte 1 as found
+    std::uint32_t firstCount = 0;             // the count when the batch began
+    std::uint64_t dataEnd = 0;                // where the counted records end
+    bool hadTail = false;                     // bytes past them (an end mark, a killed save's tail)
+    std::vector<std::uint8_t> records;        // rows * recordLength bytes
+    std::uint32_t rows = 0;
+    std::uint32_t finishedRows = 0;           // rows of whole records
+    std::chrono::steady_clock::time_point began;
+  };
+  std::unique_ptr<Batch> batch;
   void Save();
+  void BeginBatch();
+  void AddToBatch();
+  // Writes the batch and ends it, or only the rows of its whole records and
+  // keeps the others waiting. Throws Error.
+  void CommitBatch(bool wholeRecordsOnly = false);
+  void WriteBatch(Batch& batch, std::uint32_t rows);
+  void DropBatch();    // ends it unwritten
   void WriteMemos();  // the new row's memo blocks, their numbers into the row
   // `same`: null for DeleteRow; else DeleteRowIfSame's judgement.
   DeleteOutcome Delete(std::uint32_t recordNumber,
                        const std::function<bool(std::span<const std::uint8_t>)>* same = nullptr);
-  void NotifyRowObserver(std::uint32_t recordNumber);
+  void NotifyRowObserver(const Batch& batch, std::uint32_t rows);
   void RepairIndex();  // Connection::RepairIndexes for this table
   void CutTail(std::uint32_t count);  // a killed save's record past the count
   void ListWrittenFiles();  // once per flush round
