@@ -50,7 +50,8 @@ struct ConnectionState {
   Recordset::Impl* batchOwner = nullptr;     // the recordset whose batch is open
   std::map<std::string, int> savedRows;      // table name -> rows written since TakeSavedRows
   std::function<void(BatchPoint)> batchProbe;
-  std::exception_ptr batchFailure;           // of a batch written before EndBatch asked
+  std::exception_ptr batchFailure;
+  std::uint64_t writes = 0;                  // batches written and rows deleted: lookups read again           // of a batch written before EndBatch asked
   void EndBatch();                           // writes the open batch, if any
 
   // The path of <name>.<extension> in the table directory (case-insensitive),

@@ -1,6 +1,11 @@
 // The literal lookup: the first live row whose column equals a value exactly.
 // An index from the column's text to its rows keeps a run at about one read of
-// the table plus one record read per lookup, however many rows it has.
+// the table plus one record read per lookup, however many rows it has. On a
+// connection that writes in batches, the answers given within 50 ms of a
+// reading are given again without one, and the count read then stands, as a
+// batch's rows are written within 50 ms of their saves; a check looks up the
+// same way (on a share every read is a round trip: a batch should
+// not wait for a read per row).
 #include <algorithm>
 #include <utility>
 
@@ -34,12 +39,31 @@ bool Recordset::Impl::FindFirstEqual(int matchColumn, std::string_view value, in
                                      std::string& result) {
   // The rows of this table's open batch must be seen: it is written first.
   if (connection->batchOwner && connection->batchOwner->path == path) connection->EndBatch();
+  // The window begins at a reading and ends after 50 ms or at a write of this
+  // connection (its rows must be seen at once).
+  using namespace std::chrono_literals;
+  const auto now = std::chrono::steady_clock::now();
+  LookupAnswers& cache = lookupAnswers;
+  if (!connection->batching && !connection->checkOnly) return ReadAnswer(matchColumn, value, returnColumn, result);
+  if (now - cache.readAt >= 50ms || cache.connectionWrites != connection->writes)
+    cache = {now, connection->writes, ReadRecordCount(), {}};
+  const auto [answer, fresh] = cache.answers.try_emplace({matchColumn, returnColumn, std::string(value)});
+  if (!fresh) {
+    if (answer->second) result = *answer->second;
+    return answer->second.has_value();
+  }
+  if (ReadAnswer(matchColumn, value, returnColumn, result, cache.count)) answer->second = result;
+  return answer->second.has_value();
+}
+
+bool Recordset::Impl::ReadAnswer(int matchColumn, std::string_view value, int returnColumn, std::string& result,
+                                  std::optional<std::uint32_t> countNow) {
   const detail::Column& column = layout.columns[matchColumn];
   std::vector<std::uint8_t> record(layout.recordLength);
   // A row found changed (rewritten by its owner, or the table packed and
   // refilled) sends the lookup once more through a fresh index.
   for (bool fresh = false;; fresh = true) {
-    const std::uint32_t total = ReadRecordCount();
+    const std::uint32_t total = countNow && !fresh ? *countNow : ReadRecordCount();
     // Rows appended since the last call, by anyone, are added; a shrunken
     // table (packed by its owner) is read again from the start.
     if (matchColumn != lookup.column || total < lookup.next.size() || fresh) lookup = {}, lookup.column = matchColumn;

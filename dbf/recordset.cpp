@@ -246,6 +246,7 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   zeroRow.reset();
   position = count = 0;
   lookup = {};
+  lookupAnswers = {};
   columnHint = 0;
   flushGeneration = ~0ull;
 }
@@ -265,6 +266,7 @@ void Recordset::Impl::CloseTable() {
   adding = false;
   pendingMemos.clear();
   lookup = {};
+  lookupAnswers = {};
   current.clear();
   position = count = 0;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -59,6 +60,14 @@ struct Recordset::Impl {
     std::unordered_map<std::string, std::pair<std::uint32_t, std::uint32_t>> chains;
     std::vector<std::uint32_t> next;  // one entry per row read
   } lookup;
+  // Answers of the lookup given within 50 ms of reading the table,
+  // by match column, return column and value (nullopt: no row matched).
+  struct LookupAnswers {
+    std::chrono::steady_clock::time_point readAt;
+    std::uint64_t connectionWrites = 0;
+    std::uint32_t count = 0;  // the table's, read when the window began
+    std::map<std::tuple<int, int, std::string>, std::optional<std::string>> answers;
+  } lookupAnswers;
   void ReadIntoLookupIndex(std::uint32_t total);
 
   void OpenTable(const std::string& name, const std::shared_ptr<ConnectionState>& state);
@@ -106,6 +115,9 @@ struct Recordset::Impl {
                          const std::map<int, std::string>* memos = nullptr) const;
   bool IsNull(const std::uint8_t* record, const detail::Column& column) const;
   bool FindFirstEqual(int matchColumn, std::string_view value, int returnColumn, std::string& result);
+  // `countNow`: the table's count as just read, or nullopt to read it.
+  bool ReadAnswer(int matchColumn, std::string_view value, int returnColumn, std::string& result,
+                  std::optional<std::uint32_t> countNow = std::nullopt);
   int RequireColumn(std::string_view name) const;
   void RequireOpen() const;
   mutable int columnHint = 0;  // where the next column-name search begins

@@ -141,6 +141,7 @@ void Recordset::Impl::AddToBatch() {
 }
 
 void Recordset::Impl::DropBatch() {
+  memo.DropHeld();
   batch.reset();
   connection->batchOwner = nullptr;
 }
@@ -153,7 +154,10 @@ void Recordset::Impl::CommitBatch(bool wholeRecordsOnly) {
   std::unique_ptr<Batch> ending = rows == batch->rows ? std::move(batch) : nullptr;
   Batch& b = ending ? *ending : *batch;
   if (ending) connection->batchOwner = nullptr;
-  if (rows == 0) return;
+  if (rows == 0) {
+    if (ending) memo.DropHeld();  // of rows dropped: never written
+    return;
+  }
   try {
     WriteBatch(b, rows);
   } catch (...) {
@@ -180,6 +184,7 @@ void Recordset::Impl::WriteBatch(Batch& batch, std::uint32_t rows) {
   std::vector<std::uint8_t> some;
   if (rows < b->rows) some.assign(b->records.begin(), b->records.begin() + std::size_t(rows) * layout.recordLength);
   std::vector<std::uint8_t>& records = rows < b->rows ? some : b->records;
+  memo.WriteHeld();  // first: a record must never point at blocks not yet written
   NotifyRowObserver(*b, rows);  // rule (7)
 
   // Rules (2) and (3): the records whole with their end mark, then the count.
@@ -210,6 +215,7 @@ void Recordset::Impl::WriteBatch(Batch& batch, std::uint32_t rows) {
   if (connection->checkOnly) connection->checkedRows[t] += static_cast<int>(rows);  // in memory
   else ListWrittenFiles();
   connection->savedRows[t] += static_cast<int>(rows);
+  ++connection->writes;
 }
 
 void Recordset::Impl::WriteMemos() {
@@ -217,7 +223,7 @@ void Recordset::Impl::WriteMemos() {
     const detail::Column& c = layout.columns[index];
     std::uint8_t* field = row.data() + c.offset;
     if (content.empty()) continue;  // left as the blank pointer
-    const std::uint32_t block = memo.Append(content, c.type == 'M');
+    const std::uint32_t block = memo.Append(content, c.type == 'M', /*held=*/connection->batching);
     if (c.length == 4) {
       detail::WriteLE32(field, block);
     } else {
