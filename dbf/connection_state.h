@@ -51,7 +51,7 @@ struct ConnectionState {
   std::map<std::string, int> savedRows;      // table name -> rows written since TakeSavedRows
   std::function<void(BatchPoint)> batchProbe;
   std::exception_ptr batchFailure;
-  std::uint64_t writes = 0;                  // batches written and rows deleted: lookups read again           // of a batch written before EndBatch asked
+  std::map<std::string, std::uint64_t> writes;  // by path: batches written, rows deleted (lookups read again)           // of a batch written before EndBatch asked
   void EndBatch();                           // writes the open batch, if any
 
   // The path of <name>.<extension> in the table directory (case-insensitive),

@@ -67,7 +67,12 @@ struct Recordset::Impl {
     std::uint64_t connectionWrites = 0;
     std::uint32_t count = 0;  // the table's, read when the window began
     std::map<std::tuple<int, int, std::string>, std::optional<std::string>> answers;
+    std::vector<std::uint8_t> rows;  // the counted records then, when they are few
   } lookupAnswers;
+  static constexpr std::size_t kWholeLookupRead = 1u << 20;
+  // Row `row` of the table, from the window's reading when `windowed` and it
+  // holds the row, else read now.
+  bool ReadLookupRow(std::uint32_t row, std::vector<std::uint8_t>& record, bool windowed) const;
   void ReadIntoLookupIndex(std::uint32_t total);
 
   void OpenTable(const std::string& name, const std::shared_ptr<ConnectionState>& state);

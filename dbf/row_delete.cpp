@@ -56,7 +56,7 @@ Recordset::DeleteOutcome Recordset::Impl::Delete(
   after[0] = '*';
   indexWrite.Deleted(recordNumber, count, before.data(), after.data());
   ListWrittenFiles();
-  ++connection->writes;
+  ++connection->writes[path];
   return wasDeleted ? DeleteOutcome::kWasDeleted : DeleteOutcome::kDeleted;
 }
 

@@ -215,7 +215,7 @@ void Recordset::Impl::WriteBatch(Batch& batch, std::uint32_t rows) {
   if (connection->checkOnly) connection->checkedRows[t] += static_cast<int>(rows);  // in memory
   else ListWrittenFiles();
   connection->savedRows[t] += static_cast<int>(rows);
-  ++connection->writes;
+  ++connection->writes[path];
 }
 
 void Recordset::Impl::WriteMemos() {
