@@ -1,5 +1,5 @@
 // Append benchmark of the structural index: the 32 767 rows of bench_append
-// saved one at a time into a table whose .cdx has three tags kept current
+// saved in batches into a table whose .cdx has three tags kept current
 // (CODE, UPPER(NAME), DTOS(SDATE)+CODE), against the same table without an
 // index. Prints both rates and their ratio, then checks every tag.
 //
@@ -40,10 +40,13 @@ Rate Append(const std::string& dir, const std::string& name, bool indexed) {
   connection.Open(dir);
   dbf::Recordset rs;
   rs.Open(name, connection);
+  connection.BeginBatches();  // as an import saves: a batch ends at 1 000 rows or 50 ms
   for (int i = 0; i < kRows; ++i) {
     rs.AddNew();
     FillRow(rs, i);
     rs.Update();
+    connection.FinishRecord();
+    if (connection.BatchDue()) connection.EndBatch();
   }
   connection.Close();  // with the flush to disk
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

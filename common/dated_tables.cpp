@@ -9,13 +9,13 @@ DatedTableSwitch::DatedTableSwitch(std::string prefix, TableNameRule rule, bool 
     : prefix_(std::move(prefix)), rule_(rule), checkExists_(checkExists) {}
 
 void DatedTableSwitch::SwitchTo(RecordContext& context, const std::string& dateText) {
-  if (holding_ && dateText == heldDateText_) return;
+  const std::string table = DatedTableName(prefix_, rule_, dateText);
+  if (holding_ && table == heldTable_) return;
   context.recordset.Close();
   holding_ = false;
-  const std::string table = DatedTableName(prefix_, rule_, dateText);
   if (checkExists_ && !TableExists(context.session(), table)) throw RunEnded{MissingDatedTableMessage(table)};
   OpenTable(context.session(), context.recordset, table);
-  heldDateText_ = dateText;
+  heldTable_ = table;
   holding_ = true;
 }
 

@@ -1,8 +1,9 @@
 // The switch between date-named tables on the run's recordset, made by the
-// routine before RunImport (the held date text lives for the run). When the
-// date text differs from the held one: close the open table, name the new
-// one, check that it exists (when asked: missing -> RunEnded with its
-// message) and open it.
+// routine before RunImport (the held table lives for the run). When the
+// date text names another table than the held one: close the open table,
+// check that the new one exists (when asked: missing -> RunEnded with its
+// message) and open it. Records of one month stay on one open table, so its
+// batches are not cut at every new day.
 #pragma once
 
 #include <string>
@@ -24,7 +25,7 @@ class DatedTableSwitch {
   std::string prefix_;
   TableNameRule rule_;
   bool checkExists_;
-  std::string heldDateText_;
+  std::string heldTable_;
   bool holding_ = false;
 };
 

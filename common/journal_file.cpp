@@ -135,10 +135,13 @@ void JournalFile::OpenForAppend() {
   file_ = OpenTrusted(path_, directory_, {.write = true, .appendOnly = true, .create = true, .nonBlocking = true});
 }
 
-void JournalFile::Append(const JournalEntry& entry) {
+void JournalFile::Append(const JournalEntry& entry) { Append(std::vector<JournalEntry>{entry}); }
+
+void JournalFile::Append(const std::vector<JournalEntry>& entries) {
   OpenForAppend();
-  const std::string line = "\n" + EncodeJournalLine(entry);
-  if (const int error = file_.Append(line.data(), line.size()))
+  std::string lines;
+  for (const JournalEntry& entry : entries) lines += "\n" + EncodeJournalLine(entry);
+  if (const int error = file_.Append(lines.data(), lines.size()))
     Fail("작업 기록 " + path_ + "에 쓰지 못했습니다", error);
 }
 

@@ -63,6 +63,8 @@ class JournalFile {
   // One line, one write(). Throws std::runtime_error (Korean) when the whole
   // line could not be written, or the journal is not one to trust.
   void Append(const JournalEntry& entry);
+  // Several lines, one write(): the rows of a batch, before its records.
+  void Append(const std::vector<JournalEntry>& entries);
   // fdatasync of what this program appended.
   void Sync();
   // Every sound line in order; `visit` returns false for an entry it does

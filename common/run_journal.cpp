@@ -60,10 +60,13 @@ void RunRecord::Begin(const ReimportApproval& approval) {
   id_ = id;
   run_.report.runId = id;
   JournalFile* journal = session.journal;
-  session.SharedConnection->SetRowObserver(
-      [journal, id](const std::string& table, std::uint32_t recordNumber, std::span<const std::uint8_t> record) {
-        journal->Append(EncodeEntry(id, JournalRow{table, recordNumber, RecordHash(record)}));
-      });
+  session.SharedConnection->SetRowObserver([journal, id](const std::string& table, std::span<const dbf::ObservedRow> rows) {
+    std::vector<JournalEntry> lines;
+    lines.reserve(rows.size());
+    for (const dbf::ObservedRow& row : rows)
+      lines.push_back(EncodeEntry(id, JournalRow{table, row.recordNumber, RecordHash(row.record)}));
+    journal->Append(lines);
+  });
 }
 
 void RunRecord::End() {

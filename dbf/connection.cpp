@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <utility>
@@ -54,6 +55,50 @@ void Connection::Open(const std::string& directory, bool checkOnly) {
 
 void Connection::SetRowObserver(RowObserver observer) { state_->rowObserver = std::move(observer); }
 
+void ConnectionState::EndBatch() {
+  if (batchOwner) batchOwner->CommitBatch();
+}
+
+void Connection::BeginBatches() { state_->batching = !state_->checkOnly; }
+
+void Connection::FinishRecord() {
+  if (Recordset::Impl* owner = state_->batchOwner) owner->batch->finishedRows = owner->batch->rows;
+}
+
+bool Connection::BatchDue() const {
+  const Recordset::Impl* owner = state_->batchOwner;
+  if (!owner) return false;
+  using namespace std::chrono_literals;
+  return owner->batch->rows >= kMaxBatchRows || std::chrono::steady_clock::now() - owner->batch->began >= 50ms;
+}
+
+void Connection::EndBatch() {
+  try {
+    state_->EndBatch();
+  } catch (...) {
+    state_->batchFailure = nullptr;  // thrown here, once
+    throw;
+  }
+  if (state_->batchFailure) std::rethrow_exception(std::exchange(state_->batchFailure, nullptr));
+}
+
+void Connection::WriteFinishedRecords() {
+  if (Recordset::Impl* owner = state_->batchOwner) owner->CommitBatch(/*wholeRecordsOnly=*/true);
+}
+
+void Connection::DropUnfinishedRecord() {
+  Recordset::Impl* owner = state_->batchOwner;
+  if (!owner) return;
+  // Memo blocks of the dropped rows stay unreferenced, as after a kill.
+  Recordset::Impl::Batch& batch = *owner->batch;
+  batch.rows = batch.finishedRows;
+  batch.records.resize(std::size_t(batch.rows) * owner->layout.recordLength);
+}
+
+std::map<std::string, int> Connection::TakeSavedRows() { return std::exchange(state_->savedRows, {}); }
+
+void Connection::SetBatchProbe(std::function<void(BatchPoint)> probe) { state_->batchProbe = std::move(probe); }
+
 bool Connection::IsOpen() const { return state_->open; }
 
 const std::map<std::string, int>& Connection::CheckedRows() const { return state_->checkedRows; }
@@ -74,6 +119,7 @@ bool Connection::TableExists(std::string_view tableName) const {
 }
 
 void Connection::FlushWrittenTables() {
+  state_->EndBatch();
   std::string failed;
   for (const std::string& path : state_->writtenFiles) {
     if (int error = os::SyncFileData(path)) failed = path + ": " + detail::SystemErrorText(error);
@@ -99,6 +145,7 @@ std::vector<RebuiltTag> Connection::TakeRebuiltTags() { return std::exchange(sta
 
 void Connection::RepairIndexes(const std::vector<std::string>& tables) {
   if (!state_->open || state_->checkOnly) return;
+  state_->EndBatch();  // its locks would keep the repair waiting
   for (const std::string& name : tables) {
     if (!TableExists(name)) continue;
     Recordset table;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -41,7 +43,16 @@ struct ConnectionState {
   std::shared_ptr<detail::WriteOverlay> OverlayFor(
       const std::string& path, const detail::FileHandle& handle,
       const std::vector<std::pair<std::uint64_t, std::uint64_t>>& kept = {});
-  RowObserver rowObserver;                   // told of each row before it is written
+  RowObserver rowObserver;                   // told of each batch's rows before they are written
+
+  // Batches (Connection::BeginBatches).
+  bool batching = false;
+  Recordset::Impl* batchOwner = nullptr;     // the recordset whose batch is open
+  std::map<std::string, int> savedRows;      // table name -> rows written since TakeSavedRows
+  std::function<void(BatchPoint)> batchProbe;
+  std::exception_ptr batchFailure;
+  std::map<std::string, std::uint64_t> writes;  // by path: batches written, rows deleted (lookups read again)           // of a batch written before EndBatch asked
+  void EndBatch();                           // writes the open batch, if any
 
   // The path of <name>.<extension> in the table directory (case-insensitive),
   // "" when there is none. Throws on two files differing only in case.

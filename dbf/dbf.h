@@ -69,12 +69,20 @@ struct RebuiltTag {
   friend bool operator==(const RebuiltTag&, const RebuiltTag&) = default;
 };
 
-// Hears of every row a save is about to write: the table's name as opened,
-// the row's record number and its bytes (deletion flag first, no end mark).
-// Called under the table's lock once the number is known and before the record
-// is written; an exception it throws fails the save with the record unwritten.
-using RowObserver = std::function<void(const std::string& table, std::uint32_t recordNumber,
-                                       std::span<const std::uint8_t> record)>;
+// A row a save is about to write: its record number and its bytes (deletion
+// flag first, no end mark).
+struct ObservedRow {
+  std::uint32_t recordNumber = 0;
+  std::span<const std::uint8_t> record;
+};
+// Hears of the rows a batch is about to write, all of one table (its name as
+// opened), in record order. Called under the table's lock once the numbers are
+// known and before any byte of the records is written; an exception it throws
+// fails the batch with its records unwritten.
+using RowObserver = std::function<void(const std::string& table, std::span<const ObservedRow> rows)>;
+
+// Where a batch's write stands, for tests that stop a program there.
+enum class BatchPoint { kRecordsWritten, kCountWritten };
 
 // The table directory. Never creates, renames or deletes a file in it.
 class Connection {
@@ -122,6 +130,38 @@ class Connection {
   // The observer of every save on this connection's recordsets until the next
   // Open (none: an empty function). A check-only connection never calls it.
   void SetRowObserver(RowObserver observer);
+
+  // Batches. Without them every Update writes its row before it returns.
+  // After BeginBatches, the saves of this connection's recordsets are held
+  // under the locks of their table and written together: records with the end
+  // mark in one write, then the count once, then the index pages. A batch
+  // ends at EndBatch, when a row of another table is saved, before a lookup
+  // in its table, a delete or an index repair on the connection, at a flush
+  // and when its recordset closes; it never holds more than kMaxBatchRows
+  // rows. A check-only connection keeps writing row by row (to memory).
+  static constexpr std::uint32_t kMaxBatchRows = 1000;
+  void BeginBatches();
+  // The rows saved so far make whole records: a batch may end here.
+  void FinishRecord();
+  // True when the open batch should end at the next whole record: it holds
+  // kMaxBatchRows rows or began 50 ms ago.
+  bool BatchDue() const;
+  // Writes the open batch, if any. Throws Error (or what the row observer
+  // threw); the failed batch's rows are not saved, and the table is as it was
+  // before them. A batch write that failed since the last call elsewhere (a
+  // table switch, a close, WriteFinishedRecords) is thrown again here, so
+  // that the records waiting for it are not taken as saved.
+  void EndBatch();
+  // Writes the rows of the whole records of the open batch (as EndBatch) and
+  // keeps the rows saved since the last FinishRecord waiting, under the locks.
+  void WriteFinishedRecords();
+  // Takes the rows saved since the last FinishRecord out of the open batch
+  // (a record that failed half way is written whole or not at all).
+  void DropUnfinishedRecord();
+  // The rows written to each table (by name as opened) since the last call.
+  std::map<std::string, int> TakeSavedRows();
+  // Test aid: called at each point of every batch's write.
+  void SetBatchProbe(std::function<void(BatchPoint)> probe);
 
  private:
   friend class Recordset;
@@ -202,6 +242,7 @@ class Recordset {
   struct Impl;
   std::unique_ptr<Impl> impl_;
   friend class Connection;
+  friend struct ConnectionState;
 };
 
 // CP949 text as UTF-8 for display and messages: each bad character shows as

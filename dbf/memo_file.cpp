@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "dbf/messages.h"
@@ -37,12 +38,13 @@ std::uint32_t MemoFile::BlockSize(const std::uint8_t* header) const {
   return raw <= 32 ? raw * 512 : raw;
 }
 
-std::uint32_t MemoFile::Append(const std::string& data, bool text) {
+std::uint32_t MemoFile::Append(const std::string& data, bool text, bool held) {
   if (!file_.Writable())
     FailMemo(table_, path_, "에 쓸 수 없습니다: 읽기 전용입니다.");
+  if (!pending_.empty()) return Place(pendingNext_, data, text, true);
   std::uint8_t header[8];
   if (file_.ReadAt(0, header, 8) != 8) FailMemo(table_, path_, "을(를) 읽을 수 없습니다.");
-  const std::uint32_t blockSize = BlockSize(header);
+  const std::uint32_t blockSize = blockSize_ = BlockSize(header);
   std::uint32_t next = kind_ == MemoKind::kFpt ? ReadBE32(header) : ReadLE32(header);
   const std::uint32_t firstBlock = (kMemoHeaderSize + blockSize - 1) / blockSize;
   if (next < firstBlock)
@@ -60,7 +62,12 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   // leaves (or damage), and the blocks past it may hold memos.
   const std::uint64_t fileBlocks = (std::uint64_t(fileSize) + blockSize - 1) / blockSize;
   if (fileBlocks > next) next = static_cast<std::uint32_t>(std::min<std::uint64_t>(fileBlocks, 0xFFFFFFFFu));
+  pendingOldSize_ = fileSize;
+  return Place(next, data, text, held);
+}
 
+std::uint32_t MemoFile::Place(std::uint32_t next, const std::string& data, bool text, bool held) {
+  const std::uint32_t blockSize = blockSize_;
   std::vector<std::uint8_t> blocks;
   if (kind_ == MemoKind::kFpt) {
     blocks.resize(8);
@@ -78,13 +85,23 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
   if (newNext > 0xFFFFFFFFull || std::uint64_t(next) * blockSize + blocks.size() > 0x7FFFFFFFull)
     FailMemo(table_, path_, "이(가) 가득 찼습니다.");
 
-  const long long oldSize = fileSize;
-  const std::uint64_t at = std::uint64_t(next) * blockSize;
+  if (pending_.empty()) pendingAt_ = std::uint64_t(next) * blockSize;
+  pending_.insert(pending_.end(), blocks.begin(), blocks.end());
+  pendingNext_ = static_cast<std::uint32_t>(newNext);
+  if (!held) WriteHeld();
+  return next;
+}
+
+void MemoFile::WriteHeld() {
+  if (pending_.empty()) return;
+  const std::vector<std::uint8_t> blocks = std::exchange(pending_, {});
+  const long long oldSize = pendingOldSize_;
+  const std::uint64_t at = pendingAt_;
   int error = file_.WriteAt(at, blocks.data(), blocks.size());
   if (error == 0) {
     std::uint8_t pointer[4];
-    if (kind_ == MemoKind::kFpt) WriteBE32(pointer, static_cast<std::uint32_t>(newNext));
-    else WriteLE32(pointer, static_cast<std::uint32_t>(newNext));
+    if (kind_ == MemoKind::kFpt) WriteBE32(pointer, pendingNext_);
+    else WriteLE32(pointer, pendingNext_);
     error = file_.WriteAt(0, pointer, 4);
   }
   if (error != 0) {
@@ -93,7 +110,6 @@ std::uint32_t MemoFile::Append(const std::string& data, bool text) {
     FailMemo(table_, path_, "에 쓰지 못했습니다: " + SystemErrorText(error) +
          ".");
   }
-  return next;
 }
 
 std::string MemoFile::Read(std::uint32_t block) const {

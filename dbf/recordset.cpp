@@ -15,7 +15,13 @@ using detail::FailTable;
 
 Recordset::Recordset() : impl_(std::make_unique<Impl>()) {}
 
-Recordset::~Recordset() { Close(); }
+Recordset::~Recordset() {
+  try {
+    Close();
+  } catch (const Error&) {
+    Close();  // the batch that failed is gone: nothing is left to fail
+  }
+}
 
 void Recordset::Open(std::string_view tableName, Connection& connection) {
   if (impl_->open) FailTable(impl_->tableName, "이(가) 이미 열려 있습니다. 먼저 닫으십시오.");
@@ -31,6 +37,7 @@ const std::string& Recordset::TableName() const { return impl_->tableName; }
 
 void Recordset::Close() {
   if (!impl_->open) return;
+  impl_->CommitBatch();  // a failure leaves the table as before the batch, and open
   auto& list = impl_->connection->recordsets;
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
   impl_->CloseTable();
@@ -239,11 +246,19 @@ void Recordset::Impl::OpenTable(const std::string& name, const std::shared_ptr<C
   zeroRow.reset();
   position = count = 0;
   lookup = {};
+  lookupAnswers = {};
   columnHint = 0;
   flushGeneration = ~0ull;
 }
 
 void Recordset::Impl::CloseTable() {
+  // The front ends end their batches before they close; here a failed write
+  // can only leave the table as it was before the batch.
+  try {
+    CommitBatch();
+  } catch (const Error&) {
+    DropBatch();
+  }
   structuralIndex.Close();
   file.Close();
   memo.Close();
@@ -251,6 +266,7 @@ void Recordset::Impl::CloseTable() {
   adding = false;
   pendingMemos.clear();
   lookup = {};
+  lookupAnswers = {};
   current.clear();
   position = count = 0;
 }

@@ -2,11 +2,14 @@
 // being added, the reading position and the lookup's cache.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -57,6 +60,19 @@ struct Recordset::Impl {
     std::unordered_map<std::string, std::pair<std::uint32_t, std::uint32_t>> chains;
     std::vector<std::uint32_t> next;  // one entry per row read
   } lookup;
+  // Answers of the lookup given within 50 ms of reading the table,
+  // by match column, return column and value (nullopt: no row matched).
+  struct LookupAnswers {
+    std::chrono::steady_clock::time_point readAt;
+    std::uint64_t connectionWrites = 0;
+    std::uint32_t count = 0;  // the table's, read when the window began
+    std::map<std::tuple<int, int, std::string>, std::optional<std::string>> answers;
+    std::vector<std::uint8_t> rows;  // the counted records then, when they are few
+  } lookupAnswers;
+  static constexpr std::size_t kWholeLookupRead = 1u << 20;
+  // Row `row` of the table, from the window's reading when `windowed` and it
+  // holds the row, else read now.
+  bool ReadLookupRow(std::uint32_t row, std::vector<std::uint8_t>& record, bool windowed) const;
   void ReadIntoLookupIndex(std::uint32_t total);
 
   void OpenTable(const std::string& name, const std::shared_ptr<ConnectionState>& state);
@@ -65,12 +81,35 @@ struct Recordset::Impl {
   std::vector<std::uint8_t>& NewRow();  // blanked as the format's blank if it was not yet
   void BlankWithZeroValues();
   void Store(int columnIndex, const Value& value);
+  // The rows saved and not yet written, under the table's locks: the header
+  // as read when the batch began, the records in order, the index's share.
+  struct Batch {
+    detail::ByteLocks lock;                   // released last
+    std::unique_ptr<detail::IndexWrite> index;
+    std::tm now {};                           // read before the locks
+    std::uint8_t yearByte = 0;                // header byte 1 as found
+    std::uint32_t firstCount = 0;             // the count when the batch began
+    std::uint64_t dataEnd = 0;                // where the counted records end
+    bool hadTail = false;                     // bytes past them (an end mark, a killed save's tail)
+    std::vector<std::uint8_t> records;        // rows * recordLength bytes
+    std::uint32_t rows = 0;
+    std::uint32_t finishedRows = 0;           // rows of whole records
+    std::chrono::steady_clock::time_point began;
+  };
+  std::unique_ptr<Batch> batch;
   void Save();
+  void BeginBatch();
+  void AddToBatch();
+  // Writes the batch and ends it, or only the rows of its whole records and
+  // keeps the others waiting. Throws Error.
+  void CommitBatch(bool wholeRecordsOnly = false);
+  void WriteBatch(Batch& batch, std::uint32_t rows);
+  void DropBatch();    // ends it unwritten
   void WriteMemos();  // the new row's memo blocks, their numbers into the row
   // `same`: null for DeleteRow; else DeleteRowIfSame's judgement.
   DeleteOutcome Delete(std::uint32_t recordNumber,
                        const std::function<bool(std::span<const std::uint8_t>)>* same = nullptr);
-  void NotifyRowObserver(std::uint32_t recordNumber);
+  void NotifyRowObserver(const Batch& batch, std::uint32_t rows);
   void RepairIndex();  // Connection::RepairIndexes for this table
   void CutTail(std::uint32_t count);  // a killed save's record past the count
   void ListWrittenFiles();  // once per flush round
@@ -81,6 +120,9 @@ struct Recordset::Impl {
                          const std::map<int, std::string>* memos = nullptr) const;
   bool IsNull(const std::uint8_t* record, const detail::Column& column) const;
   bool FindFirstEqual(int matchColumn, std::string_view value, int returnColumn, std::string& result);
+  // `countNow`: the table's count as just read, or nullopt to read it.
+  bool ReadAnswer(int matchColumn, std::string_view value, int returnColumn, std::string& result,
+                  std::optional<std::uint32_t> countNow = std::nullopt);
   int RequireColumn(std::string_view name) const;
   void RequireOpen() const;
   mutable int columnHint = 0;  // where the next column-name search begins

@@ -25,6 +25,7 @@ Recordset::DeleteOutcome Recordset::Impl::Delete(
   const std::string row = std::to_string(recordNumber) + "번째 행";
   if (!file.Writable()) FailTable(t, "의 " + row + "을 지울 수 없습니다: 파일이 읽기 전용입니다.");
   if (recordNumber == 0 || recordNumber >= detail::kMaxTableSize) FailTable(t, "에 " + row + "이 없습니다.");
+  connection->EndBatch();  // a batch of this connection holds the locks taken here
   detail::ByteLocks headerLocks, rowLocks;
   if (!headerLocks.Acquire(file, detail::HeaderLockBytes()) ||
       !rowLocks.Acquire(file, detail::RecordLockBytes(recordNumber, layout.headerLength, layout.recordLength)))
@@ -55,6 +56,7 @@ Recordset::DeleteOutcome Recordset::Impl::Delete(
   after[0] = '*';
   indexWrite.Deleted(recordNumber, count, before.data(), after.data());
   ListWrittenFiles();
+  ++connection->writes[path];
   return wasDeleted ? DeleteOutcome::kWasDeleted : DeleteOutcome::kDeleted;
 }
 

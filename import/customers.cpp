@@ -108,7 +108,6 @@ bool FindCustomerCode(Run& run, const std::string& name, std::string& code, int 
   try {
     if (!lookup) lookup = std::make_unique<dbf::Recordset>();
     if (!lookup->IsOpen()) OpenTable(run.session, *lookup, kCustomerTable);
-    lookup->MoveFirst();
     // Continuation lines carry no name: no lookup, no message.
     if (IsBlank(name)) return false;
     // A literal match: quotes, %, _, * and ? are ordinary characters of a name.

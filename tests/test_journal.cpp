@@ -173,34 +173,35 @@ TEST(Journal, ReadingCountsRetriesOnceAndGuardsOnlyCompletedRunsNotUndone) {
     EXPECT_FALSE(ModMain::FindEarlierRun(contents, directory, kind, sha)) << sha << directory;
 }
 
-// The observer hears of the row before any byte of it is in the table; its
-// failure leaves the table as it was; a check never calls it.
-TEST(Journal, TheRowObserverIsCalledBeforeTheRecordIsWrittenAndNeverInACheck) {
+// The observer hears of a batch's rows, once, before any byte of them is in
+// the table; its failure leaves the table as it was; a check never calls it.
+TEST(Journal, TheRowObserverHearsOfABatchBeforeItsRecordsAreWrittenAndNeverInACheck) {
   TempDir dir;
   dbf::CreateTable(dir.File("carno.dbf"), 0x30, 0x79, {{"CNO", 'C', 6}});
   auto table = ReadBytes(dir.File("carno.dbf"));
-  int calls = 0;
-  auto observer = [&](const std::string& name, std::uint32_t number, std::span<const std::uint8_t> row) {
+  std::vector<std::string> heard;
+  auto observer = [&](const std::string& name, std::span<const dbf::ObservedRow> rows) {
     EXPECT_EQ(ReadBytes(dir.File("carno.dbf")), table);
-    const std::string n = std::to_string(++calls);
-    EXPECT_EQ(name + std::to_string(number) + std::string(row.begin(), row.end()), "carno" + n + " " + n + "     ");
-    if (calls == 2) throw std::runtime_error("journal full");
+    std::string batch = name;
+    for (const dbf::ObservedRow& row : rows)
+      batch += " " + std::to_string(row.recordNumber) + ":" + std::string(row.record.begin(), row.record.end());
+    heard.push_back(batch);
+    if (heard.size() == 2) throw std::runtime_error("journal full");
   };
   for (bool check : {true, false}) {
     dbf::Connection connection;
     connection.Open(dir.Path(), check);
     connection.SetRowObserver(observer);
+    connection.BeginBatches();
     dbf::Recordset rs;
     rs.Open("carno", connection);
-    for (const char* value : {"1", "2"}) {
-      rs.AddNew();
-      rs.SetValue("CNO", std::string(value));
-      if (check || value[0] == '1') rs.Update();
-      else EXPECT_THROW(rs.Update(), std::runtime_error);
-      if (value[0] == '1') table = ReadBytes(dir.File("carno.dbf"));
+    for (const std::string batch : {"12", "3"}) {
+      for (char value : batch) rs.AddNew(), rs.SetValue("CNO", std::string(1, value)), rs.Update();
+      if (check || batch == "12") connection.EndBatch(), table = ReadBytes(dir.File("carno.dbf"));
+      else EXPECT_THROW(connection.EndBatch(), std::runtime_error);
     }
   }
-  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(heard, (std::vector<std::string>{"carno 1: 1      2: 2     ", "carno 3: 3     "}));
   EXPECT_EQ(ReadBytes(dir.File("carno.dbf")), table);
 }
 

@@ -75,8 +75,9 @@ const Damage kDamages[] = {
     {"count 1000", [](T& t, T&, auto, auto) { PutLe(t, 4, 1000); }, "레코드 수(1000)"},
     {"count 2^32-1", [](T& t, T&, auto, auto) { PutLe(t, 4, 0xFFFFFFFF); }, "레코드 수(4294967295)"},
     {"count 2^31", [](T& t, T&, auto, auto) { PutLe(t, 4, 0x80000000); }, "레코드 수(2147483648)"},
-    {"whole records past the count", [](T& t, T&, auto, auto) { PutLe(t, 4, 0); }, "레코드 수(0)보다 파일에 있는 레코드(2개)가 많아"},
-    {"more than a record past the end mark", [](T& t, T&, auto, auto rl) { t += std::string(rl + 1, 'x'); }, "레코드(3개)"},
+    // More than a killed batch leaves (dbf::Connection::kMaxBatchRows records and an end mark).
+    {"whole records past the count", [](T& t, T&, auto, auto rl) { PutLe(t, 4, 1), t.insert(t.size() - 1, 1000 * rl, ' '); }, "레코드 수(1)보다 파일에 있는 레코드(1002개)가 많아"},
+    {"more than a batch past the end mark", [](T& t, T&, auto, auto rl) { t += std::string(1000 * rl + 1, 'x'); }, "레코드(1002개)"},
     {"count beyond the file after the open", [](T& t, T&, auto, auto) { PutLe(t, 4, 3); }, "레코드 수(3)", {0x83, 0x30}, true},
     {"memo file missing", [](T&, T& m, auto, auto) { m.clear(); }, "hostile."},
     {"memo free block inside the memo header", [](T&, T& m, auto, auto) { m.replace(0, 4, 4, '\0'); }, "다음 빈 블록(0)"},

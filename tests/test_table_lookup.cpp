@@ -47,6 +47,21 @@ class TableLookup : public ::testing::Test {
   dbf::Recordset lookup;
 };
 
+// On a connection that writes in batches, a lookup writes the batch open on
+// its table first and sees its rows, though it answered "none" just before.
+TEST_F(TableLookup, TheBatchOfItsTableIsWrittenBeforeALookup) {
+  connection.BeginBatches();
+  EXPECT_EQ(Find("alpha"), "none");
+  dbf::Recordset rs;
+  rs.Open("vdrs110", connection);
+  rs.AddNew();
+  rs.SetValue("D11_code", std::string("100001"));
+  rs.SetValue("D11_cname", std::string("alpha"));
+  rs.Update();
+  EXPECT_EQ(Le(ReadBytes(dir.File("vdrs110.dbf")), 4), 0u) << "the row waits in its batch";
+  EXPECT_EQ(Find("alpha"), "100001");
+}
+
 TEST_F(TableLookup, FirstRowWithTheExactNameAndRenamedRows) {
   Append({"alpha", "Alpha", "alpha", "O'Neil _%*?", "O_Neil", Cp949("가나"), "alpha beta"});
   EXPECT_EQ(Find("alpha") + Find("Alpha") + Find("O'Neil _%*?") + Find("O_Neil") + Find(Cp949("가나")),

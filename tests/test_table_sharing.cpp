@@ -68,20 +68,23 @@ struct Writer {
 // The rows of each writer ("0:200 1:200"), or what is wrong with the table.
 // Every counted record is live and holds its writer's pattern and memo, each
 // writer's rows in the order saved. Past the counted records only what a kill
-// may leave (rules (2)-(4)): an end mark, or a record that starts with a valid
-// flag, whole (with or without an end mark) or cut short; when `clean`,
-// exactly one end mark.
-std::string Check(const std::string& path, bool clean) {
+// may leave (rules (2)-(4)): an end mark, or up to `tailRecords` records that
+// start with valid flags, the last one maybe cut short, whole ones maybe with
+// an end mark after them; when `clean`, exactly one end mark.
+std::string Check(const std::string& path, bool clean, std::uint64_t tailRecords = 1) {
   const std::string b = ReadBytes(path);
   const std::uint64_t count = Le(b, 4), headerLength = Le(b, 8, 2), length = Le(b, 10, 2);
   const std::uint64_t end = headerLength + count * length;
   if (end > b.size()) return "the count exceeds the records on disk";
   const std::string tail = b.substr(end);
-  const bool record = !tail.empty() && tail[0] == ' ' && (tail.size() <= length || tail == tail.substr(0, length) + "\x1A");
-  if (clean ? tail != "\x1A" : !(tail.empty() || record || tail == "\x1A"))
+  const std::size_t marked = !tail.empty() && tail.back() == '\x1A' && tail.size() % length == 1;
+  const std::uint64_t records = (tail.size() - marked + length - 1) / length;
+  bool flags = records <= tailRecords;
+  for (std::uint64_t i = 0; i < records; ++i) flags = flags && tail[i * length] == ' ';
+  if (clean ? tail != "\x1A" : !flags)
     return "a tail of " + std::to_string(tail.size()) + " bytes after the counted records";
   const std::vector<Row> rows = ReadRows(path), counted = ReadRows(path, "dbf");
-  if (rows.size() != count + record || counted.size() != count)
+  if (rows.size() != count + records || counted.size() != count)
     return "dbfread reads " + std::to_string(rows.size()) + " rows, python3-dbf " +
            std::to_string(counted.size()) + ", the count is " + std::to_string(count);
   std::map<int, int> next;
@@ -124,7 +127,7 @@ std::size_t ReportsUntil(const Child& child, std::size_t wanted) {
 }
 
 // Three writers in other processes, one of them killed on the way, and this
-// process appending while another of its threads looks up the rows of writer 0
+// process appending in batches while another of its threads looks up the rows of writer 0
 // as they come and opens and closes the table meanwhile (locks belong to the
 // open file description, so that does not drop them).
 TEST(TableSharing, WritersLoseNothingWhileOneIsKilledAndRowsAreLookedUp_Rules1To5) {
@@ -152,7 +155,9 @@ TEST(TableSharing, WritersLoseNothingWhileOneIsKilledAndRowsAreLookedUp_Rules1To
       }
     });
     Writer writer(dir.Path());
-    for (int seq = 0; seq < 300; ++seq) writer.Append(3, seq);
+    writer.connection.BeginBatches();  // batches of 150 rows: the others' rows come whole between them
+    for (int seq = 0; seq < 300; ++seq)
+      if (writer.Append(3, seq); seq % 150 == 149) writer.connection.EndBatch();
     reader.join();
     for (Child& c : writers) {
       ReadReport(c);
@@ -196,6 +201,63 @@ TEST(TableSharing, KilledWriterLeavesAValidTableTheNextAppendCleans_Rules1To5) {
     Writer(dir.Path()).Append(2, 0);
     EXPECT_EQ(ReadBytes(path).compare(8, end - 8, killed, 8, end - 8), 0) << "the counted records changed";
     EXPECT_EQ(Check(path, true), "1:" + std::to_string(count) + " 2:1 ");
+  }
+}
+
+// A writer killed inside a batch of 300 rows with memos and keys: after its
+// records, before their count, or after the count, before the index pages.
+// Other readers see the rows counted before or the whole batch; the journal's
+// undo (each row of the batch, last first, deleted while it is as saved) then
+// takes the table back exactly, and the next save finds the index whole.
+TEST(TableSharing, AWriterKilledInsideABatchIsUndoneExactly_Rules2To5) {
+  for (const dbf::BatchPoint point : {dbf::BatchPoint::kRecordsWritten, dbf::BatchPoint::kCountWritten}) {
+    const bool counted = point == dbf::BatchPoint::kCountWritten;
+    SCOPED_TRACE(counted ? "after the count" : "after the records");
+    TempDir dir;
+    const std::string path = MakeTable(dir.Path(), 0x30);
+    dbf::CreateStructuralIndex(path, {{"SEQ", "SEQ"}});
+    Writer(dir.Path()).Append(1, 0);
+    const std::string before = ReadBytes(path);
+    Child child = StartChild([&](int report) {
+      Writer writer(dir.Path());
+      writer.connection.BeginBatches();
+      writer.connection.SetRowObserver([&](const std::string&, std::span<const dbf::ObservedRow> rows) {
+        for (const dbf::ObservedRow& row : rows) Report(report, std::string(row.record.begin(), row.record.end()));
+      });
+      writer.connection.SetBatchProbe([&](dbf::BatchPoint at) {
+        if (at == point) raise(SIGKILL);
+      });
+      for (int seq = 1; seq <= 300; ++seq) writer.Append(1, seq);
+      writer.connection.EndBatch();
+      return 0;
+    });
+    const std::string journal = ReadReport(child);
+    EXPECT_EQ(WaitChild(child), 128 + SIGKILL);
+    EXPECT_EQ(Check(path, false, 300), counted ? "1:301 " : "1:1 ");
+    const std::string killed = ReadBytes(path);
+
+    dbf::Connection connection;
+    connection.Open(dir.Path());
+    dbf::Recordset undo;
+    undo.Open("stress", connection);
+    const std::size_t length = journal.size() / 300;
+    for (std::uint32_t n = 301; n >= 2; --n) {
+      const std::string saved = journal.substr((n - 2) * length, length);
+      undo.DeleteRowIfSame(n, [&](std::span<const std::uint8_t> row) { return std::string(row.begin(), row.end()) == saved; });
+    }
+    undo.Close();
+    std::string expected = before;
+    if (counted) {  // the batch's rows stay, marked deleted
+      expected = killed;
+      for (std::uint64_t n = 2; n <= 301; ++n) expected[Le(before, 8, 2) + (n - 1) * length] = '*';
+      EXPECT_EQ(ReadRows(path).size(), 1u);
+    }
+    EXPECT_EQ(ReadBytes(path), expected);
+    EXPECT_EQ(Le(ReadBytes(path), 4), counted ? 301u : 1u);
+    connection.TakeRebuiltTags();  // the keys the kill kept out
+    Writer next(dir.Path());
+    next.Append(2, 0);
+    EXPECT_TRUE(next.connection.TakeRebuiltTags().empty());
   }
 }
 

@@ -230,18 +230,25 @@ IndexWrite::IndexWrite(TableIndex& index, const FileHandle& table, std::uint32_t
   } catch (const cdx::IoFailure& failure) {
     FailTable(index.tableName_, "의 색인 파일을 고치지 못했습니다: " + SystemErrorText(failure.error) + ".");
   }
-  if (!newRecord) return;
-  for (Tag& tag : index.tags_) {
+  if (newRecord) RefuseHeldKey(newRecord, recordCount);
+}
+
+void IndexWrite::RefuseHeldKey(const std::uint8_t* record, std::uint32_t recordCount) {
+  if (!active_) return;
+  for (std::size_t i = 0; i < index_.tags_.size(); ++i) {
+    Tag& tag = index_.tags_[i];
     if (!tag.Candidate() || !tag.problem.empty()) continue;
-    bool held = false;
     std::optional<std::string> key;
-    index.Update(tag, table, recordCount, recordCount + 1, [&](Tree& tree) {
-      key = tag.KeyOf(newRecord);
-      held = key && tree.Contains(*key);
+    bool held = false;
+    index_.Update(tag, table_, recordCount, recordCount + 1, [&](Tree& tree) {
+      key = tag.KeyOf(record);
+      // The rows of this write before this one have no keys in the tree yet.
+      held = key && (pendingKeys_[i].contains(*key) || tree.Contains(*key));
     });
     if (held)
-      FailTable(index.tableName_, "의 후보 키 태그 " + tag.name + "에 키 '" + KeyText(tag, *key) +
+      FailTable(index_.tableName_, "의 후보 키 태그 " + tag.name + "에 키 '" + KeyText(tag, *key) +
            "'이(가) 이미 있어 행을 저장하지 않았습니다.");
+    if (key) pendingKeys_[i].insert(std::move(*key));
   }
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,9 @@ class IndexWrite {
   IndexWrite& operator=(const IndexWrite&) = delete;
   ~IndexWrite();
 
+  // Refuses a row whose key a candidate tag holds, or a row before it in this
+  // write has; `recordCount`: the rows before it.
+  void RefuseHeldKey(const std::uint8_t* record, std::uint32_t recordCount);
   void Appended(std::uint32_t recno, const std::uint8_t* record);
   void Deleted(std::uint32_t recno, std::uint32_t recordCount, const std::uint8_t* before,
                const std::uint8_t* after);
@@ -81,6 +86,7 @@ class IndexWrite {
   const FileHandle& table_;
   ByteLocks lock_;
   bool active_ = false;
+  std::map<std::size_t, std::set<std::string>> pendingKeys_;  // by tag: candidate keys not yet in the tree
 };
 
 // The layout of a table file, read from its header (for the index tools).
