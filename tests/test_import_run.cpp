@@ -9,6 +9,8 @@
 #include "common/errors.h"
 #include "common/import_run.h"
 #include "common/session.h"
+#include "import/pipeline.h"
+#include "cli/sample_db.h"
 #include "support/recording_view.h"
 #include "support/test_support.h"
 
@@ -67,6 +69,38 @@ TEST(Session, TheCheckCarriesEveryCarriedField) {
   Session check = session.ForCheck();
   EXPECT_EQ(static_cast<CarriedState&>(check), static_cast<CarriedState&>(session));
   EXPECT_TRUE(check.SharedConnection && !check.journal);
+}
+
+// "중 지" during the whole-file check ends it at its next record: nothing is
+// imported, and the plan says so.
+TEST(Pipeline, AStopDuringTheCheckEndsItAtItsNextRecord) {
+  struct StopAtTenthCheckedRecord : RecordingView {
+    int checked = 0;  // the check's progress
+    mutable int asked = 0;
+    void SetProgressValue(int value) override {
+      if (captions.back() == "검사") checked = value;
+    }
+    bool StopRequested() const override { return captions.back() == "검사" && ++asked > 10; }
+  } view;
+  struct Yes : PlanQuestions {
+    void CheckRefused(const std::vector<PlanStep>&) override { ADD_FAILURE(); }
+    bool ImportOtherLength(const PlanStep&) override { return true; }
+    void JournalWarnings(const std::vector<std::string>&) override {}
+    bool ImportAgain(const PlanStep&, const JournalRun&) override { return true; }
+  } questions;
+  TempDir dir;
+  sampledb::MakeSampleDatabase(dir.File("db"));
+  std::filesystem::create_directories(dir.File("files"));
+  std::string records;
+  for (int i = 0; i < 1000; ++i) records += "001|AAAAAAAAAAAA|CCCCCCCCCC|BBBBBBBB|||15\r\n";
+  WriteBytes(dir.File("files/G\xC2\xF7\xB7\xAE.txt"), records + "999|TRAILER\r\n");
+  Session session;
+  OpenTargetDatabase(session, dir.File("db"), view);
+  const StepRequest step{ImportKind::kGVehicles, dir.File("files"), "G\xC2\xF7\xB7\xAE.txt"};
+  EXPECT_TRUE(RunPlan(session, {&step, 1}, {}, view, questions).notImported);
+  CloseTargetDatabase(session, view);
+  EXPECT_EQ(view.checked, 10);
+  EXPECT_EQ(ReadRows(dir.File("db/carno.dbf")).size(), 0u);
 }
 
 class ImportRunTest : public ::testing::Test {

@@ -278,20 +278,21 @@ class WindowTest : public QObject {
     Write(files_ + "/G차량.txt", lines);
     Open();
     QElapsedTimer sinceStop;
-    int mostChecked = 0;
-    QTimer watch;  // "중 지" as soon as the check shows progress
+    QTimer watch;  // "중 지" as soon as the check shows itself
     connect(&watch, &QTimer::timeout, [&] {
-      if (form_->Label2->text() != "검사") return;
-      mostChecked = std::max(mostChecked, form_->ProgressBar1->value());
-      if (sinceStop.isValid() || mostChecked == 0) return;
+      if (form_->Label2->text() != "검사" || sinceStop.isValid()) return;
       sinceStop.start();
       QTest::mouseClick(form_->CommandStop, Qt::LeftButton);
     });
     watch.start(1);
     QVERIFY(Run(1, "G차량.txt") && sinceStop.isValid());
-    QVERIFY2(sinceStop.elapsed() < 1000 && mostChecked < 32766 / 2, qPrintable(QString::number(mostChecked)));
-    QVERIFY2(Summary().startsWith("가져오지 않음 | 저장한 행: 없음 ·"), qPrintable(Summary()));
-    QVERIFY(previews_.empty() && Harness("rows", db_, "carno").isEmpty());
+    QVERIFY2(sinceStop.elapsed() < 1000, qPrintable(QString::number(sinceStop.elapsed())));
+    // The check may have ended before the window saw it (a busy machine): the
+    // stop then ends the run before its first row. Where the check stops is
+    // the pipeline's test.
+    QVERIFY2(QRegularExpression("^(가져오지 않음|중지됨) \\| 저장한 행: 없음 ·").match(Summary()).hasMatch(),
+             qPrintable(Summary()));
+    QVERIFY(Harness("rows", db_, "carno").isEmpty());
   }
 
   void stoppingOrClosingDuringARun_data() {
