@@ -9,6 +9,7 @@ set -eu
 cache="${DBFIMPORT_CACHE:-$HOME/.cache/dbfimport}"
 export WINEPREFIX="${WINEPREFIX:-$cache/wine64}" WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-wineserver -p < /dev/null > /dev/null 2>&1
+# A server already running for the prefix is fine (wineserver -p exits 2 then).
+wineserver -p < /dev/null > /dev/null 2>&1 || [ $? -eq 2 ]
 wine cmd /c exit < /dev/null > /dev/null 2>&1
 echo "start-wine: wineserver of $WINEPREFIX is running"
