@@ -93,10 +93,10 @@ TEST(Pipeline, AStopDuringTheCheckEndsItAtItsNextRecord) {
   std::filesystem::create_directories(dir.File("files"));
   std::string records;
   for (int i = 0; i < 1000; ++i) records += "001|AAAAAAAAAAAA|CCCCCCCCCC|BBBBBBBB|||15\r\n";
-  WriteBytes(dir.File("files/G\xC2\xF7\xB7\xAE.txt"), records + "999|TRAILER\r\n");
+  WriteBytes(dir.File("files/G차량.txt"), records + "999|TRAILER\r\n");
   Session session;
   OpenTargetDatabase(session, dir.File("db"), view);
-  const StepRequest step{ImportKind::kGVehicles, dir.File("files"), "G\xC2\xF7\xB7\xAE.txt"};
+  const StepRequest step{ImportKind::kGVehicles, dir.File("files"), "G차량.txt"};
   EXPECT_TRUE(RunPlan(session, {&step, 1}, {}, view, questions).notImported);
   CloseTargetDatabase(session, view);
   EXPECT_EQ(view.checked, 10);
