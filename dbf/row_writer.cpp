@@ -211,6 +211,7 @@ void Recordset::Impl::WriteBatch(Batch& batch, std::uint32_t rows) {
   if (connection->batchProbe) connection->batchProbe(BatchPoint::kCountWritten);
   for (std::uint32_t i = 0; i < rows; ++i)
     b->index->Appended(b->firstCount + i + 1, records.data() + std::size_t(i) * layout.recordLength);
+  b->index->InsertAppended();  // each tag's pages written once for the batch
 
   if (connection->checkOnly) connection->checkedRows[t] += static_cast<int>(rows);  // in memory
   else ListWrittenFiles();

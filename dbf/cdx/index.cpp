@@ -264,10 +264,31 @@ IndexWrite::~IndexWrite() {
 
 void IndexWrite::Appended(std::uint32_t recno, const std::uint8_t* record) {
   if (!active_) return;
-  for (Tag& tag : index_.tags_) {
-    index_.Update(tag, table_, recno, recno, [&](Tree& tree) {
-      const auto key = tag.KeyOf(record);
-      if (key && !(tag.Unique() && tree.Contains(*key))) tree.Insert(*key, recno);
+  appended_.resize(index_.tags_.size());
+  for (std::size_t i = 0; i < index_.tags_.size(); ++i) {
+    Tag& tag = index_.tags_[i];
+    index_.Update(tag, table_, recno, recno, [&](Tree&) {
+      if (auto key = tag.KeyOf(record)) appended_[i].emplace_back(std::move(*key), recno);
+    });
+  }
+  lastAppended_ = recno;
+}
+
+void IndexWrite::InsertAppended() {
+  if (!active_) return;
+  for (std::size_t i = 0; i < appended_.size(); ++i) {
+    std::vector<cdx::Entry> taken = std::move(appended_[i]);
+    appended_[i].clear();
+    if (taken.empty()) continue;
+    std::sort(taken.begin(), taken.end(), [](const cdx::Entry& a, const cdx::Entry& b) { return Compare(a, b) < 0; });
+    Tag& tag = index_.tags_[i];
+    index_.Update(tag, table_, lastAppended_, taken.front().recno, [&](Tree& tree) {
+      if (!tag.Unique()) return tree.InsertMany(taken);
+      // A UNIQUE tag keeps a key's first row only: none if the tree holds it.
+      std::vector<cdx::Entry> first;
+      for (const cdx::Entry& e : taken)
+        if ((first.empty() || first.back().key != e.key) && !tree.Contains(e.key)) first.push_back(e);
+      tree.InsertMany(first);
     });
   }
 }

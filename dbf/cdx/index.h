@@ -62,7 +62,8 @@ class TableIndex {
 // The index's share of one row write. Constructed under the table's lock
 // before anything is written: takes the .cdx lock (held until destruction),
 // checks the index once after the table was opened, and refuses a row whose
-// key a candidate tag holds. Then Appended or Deleted puts the row's keys in.
+// key a candidate tag holds. Then Appended (with InsertAppended after the
+// rows of a batch) or Deleted puts the rows' keys in.
 class IndexWrite {
  public:
   // `recordCount`: the table's count before this write; `newRecord`: the row
@@ -77,7 +78,10 @@ class IndexWrite {
   // Refuses a row whose key a candidate tag holds, or a row before it in this
   // write has; `recordCount`: the rows before it.
   void RefuseHeldKey(const std::uint8_t* record, std::uint32_t recordCount);
+  // Takes the keys of an appended row; InsertAppended puts those taken since
+  // its last call in, every tag as one change (each page written once).
   void Appended(std::uint32_t recno, const std::uint8_t* record);
+  void InsertAppended();
   void Deleted(std::uint32_t recno, std::uint32_t recordCount, const std::uint8_t* before,
                const std::uint8_t* after);
 
@@ -87,6 +91,8 @@ class IndexWrite {
   ByteLocks lock_;
   bool active_ = false;
   std::map<std::size_t, std::set<std::string>> pendingKeys_;  // by tag: candidate keys not yet in the tree
+  std::vector<std::vector<cdx::Entry>> appended_;             // by tag: keys taken, not yet inserted
+  std::uint32_t lastAppended_ = 0;
 };
 
 // The layout of a table file, read from its header (for the index tools).

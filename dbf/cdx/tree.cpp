@@ -3,7 +3,7 @@
 #include <cassert>
 #include <unordered_map>
 
-#include "dbf/cdx/tree.h"
+#include "dbf/cdx/tree_plan.h"
 
 namespace dbf::detail::cdx {
 
@@ -24,35 +24,6 @@ bool At(const std::vector<Entry>& entries, std::size_t i, std::string_view key, 
 }
 
 }  // namespace
-
-// A neighbour's sibling link to point at a node's new page.
-struct Tree::Relink {
-  Node* neighbour;
-  bool right;  // its right link (else its left one)
-  std::uint32_t to;
-};
-
-// The writes of one change in the order of the head of tree.h: new pages,
-// the commit (a node in place, or the tag header's root), links, pages freed.
-struct Tree::Plan {
-  std::vector<std::pair<Node, Page>> created;
-  std::uint32_t newRoot = kNoPage;
-  Node* top = nullptr;  // rewritten in place as the commit
-  Page topPage{};
-  std::vector<Relink> links;
-  std::vector<std::uint32_t> freed;
-};
-
-// The cached nodes are changed in place: a failure half way drops the cache.
-template <typename Work>
-auto Tree::Guarded(const Work& work) -> decltype(work()) {
-  try {
-    return work();
-  } catch (...) {
-    file_.Forget();
-    throw;
-  }
-}
 
 Node Tree::Read(std::uint32_t offset) {
   if (!file_.IsPage(offset)) throw Damaged{};
@@ -289,10 +260,13 @@ void Tree::Write(Plan& plan) {
   for (auto& [node, bytes] : plan.created) file_.Store(std::move(node), bytes);
   if (plan.newRoot != kNoPage) file_.WriteRoot(header_, plan.newRoot);
   if (plan.top) file_.Store(*plan.top, plan.topPage);
+  std::vector<Node*> relinked;  // a neighbour between two new pages gets both links in one write
   for (const Relink& link : plan.links) {
     (link.right ? link.neighbour->right : link.neighbour->left) = link.to;
-    file_.StoreLinks(*link.neighbour);
+    if (std::find(relinked.begin(), relinked.end(), link.neighbour) == relinked.end())
+      relinked.push_back(link.neighbour);
   }
+  for (Node* neighbour : relinked) file_.StoreLinks(*neighbour);
   for (std::uint32_t offset : plan.freed) file_.Free(offset);
 }
 

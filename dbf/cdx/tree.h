@@ -56,6 +56,11 @@
 // next save (sibling links) rebuilds such a tag. A kill loses only the pages
 // that were free and not yet on the free list.
 // A change that keeps its node's last key and fits is a single write.
+// A batch of keys (InsertMany) is one change in the same order: every node it
+// changes below the commit goes to new pages, each written once; the commit
+// is the lowest node above all of them whose last key stays and that fits
+// (or the root, or the tag header's root pointer when the root split); each
+// unchanged neighbour of the new pages gets its links in one write.
 #pragma once
 
 #include <cstdint>
@@ -78,6 +83,9 @@ class Tree {
   bool Contains(std::string_view key, std::uint32_t recno);
   void Insert(std::string_view key, std::uint32_t recno);  // nothing when present
   void Remove(std::string_view key, std::uint32_t recno);  // nothing when absent
+  // Inserts the entries of `sorted` (ascending, no two alike) the tree lacks
+  // as one change in the order below: every node changed is written once.
+  void InsertMany(const std::vector<Entry>& sorted);
 
   // Replaces the tree by one built from `sorted` (ascending, no duplicates) in
   // new pages at the end of the file; the old pages are left unused.
@@ -99,6 +107,8 @@ class Tree {
   struct Plan;
   struct Relink;
   struct Handed;
+  struct Batch;
+  struct Applied;
 
   Node Read(std::uint32_t offset);  // uncached
   std::vector<Level> Descend(std::string_view key, std::uint32_t recno);
@@ -116,6 +126,13 @@ class Tree {
   void LinkNeighbours(const Node& node, std::uint32_t leftTo, std::uint32_t rightTo, Plan& plan);
   void Split(Node& node, Node& right, bool atEnd);
   void Write(Plan& plan);
+  // The batch insert (tree_batch.cpp): a node's new entries, hands them up
+  // or makes the commit; new levels above a split root; nodes filled; links.
+  Applied Apply(Node& node, const Entry* first, const Entry* last, int depth, Batch& batch);
+  void GrowLevels(std::vector<Entry> entries, Plan& plan);
+  std::size_t MostThatFit(const Node& shape, const std::vector<Entry>& entries, std::size_t from) const;
+  std::vector<Node> Pack(const Node& shape, std::vector<Entry> entries, bool atEnd) const;
+  void LinkLevels(Batch& batch);
   // Asserts the invariants the nodes of a plan keep; for assert(), so only
   // debug builds call it.
   bool Keeps(const Plan& plan) const;
