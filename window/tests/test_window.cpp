@@ -489,7 +489,7 @@ class WindowTest : public QObject {
     std::fclose(std::fopen(cp949Name.constData(), "w"));
     Open(temp_->filePath("gone"));
     QCOMPARE(form_->Dir1->Path(), "/");  // the start folder is gone: the root
-    form_->Drive1->SetDrives({{"/", ""}, {(files_ + "/usb").toStdString(), ""}, {(files_ + "/no").toStdString(), ""}});
+    form_->Drive1->SetDrives({{"/", "", ""}, {(files_ + "/usb").toStdString(), "", ""}, {(files_ + "/no").toStdString(), "", ""}});
     QVERIFY(form_->Dir1->SetPath(QFile::encodeName(files_)));
     QStringList listed;  // in name order, whatever the letter case
     for (int i = 0; i < form_->File1->count(); ++i) listed << form_->File1->item(i)->text();
