@@ -46,14 +46,16 @@ if [ -f "$bin/dbfimport-window-demo.exe" ]; then
 fi
 
 xvfb-run -a -s "-screen 0 $((785 * scale))x$((520 * scale))x24" bash -c '
-  "${@:6}" --db "$1" --journal "$2" --dir "$3" --file "G차량.txt" --kind 1 --ready "$4" --shot "$5" &
+  "${@:7}" --db "$1" --journal "$2" --dir "$3" --file "G차량.txt" --kind 1 --ready "$4" --shot "$5" \
+    --kinds "$6" &
   demo=$!
   for i in $(seq 1 600); do [ -f "$0/ready" ] && break; sleep 0.1; done
   sleep 1
   import -window root "$0/shot.png"
   kill $demo
 ' "$work" "$(path "$work/db")" "$(path "$work/journal")" "$(path "$work/files")" "$(path "$work/ready")" "$shot" \
-  "${demo[@]}"
+  "$(path "$work/kinds.txt")" "${demo[@]}"
 if [ -f "$bin/dbfimport-window-demo.exe" ]; then wineserver -k 2>/dev/null || true; fi
 cp "$work/shot.png" "$output"
+echo "the kinds each option chose:"; tr -d '\r' < "$work/kinds.txt"
 echo "saved $output"
