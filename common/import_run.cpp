@@ -19,7 +19,7 @@ EarlyEnd EndOfCurrentException(int line) {
   try {
     throw;
   } catch (const RunEnded& ended) {
-    return {ended.message.empty() ? RunEnd::kStopped : RunEnd::kRefused, line, ended.message};
+    return {ended.message.empty() ? RunEnd::kStopped : RunEnd::kRefused, line, ended.message, {}, {}, false};
   } catch (const ImportFailure& failure) {
     return {RunEnd::kRefused, line, failure.what(), failure.Field(), failure.Text(), true};
   } catch (const dbf::Error& error) {

@@ -149,7 +149,7 @@ TableLayout ParseTableHeader(const std::uint8_t* data, std::size_t size, std::ui
     plain += r.length;
     clipper += r.type == 'C' ? r.length + 256 * r.decimals : r.length;
   }
-  const bool clipperLengths = plain != t.recordLength && clipper == long(t.recordLength);
+  const bool clipperLengths = plain != long(t.recordLength) && clipper == long(t.recordLength);
   int offset = 1;
   int nextBit = 0;
   for (const Raw& r : raw) {

@@ -68,7 +68,7 @@ class Plan {
       ExportFile file = LoadExportFile(request.directory + "/" + request.fileName, limits, view_);
       file.kind = request.kind;
       file.identity.path = CanonicalDirectory(request.directory) + "/" + request.fileName;  // the journal's name
-      report_.steps.push_back({request, std::move(file)});
+      report_.steps.push_back({request, std::move(file), {}, {}, {}});
     } catch (const std::exception& error) {
       view_.ShowMessage(error.what());
       report_.end = RunEnd::kFailed;

@@ -5,10 +5,9 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "common/encoding.h"
+#include "dbf/os/folders.h"
 
 namespace window {
 namespace {
@@ -42,27 +41,24 @@ QByteArray FromStd(const std::string& text) {
 
 // Entries of `directory` sorted by shown name; hidden (dot) entries are left out.
 // False when the directory cannot be read.
+QByteArray Join(const QByteArray& directory, const QByteArray& name) {
+  return directory.endsWith('/') ? directory + name : directory + '/' + name;
+}
+
 bool ListEntries(const QByteArray& directory, bool wantDirectories, std::vector<QByteArray>& names) {
-  std::error_code error;
-  std::filesystem::directory_iterator it(ToStd(directory), error);
-  if (error) return false;
-  for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
-    if (error) return false;
-    const std::string name = it->path().filename().native();
+  std::vector<std::string> all;
+  if (dbf::os::ListFolder(ToStd(directory), all) != 0) return false;
+  for (const std::string& name : all) {
     if (name.empty() || name[0] == '.') continue;
-    std::error_code typeError;
-    const bool isDirectory = it->is_directory(typeError);
-    if (typeError) continue;
+    dbf::os::FileFacts facts;  // of what a link points to
+    if (dbf::os::PathFacts(ToStd(Join(directory, FromStd(name))), facts) != 0) continue;
+    const bool isDirectory = facts.kind == dbf::os::FileFacts::Kind::kDirectory;
     if (isDirectory == wantDirectories) names.push_back(FromStd(name));
   }
   std::sort(names.begin(), names.end(), [](const QByteArray& a, const QByteArray& b) {
     return DisplayName(a).compare(DisplayName(b), Qt::CaseInsensitive) < 0;
   });
   return true;
-}
-
-QByteArray Join(const QByteArray& directory, const QByteArray& name) {
-  return directory.endsWith('/') ? directory + name : directory + '/' + name;
 }
 
 }  // namespace
@@ -85,7 +81,7 @@ void DriveList::SetDrives(std::vector<MountedDrive> drives) {
   clear();
   const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
   for (const MountedDrive& drive : drives_) {
-    addItem(icon, DisplayName(FromStd(drive.mountPoint)), FromStd(drive.mountPoint));
+    addItem(icon, DisplayName(FromStd(DriveCaption(drive))), FromStd(drive.mountPoint));
   }
 }
 
@@ -113,9 +109,10 @@ DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent) {
 
 bool DirectoryList::SetPath(const QByteArray& rawPath) {
   QByteArray path = rawPath;
-  while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+  const auto root = static_cast<qsizetype>(RootLength(ToStd(path)));
+  while (path.size() > root && path.endsWith('/')) path.chop(1);
   std::vector<QByteArray> subdirectories;
-  if (path.isEmpty() || !ListEntries(path, true, subdirectories)) return false;
+  if (root == 0 || !ListEntries(path, true, subdirectories)) return false;
 
   clear();
   const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -127,10 +124,10 @@ bool DirectoryList::SetPath(const QByteArray& rawPath) {
     addItem(entry);
   };
   // The chain from the root down to the directory, one level of indent each.
-  QByteArray walked = "/";
-  add(openIcon, QStringLiteral("/"), walked, 0);
+  QByteArray walked = path.left(root);
+  add(openIcon, DisplayName(walked), walked, 0);
   int depth = 0;
-  for (const QByteArray& part : path.split('/')) {
+  for (const QByteArray& part : path.mid(root).split('/')) {
     if (part.isEmpty()) continue;
     walked = Join(walked, part);
     add(openIcon, DisplayName(part), walked, ++depth);

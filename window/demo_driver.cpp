@@ -2,9 +2,13 @@
 // open for a screenshot (screenshot.sh). Writes READY_FILE when the run ended,
 // or with --shot preview when the run's preview is open (it stays open); with
 // --shot history it opens "가져오기 기록" over the window once the run ended.
-//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE [--shot preview|history]
+// --kinds FILE first clicks every kind's option and writes the kind each
+// click chose, one line each (UTF-8), as a check that all are selectable.
+//   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE
+//                         [--shot preview|history] [--kinds FILE]
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QTabBar>
@@ -17,7 +21,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   window::InstallQtKorean(app);
-  QString db, journal, dir, file, ready, shot;
+  QString db, journal, dir, file, ready, shot, kinds;
   int kind = 0;
   const QStringList args = QCoreApplication::arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
@@ -28,6 +32,7 @@ int main(int argc, char* argv[]) {
     else if (args[i] == "--kind") kind = args[i + 1].toInt();
     else if (args[i] == "--ready") ready = args[i + 1];
     else if (args[i] == "--shot") shot = args[i + 1];
+    else if (args[i] == "--kinds") kinds = args[i + 1];
   }
   window::Form1Settings settings;
   settings.tableDirectory = db;
@@ -50,8 +55,19 @@ int main(int argc, char* argv[]) {
   shown = &form;
   form.move(0, 0);
   form.show();
-  if (kind >= 6) form.TabStrip1->setCurrentIndex(1);
-  form.Option1[kind]->click();
+  const auto choose = [&form](int k) {
+    form.TabStrip1->setCurrentIndex(k >= 6 ? 1 : 0);
+    form.Option1[k]->click();
+  };
+  if (!kinds.isEmpty()) {
+    QFile chosen(kinds);
+    if (!chosen.open(QIODevice::WriteOnly)) return 1;
+    for (int k = 0; k < int(form.Option1.size()); ++k) {
+      choose(k);
+      chosen.write(QString("%1 %2\n").arg(k).arg(form.LabelKind->text()).toUtf8());
+    }
+  }
+  choose(kind);
   if (!form.File1->SelectName(file)) {
     std::fprintf(stderr, "no file %s in %s\n", qPrintable(file), qPrintable(dir));
     return 1;

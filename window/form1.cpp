@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,6 +11,7 @@
 
 #include "common/index_repair.h"
 #include "window/journal_texts.h"
+#include "window/path_bytes.h"
 
 namespace window {
 namespace {
@@ -53,7 +53,7 @@ Form1::Form1(Form1Settings settings, QWidget* parent)
 
 void Form1::Form_Load() {
   // A failed open shows its message; the window opens anyway.
-  ModMain::OpenTargetDatabase(session_, ToStd(QFile::encodeName(settings_.tableDirectory)), *view_);
+  ModMain::OpenTargetDatabase(session_, ToStd(PathBytes(settings_.tableDirectory)), *view_);
   OpenJournal();
 }
 
@@ -61,7 +61,7 @@ void Form1::OpenJournal() {
   try {
     const bool given = settings_.journalDirectory.has_value();
     journal_ = std::make_unique<ModMain::JournalFile>(
-        given ? ToStd(QFile::encodeName(*settings_.journalDirectory)) : ModMain::DefaultJournalDirectory(), !given);
+        given ? ToStd(PathBytes(*settings_.journalDirectory)) : ModMain::DefaultJournalDirectory(), !given);
     session_.journal = journal_.get();
     const ModMain::JournalContents read = ModMain::ReadJournal(*journal_);
     // Indexes a killed run left incomplete are rebuilt before the clerk imports.

@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -27,6 +26,7 @@
 #include "common/messages.h"
 #include "window/form1.h"
 #include "window/kind_options.h"
+#include "window/path_bytes.h"
 
 namespace window {
 namespace {
@@ -350,8 +350,9 @@ void Form1::ShowClock() {
 
 void Form1::StartBrowsing() {
   Drive1->SetDrives(CurrentBrowsableDrives());
-  const QByteArray start = QFile::encodeName(settings_.startDirectory);
-  if (!Dir1->SetPath(start)) Dir1->SetPath("/");
+  if (Dir1->SetPath(PathBytes(settings_.startDirectory))) return;
+  for (const MountedDrive& drive : Drive1->Drives())  // the folder is gone: the first drive that lists
+    if (Dir1->SetPath(QByteArray::fromStdString(drive.mountPoint))) return;
 }
 
 void Form1::TabStrip1_Click(int tab) { kindOptions_->ShowTab(tab - 1); }

@@ -2,7 +2,6 @@
 // comes back through a QFutureWatcher; its questions asked here while the
 // worker waits; the end shown; an undo likewise on a worker.
 #include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QThread>
@@ -14,6 +13,7 @@
 #include "common/messages.h"
 #include "window/form1.h"
 #include "window/journal_texts.h"
+#include "window/path_bytes.h"
 
 namespace window {
 
@@ -184,7 +184,7 @@ void Form1::FinishRun() {
 bool Form1::ConfirmImport(const ModMain::PlanStep& step) {
   if (destroying_) return false;  // the window is going away: nothing more is written
   if (previewOff_) return true;
-  const RunPreview preview{QFile::decodeName(QByteArray::fromStdString(step.file.identity.path)),
+  const RunPreview preview{PathText(QByteArray::fromStdString(step.file.identity.path)),
                            KindText(step.file.kind), settings_.tableDirectory,
                            ModMain::PreviewRecords(step.file, kPreviewRecords), step.check.rows, step.check.messages};
   PreviewAnswer answer;

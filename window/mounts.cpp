@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -28,9 +26,10 @@ std::string DecodeOctalEscapes(const std::string& text) {
   return out;
 }
 
+// A root ("C:/") ends in its separator; other folders do not.
 bool IsUnder(const std::string& path, const std::string& folder) {
-  return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-                            path[folder.size()] == '/');
+  if (folder.empty() || path.compare(0, folder.size(), folder) != 0) return false;
+  return path.size() == folder.size() || folder.back() == '/' || path[folder.size()] == '/';
 }
 
 bool IsPseudoFileSystem(const std::string& type) {
@@ -58,7 +57,7 @@ std::vector<MountedDrive> BrowsableDrives(const std::string& mountsText) {
                   (!IsPseudoFileSystem(type) &&
                    (IsUnder(mountPoint, "/home") || IsUnder(mountPoint, "/media") ||
                     IsUnder(mountPoint, "/mnt") || IsUnder(mountPoint, "/run/media")));
-    if (wanted) drives.push_back({mountPoint, type});
+    if (wanted) drives.push_back({mountPoint, type, ""});
   }
   std::sort(drives.begin(), drives.end(),
             [](const MountedDrive& a, const MountedDrive& b) { return a.mountPoint < b.mountPoint; });
@@ -67,14 +66,8 @@ std::vector<MountedDrive> BrowsableDrives(const std::string& mountsText) {
                              return a.mountPoint == b.mountPoint;
                            }),
                drives.end());
-  if (drives.empty() || drives.front().mountPoint != "/") drives.insert(drives.begin(), {"/", ""});
+  if (drives.empty() || drives.front().mountPoint != "/") drives.insert(drives.begin(), {"/", "", ""});
   return drives;
-}
-
-std::vector<MountedDrive> CurrentBrowsableDrives() {
-  std::ifstream file("/proc/self/mounts");
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return BrowsableDrives(text);
 }
 
 std::string DriveOfPath(const std::vector<MountedDrive>& drives, const std::string& path) {
@@ -86,6 +79,24 @@ std::string DriveOfPath(const std::vector<MountedDrive>& drives, const std::stri
     }
   }
   return best;
+}
+
+std::string DriveCaption(const MountedDrive& drive) {
+  std::string caption = drive.mountPoint;
+  if (caption.size() > 1 && caption.back() == '/') caption.pop_back();
+  if (!drive.label.empty()) caption += " [" + drive.label + "]";
+  return caption;
+}
+
+std::size_t RootLength(const std::string& path) {
+  if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
+    return path.size() > 2 && path[2] == '/' ? 3 : 2;
+  if (path.rfind("//", 0) == 0) {  // a share: //server/share/
+    const std::size_t server = path.find('/', 2);
+    const std::size_t share = server == std::string::npos ? server : path.find('/', server + 1);
+    return share == std::string::npos ? path.size() : share + 1;
+  }
+  return path.rfind('/', 0) == 0 ? 1 : 0;
 }
 
 }  // namespace window

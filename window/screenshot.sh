@@ -3,7 +3,8 @@
 # import and saves the screen as docs/window.png (or OUTPUT). With
 # QT_SCALE_FACTOR=2 in the environment the screen is twice as large. With
 # SHOT=preview it shows the run's preview instead (docs/window-preview.png),
-# with SHOT=history the "가져오기 기록" dialog over the window.
+# with SHOT=history the "가져오기 기록" dialog over the window. A Windows
+# build (BUILD_DIR/bin/dbfimport-window-demo.exe) runs under Wine.
 #   window/screenshot.sh [BUILD_DIR [OUTPUT]]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,12 +33,29 @@ lines.append('합계 6건'.encode('cp949'))
 open(sys.argv[1], 'wb').write(b'\r\n'.join(lines) + b'\r\n')
 PY
 
+demo=("$bin/dbfimport-window-demo")
+path() { printf '%s' "$1"; }
+if [ -f "$bin/dbfimport-window-demo.exe" ]; then
+  # The project's Wine prefix, its server started under the screen below so
+  # that its desktop draws there.
+  export WINEPREFIX="${WINEPREFIX:-${DBFIMPORT_CACHE:-$HOME/.cache/dbfimport}/wine64}" WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  wineserver -k 2>/dev/null || true
+  demo=(wine "$bin/dbfimport-window-demo.exe")
+  path() { printf 'Z:%s' "$1" | tr / '\\'; }  # Wine's drive Z: is the root
+fi
+
 xvfb-run -a -s "-screen 0 $((785 * scale))x$((520 * scale))x24" bash -c '
-  "$0" --db "$1" --journal "$3/journal" --dir "$2" --file "G차량.txt" --kind 1 --ready "$3/ready" --shot "$5" &
+  "${@:7}" --db "$1" --journal "$2" --dir "$3" --file "G차량.txt" --kind 1 --ready "$4" --shot "$5" \
+    --kinds "$6" &
   demo=$!
-  for i in $(seq 1 100); do [ -f "$3/ready" ] && break; sleep 0.1; done
+  for i in $(seq 1 600); do [ -f "$0/ready" ] && break; sleep 0.1; done
   sleep 1
-  import -window root "$4"
+  import -window root "$0/shot.png"
   kill $demo
-' "$bin/dbfimport-window-demo" "$work/db" "$work/files" "$work" "$output" "$shot"
+' "$work" "$(path "$work/db")" "$(path "$work/journal")" "$(path "$work/files")" "$(path "$work/ready")" "$shot" \
+  "$(path "$work/kinds.txt")" "${demo[@]}"
+if [ -f "$bin/dbfimport-window-demo.exe" ]; then wineserver -k 2>/dev/null || true; fi
+cp "$work/shot.png" "$output"
+echo "the kinds each option chose:"; tr -d '\r' < "$work/kinds.txt"
 echo "saved $output"

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace dbf::os {
 
@@ -44,8 +45,14 @@ class File {
   ~File() { Close(); }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
-  File(File&& other) noexcept;
-  File& operator=(File&& other) noexcept;
+  File(File&& other) noexcept : native_(std::exchange(other.native_, -1)) {}
+  File& operator=(File&& other) noexcept {
+    if (this != &other) {
+      Close();
+      native_ = std::exchange(other.native_, -1);
+    }
+    return *this;
+  }
 
   // 0 or errno. A table opened for exclusive use by another program is
   // EBUSY on Windows (a sharing violation).

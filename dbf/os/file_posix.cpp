@@ -30,16 +30,6 @@ int SetByteLock(int fd, std::uint64_t offset, std::uint64_t length, short type, 
 
 }  // namespace
 
-File::File(File&& other) noexcept : native_(std::exchange(other.native_, -1)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    native_ = std::exchange(other.native_, -1);
-  }
-  return *this;
-}
-
 int File::Open(const std::string& path, const OpenFlags& flags) {
   Close();
   int mode = (flags.write ? O_RDWR : O_RDONLY) | O_CLOEXEC;

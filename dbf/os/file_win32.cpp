@@ -29,16 +29,6 @@ constexpr std::size_t kMaxChunk = 1u << 30;
 
 }  // namespace
 
-File::File(File&& other) noexcept : native_(std::exchange(other.native_, -1)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    native_ = std::exchange(other.native_, -1);
-  }
-  return *this;
-}
-
 int File::Open(const std::string& path, const OpenFlags& flags) {
   Close();
   DWORD access = GENERIC_READ | (flags.write ? GENERIC_WRITE : 0);

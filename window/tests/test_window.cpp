@@ -474,6 +474,13 @@ class WindowTest : public QObject {
     QCOMPARE(points, "/;/home;/media/kim/USB DISK\\a;");
     QCOMPARE(window::DriveOfPath(drives, "/homework") + window::DriveOfPath(drives, "/home/kim"), "//home");
     QCOMPARE(window::BrowsableDrives("/dev/sda2 /home ext4 rw 0 0\n").front().mountPoint, "/");
+    const std::vector<window::MountedDrive> letters{{"C:/", "fixed", ""}, {"Z:/", "network", "\\\\nas\\erp"}};
+    QCOMPARE(window::DriveOfPath(letters, "Z:/erp/db") + window::DriveCaption(letters[1]) + window::DriveCaption(letters[0]),
+             "Z:/Z: [\\\\nas\\erp]C:");
+    std::string roots;
+    for (const char* path : {"/", "/home/kim", "C:/data", "c:", "//nas/erp/db", "//nas", "db"})
+      roots += std::to_string(window::RootLength(path)) + ";";
+    QCOMPARE(roots, "1;1;3;2;10;5;0;");
 
     QVERIFY(QDir(files_).mkpath("folder.txt") && QDir(files_).mkpath("usb/old"));
     for (const char* name : {"a.txt", "B.TXT", "d.txt.bak", ".hidden.txt", "usb/old/x.txt"})
@@ -482,7 +489,7 @@ class WindowTest : public QObject {
     std::fclose(std::fopen(cp949Name.constData(), "w"));
     Open(temp_->filePath("gone"));
     QCOMPARE(form_->Dir1->Path(), "/");  // the start folder is gone: the root
-    form_->Drive1->SetDrives({{"/", ""}, {(files_ + "/usb").toStdString(), ""}, {(files_ + "/no").toStdString(), ""}});
+    form_->Drive1->SetDrives({{"/", "", ""}, {(files_ + "/usb").toStdString(), "", ""}, {(files_ + "/no").toStdString(), "", ""}});
     QVERIFY(form_->Dir1->SetPath(QFile::encodeName(files_)));
     QStringList listed;  // in name order, whatever the letter case
     for (int i = 0; i < form_->File1->count(); ++i) listed << form_->File1->item(i)->text();
