@@ -1,7 +1,7 @@
 #!/bin/sh
-# Builds a static Qt 6 for 64-bit Windows (Core, Gui, Widgets and Test, the
-# qwindows platform and the windowsvista style) from Debian's own qtbase
-# source, with the MinGW-w64 toolchain of cmake/mingw-w64-x86_64.cmake and the
+# Builds a static Qt 6 for 64-bit Windows (Core, Gui, Widgets, Concurrent and
+# Test, the qwindows platform and the windowsvista style) from Debian's own
+# qtbase source, with the MinGW-w64 toolchain of cmake/mingw-w64-x86_64.cmake and the
 # host Qt tools of qt6-base-dev-tools, which are the same version.
 #
 # Installs into $DBFIMPORT_CACHE/qt6-win64-static (default
@@ -29,7 +29,7 @@ version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 # the third-party libraries; nothing of D-Bus, SQL, network, XML, printing.
 options="-static -release -xplatform win32-g++ -no-opengl -no-direct2d
 -nomake examples -nomake tests -no-pkg-config -no-dbus -no-icu -no-glib
--no-feature-sql -no-feature-network -no-feature-xml -no-feature-concurrent
+-no-feature-sql -no-feature-network -no-feature-xml
 -no-feature-printsupport -no-feature-vulkan -no-feature-zstd
 -qt-zlib -qt-pcre -qt-doubleconversion -qt-libpng -qt-harfbuzz -qt-freetype
 -no-libjpeg -no-gif"
