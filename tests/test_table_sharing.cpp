@@ -215,7 +215,7 @@ TEST(TableSharing, AWriterKilledInsideABatchIsUndoneExactly_Rules2To5) {
     SCOPED_TRACE(counted ? "after the count" : "after the records");
     TempDir dir;
     const std::string path = MakeTable(dir.Path(), 0x30);
-    dbf::CreateStructuralIndex(path, {{"SEQ", "SEQ"}});
+    dbf::CreateStructuralIndex(path, {{.name = "SEQ", .key = "SEQ", .filter = ""}});
     Writer(dir.Path()).Append(1, 0);
     const std::string before = ReadBytes(path);
     Child child = StartChild([&](int report) {
