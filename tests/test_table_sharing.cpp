@@ -155,17 +155,17 @@ TEST(TableSharing, WritersLoseNothingWhileOneIsKilledAndRowsAreLookedUp_Rules1To
       }
     });
     Writer writer(dir.Path());
-    writer.connection.BeginBatches();  // batches of 150 rows: the others' rows come whole between them
-    for (int seq = 0; seq < 300; ++seq)
-      if (writer.Append(3, seq); seq % 150 == 149) writer.connection.EndBatch();
+    writer.connection.BeginBatches();  // batches of 300 rows: the others' rows come whole between them
+    for (int seq = 0; seq < 900; ++seq)
+      if (writer.Append(3, seq); seq % 300 == 299) writer.connection.EndBatch();
     reader.join();
     for (Child& c : writers) {
       ReadReport(c);
       EXPECT_EQ(WaitChild(c), &c == &writers[2] ? 128 + SIGKILL : 0);
     }
     const std::string rows = Check(path, false);
-    EXPECT_TRUE(rows == "0:300 1:300 2:" + std::to_string(killed) + " 3:300 " ||
-                rows == "0:300 1:300 2:" + std::to_string(killed + 1) + " 3:300 ") << rows << killed;
+    EXPECT_TRUE(rows == "0:300 1:300 2:" + std::to_string(killed) + " 3:900 " ||
+                rows == "0:300 1:300 2:" + std::to_string(killed + 1) + " 3:900 ") << rows << killed;
   }
 }
 
