@@ -3,10 +3,12 @@
 // or with --shot preview when the run's preview is open (it stays open); with
 // --shot history it opens "가져오기 기록" over the window once the run ended.
 // --kinds FILE first clicks every kind's option and writes the kind each
-// click chose, one line each (UTF-8), as a check that all are selectable.
+// click chose, one line each (UTF-8), as a check that all are selectable,
+// then the drive list's entries.
 //   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE
 //                         [--shot preview|history] [--kinds FILE]
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QRadioButton>
@@ -66,6 +68,9 @@ int main(int argc, char* argv[]) {
       choose(k);
       chosen.write(QString("%1 %2\n").arg(k).arg(form.LabelKind->text()).toUtf8());
     }
+    QStringList drives;  // and the drive list, as the clerk sees it
+    for (int i = 0; i < form.Drive1->count(); ++i) drives << form.Drive1->itemText(i);
+    chosen.write(("drives: " + drives.join(", ") + "\n").toUtf8());
   }
   choose(kind);
   if (!form.File1->SelectName(file)) {

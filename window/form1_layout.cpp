@@ -190,7 +190,7 @@ QWidget* Form1::BuildBrowsingColumn() {
   File1->setObjectName(QStringLiteral("File1"));
   Label1->setBuddy(File1);
   // A wrong table directory is the first thing a clerk must be able to see.
-  LabelTableDirectory = new ElidedLabel(QStringLiteral("테이블 폴더: ") + settings_.tableDirectory);
+  LabelTableDirectory = new ElidedLabel(QStringLiteral("테이블 폴더: ") + QDir::toNativeSeparators(settings_.tableDirectory));
   layout->addWidget(Label1);
   layout->addWidget(Drive1);
   layout->addWidget(Dir1, 30);
@@ -322,7 +322,7 @@ void Form1::BuildStatusBar() {
     StatusBar1->addPermanentWidget(StatusPanels[i], i < 2 ? 3 : 1);
   }
   StatusPanels[0]->setToolTip(QStringLiteral("불러온 파일의 줄 수 (끝의 합계 줄도 셉니다)"));
-  StatusBar1->setToolTip(QStringLiteral("테이블 폴더: ") + settings_.tableDirectory);
+  StatusBar1->setToolTip(QStringLiteral("테이블 폴더: ") + QDir::toNativeSeparators(settings_.tableDirectory));
   ShowClock();
   clock_ = new QTimer(this);
   connect(clock_, &QTimer::timeout, this, &Form1::ShowClock);

@@ -1,6 +1,7 @@
 #include "window/history_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -25,7 +26,8 @@ HistoryDialog::HistoryDialog(const QString& tableDirectory, std::vector<ModMain:
     : QDialog(parent), runs_(std::move(runs)) {
   setWindowTitle(QStringLiteral("가져오기 기록"));
   auto* layout = new QVBoxLayout(this);
-  auto* heading = new QLabel(QStringLiteral("테이블 폴더 %1에 가져온 기록입니다 (최근 것부터).").arg(tableDirectory));
+  auto* heading = new QLabel(QStringLiteral("테이블 폴더 %1에 가져온 기록입니다 (최근 것부터).")
+                                 .arg(QDir::toNativeSeparators(tableDirectory)));
   heading->setWordWrap(true);
   layout->addWidget(heading);
   List = new QTreeWidget;

@@ -35,6 +35,7 @@ PY
 
 demo=("$bin/dbfimport-window-demo")
 path() { printf '%s' "$1"; }
+height=520
 if [ -f "$bin/dbfimport-window-demo.exe" ]; then
   # The project's Wine prefix, its server started under the screen below so
   # that its desktop draws there.
@@ -43,9 +44,10 @@ if [ -f "$bin/dbfimport-window-demo.exe" ]; then
   wineserver -k 2>/dev/null || true
   demo=(wine "$bin/dbfimport-window-demo.exe")
   path() { printf 'Z:%s' "$1" | tr / '\\'; }  # Wine's drive Z: is the root
+  height=560  # the window's frame and title bar, drawn by Wine
 fi
 
-xvfb-run -a -s "-screen 0 $((785 * scale))x$((520 * scale))x24" bash -c '
+xvfb-run -a -s "-screen 0 $((785 * scale))x$((height * scale))x24" bash -c '
   "${@:7}" --db "$1" --journal "$2" --dir "$3" --file "G차량.txt" --kind 1 --ready "$4" --shot "$5" \
     --kinds "$6" &
   demo=$!
@@ -57,5 +59,5 @@ xvfb-run -a -s "-screen 0 $((785 * scale))x$((520 * scale))x24" bash -c '
   "$(path "$work/kinds.txt")" "${demo[@]}"
 if [ -f "$bin/dbfimport-window-demo.exe" ]; then wineserver -k 2>/dev/null || true; fi
 cp "$work/shot.png" "$output"
-echo "the kinds each option chose:"; tr -d '\r' < "$work/kinds.txt"
+echo "the kinds each option chose, and the drives:"; tr -d '\r' < "$work/kinds.txt"
 echo "saved $output"
