@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/loader.h"
 #include "common/messages.h"
+#include "dbf/os/folders.h"
 #include "import/checker.h"
 #include "import/kinds.h"
 
@@ -67,7 +68,8 @@ class Plan {
       const LoadLimits limits = LimitsForRecordLength(info.recordLength);
       ExportFile file = LoadExportFile(request.directory + "/" + request.fileName, limits, view_);
       file.kind = request.kind;
-      file.identity.path = CanonicalDirectory(request.directory) + "/" + request.fileName;  // the journal's name
+      // The name the journal keeps.
+      file.identity.path = dbf::os::JoinPath(CanonicalDirectory(request.directory), request.fileName);
       report_.steps.push_back({request, std::move(file), {}, {}, {}});
     } catch (const std::exception& error) {
       view_.ShowMessage(error.what());

@@ -10,6 +10,7 @@
 
 #include "common/encoding.h"
 #include "common/journal_runs.h"
+#include "dbf/os/folders.h"
 #include "import/kinds.h"
 #include "window/run_texts.h"
 
@@ -37,11 +38,11 @@ HistoryDialog::HistoryDialog(const QString& tableDirectory, std::vector<ModMain:
   List->setRootIsDecorated(false);
   List->setUniformRowHeights(true);
   for (const ModMain::JournalRun& run : runs_) {
-    const QString path = Utf8(ModMain::DecodeFileName(run.file));
+    const std::string path = ModMain::DecodeFileName(run.file);
     auto* item = new QTreeWidgetItem(
-        {Utf8(run.started), Utf8(ModMain::KindLabel(run.kind)), path.mid(path.lastIndexOf('/') + 1),
+        {Utf8(run.started), Utf8(ModMain::KindLabel(run.kind)), Utf8(dbf::os::FileNameOf(path)),
          RowsText(run.rows), Utf8(ModMain::RunOutcomeText(run)), Utf8(run.undone)});
-    item->setToolTip(2, path);
+    item->setToolTip(2, Utf8(path));
     List->addTopLevelItem(item);
   }
   for (int column = 0; column < List->columnCount(); ++column) {  // with air between the columns

@@ -4,6 +4,7 @@
 
 #include "common/encoding.h"
 #include "common/messages.h"
+#include "dbf/os/folders.h"
 #include "import/kinds.h"
 
 namespace window {
@@ -22,7 +23,7 @@ QString Listed(const QStringList& lines, qsizetype shown) {
 QString RunLabel(const ModMain::JournalRun& run) {
   const std::string file = ModMain::DecodeFileName(run.file);
   return QStringLiteral("%1, %2, %3")
-      .arg(Utf8(run.started.substr(0, 16)), Utf8(ModMain::KindLabel(run.kind)), Utf8(file.substr(file.rfind('/') + 1)));
+      .arg(Utf8(run.started.substr(0, 16)), Utf8(ModMain::KindLabel(run.kind)), Utf8(dbf::os::FileNameOf(file)));
 }
 
 }  // namespace

@@ -35,5 +35,13 @@ bool FolderOpenToEveryone(const std::string& path);
 extern const char kPathSeparators[];
 // `path` without separators at its end; a root ("/", "C:\") stays whole.
 std::string WithoutTrailingSeparators(std::string path);
+// `name` in `folder`, joined by the system's own separator ("\" on Windows)
+// unless `folder` ends in a separator.
+std::string JoinPath(const std::string& folder, const std::string& name);
+// The last part of a path: what follows its last separator.
+inline std::string FileNameOf(const std::string& path) {
+  const std::size_t separator = path.find_last_of(kPathSeparators);
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
 
 }  // namespace dbf::os

@@ -67,6 +67,10 @@ bool FolderOpenToEveryone(const std::string& path) {
   return ::stat(path.c_str(), &folder) != 0 || (folder.st_mode & S_IWOTH);
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
 std::string WithoutTrailingSeparators(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;

@@ -113,6 +113,11 @@ bool FolderOpenToEveryone(const std::string& path) {
   return false;
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  const bool ends = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+  return ends || folder.empty() ? folder + name : folder + '\\' + name;
+}
+
 std::string WithoutTrailingSeparators(std::string path) {
   const auto separator = [](char c) { return c == '/' || c == '\\'; };
   while (path.size() > 1 && separator(path.back()) && !(path.size() == 3 && path[1] == ':')) path.pop_back();

@@ -70,7 +70,7 @@ def test_undo_restores_every_table_but_a_row_changed_since_and_changes_nothing_t
                                                       '다음 행은 가져온 뒤에 바뀌어 지우지 않았습니다:\n- vdrs160 2번째 행\n')
         assert [live(db, 'vdrs110'), live(db, 'vdrs160')] == [before, changed]
     run = cli(tmp_path, '--runs')[1].split('\t')
-    assert run[2:7] == [real_path(db), '골재 · 거래처', f'{real_path(path.parent)}/{path.name}', 'vdrs110 2, vdrs160 4', '완료']
+    assert run[2:7] == [real_path(db), '골재 · 거래처', real_path(path), 'vdrs110 2, vdrs160 4', '완료']
     assert run[7][:4] == '되돌림 '
     assert cli(tmp_path, (0, path))[0] == 0  # undone: imported again without --again
 
