@@ -4,13 +4,14 @@
 // --shot history it opens "가져오기 기록" over the window once the run ended.
 // --kinds FILE first clicks every kind's option and writes the kind each
 // click chose, one line each (UTF-8), as a check that all are selectable,
-// then the drive list's entries.
+// then the drive list's entries and Qt's own button texts.
 //   dbfimport-window-demo --db DIR --journal DIR --dir DIR --file NAME --kind K --ready FILE
 //                         [--shot preview|history] [--kinds FILE]
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QTabBar>
@@ -71,6 +72,10 @@ int main(int argc, char* argv[]) {
     QStringList drives;  // and the drive list, as the clerk sees it
     for (int i = 0; i < form.Drive1->count(); ++i) drives << form.Drive1->itemText(i);
     chosen.write(("drives: " + drives.join(", ") + "\n").toUtf8());
+    QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QStringList buttons;  // Qt's own, from its built-in Korean translation
+    for (QAbstractButton* button : box.buttons()) buttons << button->text();
+    chosen.write(("buttons: " + buttons.join(", ") + "\n").toUtf8());
   }
   choose(kind);
   if (!form.File1->SelectName(file)) {

@@ -59,5 +59,5 @@ xvfb-run -a -s "-screen 0 $((785 * scale))x$((height * scale))x24" bash -c '
   "$(path "$work/kinds.txt")" "${demo[@]}"
 if [ -f "$bin/dbfimport-window-demo.exe" ]; then wineserver -k 2>/dev/null || true; fi
 cp "$work/shot.png" "$output"
-echo "the kinds each option chose, and the drives:"; tr -d '\r' < "$work/kinds.txt"
+echo "the kinds each option chose, the drives and the buttons:"; tr -d '\r' < "$work/kinds.txt"
 echo "saved $output"
