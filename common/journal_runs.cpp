@@ -133,7 +133,25 @@ JournalContents ReadJournal(const JournalFile& journal) {
 
   JournalContents contents;
   for (long line : state.damaged) contents.warnings.push_back(journal.DamagedLineWarning(line));
-  for (JournalRun& run : state.runs) run.running = !run.end && journal.RunLocked(run.id);
+  // A run writes its end line before it lets go of its lock. So a run without
+  // an end line whose lock is free either was killed or ended after its lines
+  // were read: the lines since tell which (read again from the last, which may
+  // have been read half written; a line applied twice changes nothing).
+  for (JournalPosition from = heldAt.value_or(start);;) {
+    bool unsure = false;
+    for (JournalRun& run : state.runs) {
+      run.running = !run.end && journal.RunLocked(run.id);
+      unsure = unsure || (!run.end && !run.running);
+    }
+    if (!unsure) break;
+    const auto apply = [&](JournalEntry* entry, JournalPosition at) {
+      if (entry) folder.Apply(*entry, at.offset);
+      return true;
+    };
+    const JournalPosition reached = journal.ReadLines(from, kMaxJournalBytes, apply);
+    if (reached.offset <= from.offset) break;  // no line since: those runs were killed
+    from = reached;
+  }
   contents.runs = std::move(state.runs);
   return contents;
 }
