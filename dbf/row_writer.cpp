@@ -209,9 +209,7 @@ void Recordset::Impl::WriteBatch(Batch& batch, std::uint32_t rows) {
     FailTable(t, "의 헤더를 고치지 못했습니다: " + detail::SystemErrorText(headerError) + ".");
   }
   if (connection->batchProbe) connection->batchProbe(BatchPoint::kCountWritten);
-  for (std::uint32_t i = 0; i < rows; ++i)
-    b->index->Appended(b->firstCount + i + 1, records.data() + std::size_t(i) * layout.recordLength);
-  b->index->InsertAppended();  // each tag's pages written once for the batch
+  b->index->Appended(b->firstCount + 1, records.data(), rows, layout.recordLength);  // each page written once
 
   if (connection->checkOnly) connection->checkedRows[t] += static_cast<int>(rows);  // in memory
   else ListWrittenFiles();

@@ -262,27 +262,20 @@ IndexWrite::~IndexWrite() {
     checked.erase(file.Path());
 }
 
-void IndexWrite::Appended(std::uint32_t recno, const std::uint8_t* record) {
-  if (!active_) return;
-  appended_.resize(index_.tags_.size());
-  for (std::size_t i = 0; i < index_.tags_.size(); ++i) {
-    Tag& tag = index_.tags_[i];
-    index_.Update(tag, table_, recno, recno, [&](Tree&) {
-      if (auto key = tag.KeyOf(record)) appended_[i].emplace_back(std::move(*key), recno);
-    });
-  }
-  lastAppended_ = recno;
-}
-
-void IndexWrite::InsertAppended() {
-  if (!active_) return;
-  for (std::size_t i = 0; i < appended_.size(); ++i) {
-    std::vector<cdx::Entry> taken = std::move(appended_[i]);
-    appended_[i].clear();
+void IndexWrite::Appended(std::uint32_t firstRecno, const std::uint8_t* records, std::uint32_t rows,
+                          std::size_t recordLength) {
+  if (!active_ || rows == 0) return;
+  for (Tag& tag : index_.tags_) {
+    std::vector<cdx::Entry> taken;
+    for (std::uint32_t r = 0; r < rows; ++r) {
+      const std::uint32_t recno = firstRecno + r;  // named by a key that cannot be made exact
+      index_.Update(tag, table_, recno, recno, [&](Tree&) {
+        if (auto key = tag.KeyOf(records + std::size_t(r) * recordLength)) taken.emplace_back(std::move(*key), recno);
+      });
+    }
     if (taken.empty()) continue;
     std::sort(taken.begin(), taken.end(), [](const cdx::Entry& a, const cdx::Entry& b) { return Compare(a, b) < 0; });
-    Tag& tag = index_.tags_[i];
-    index_.Update(tag, table_, lastAppended_, taken.front().recno, [&](Tree& tree) {
+    index_.Update(tag, table_, firstRecno + rows - 1, taken.front().recno, [&](Tree& tree) {
       if (!tag.Unique()) return tree.InsertMany(taken);
       // A UNIQUE tag keeps a key's first row only: none if the tree holds it.
       std::vector<cdx::Entry> first;

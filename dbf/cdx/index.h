@@ -62,8 +62,7 @@ class TableIndex {
 // The index's share of one row write. Constructed under the table's lock
 // before anything is written: takes the .cdx lock (held until destruction),
 // checks the index once after the table was opened, and refuses a row whose
-// key a candidate tag holds. Then Appended (with InsertAppended after the
-// rows of a batch) or Deleted puts the rows' keys in.
+// key a candidate tag holds. Then Appended or Deleted puts the rows' keys in.
 class IndexWrite {
  public:
   // `recordCount`: the table's count before this write; `newRecord`: the row
@@ -78,10 +77,10 @@ class IndexWrite {
   // Refuses a row whose key a candidate tag holds, or a row before it in this
   // write has; `recordCount`: the rows before it.
   void RefuseHeldKey(const std::uint8_t* record, std::uint32_t recordCount);
-  // Takes the keys of an appended row; InsertAppended puts those taken since
-  // its last call in, every tag as one change (each page written once).
-  void Appended(std::uint32_t recno, const std::uint8_t* record);
-  void InsertAppended();
+  // Puts in the keys of `rows` records appended from record `firstRecno` on,
+  // `records` holding them one after another: every tag's as one change
+  // (each page written once).
+  void Appended(std::uint32_t firstRecno, const std::uint8_t* records, std::uint32_t rows, std::size_t recordLength);
   void Deleted(std::uint32_t recno, std::uint32_t recordCount, const std::uint8_t* before,
                const std::uint8_t* after);
 
@@ -91,8 +90,6 @@ class IndexWrite {
   ByteLocks lock_;
   bool active_ = false;
   std::map<std::size_t, std::set<std::string>> pendingKeys_;  // by tag: candidate keys not yet in the tree
-  std::vector<std::vector<cdx::Entry>> appended_;             // by tag: keys taken, not yet inserted
-  std::uint32_t lastAppended_ = 0;
 };
 
 // The layout of a table file, read from its header (for the index tools).

@@ -18,6 +18,18 @@ struct Replaced {
   std::size_t first, count;
 };
 
+namespace {
+
+// Links the new pages created[first..last] to each other, left to right.
+void LinkAlong(std::vector<std::pair<Node, Page>>& created, std::size_t first, std::size_t last) {
+  for (std::size_t i = first; i < last; ++i) {
+    created[i].first.right = created[i + 1].first.offset;
+    created[i + 1].first.left = created[i].first.offset;
+  }
+}
+
+}  // namespace
+
 struct Tree::Batch {
   Plan plan;
   std::size_t total = 0;  // entries of the batch
@@ -139,10 +151,7 @@ void Tree::GrowLevels(std::vector<Entry> entries, Plan& plan) {
       entries.emplace_back(part.entries.back().key, part.entries.back().recno, part.offset);
       plan.created.emplace_back(std::move(part), Page{});
     }
-    for (std::size_t i = first; i + 1 < plan.created.size(); ++i) {
-      plan.created[i].first.right = plan.created[i + 1].first.offset;
-      plan.created[i + 1].first.left = plan.created[i].first.offset;
-    }
+    LinkAlong(plan.created, first, plan.created.size() - 1);
     if (parts.size() == 1) {
       plan.created.back().first.attributes = kRootBit;
       plan.newRoot = plan.created.back().first.offset;
@@ -201,10 +210,7 @@ void Tree::LinkLevels(Batch& batch) {
     for (std::size_t j = 0; j < level.size(); ++j) {
       const Replaced& r = level[j];
       const std::size_t firstPart = r.first, lastPart = r.first + r.count - 1;
-      for (std::size_t p = firstPart; p < lastPart; ++p) {
-        node(p).right = node(p + 1).offset;
-        node(p + 1).left = node(p).offset;
-      }
+      LinkAlong(plan.created, firstPart, lastPart);
       node(firstPart).left = r.left;
       node(lastPart).right = r.right;
       if (r.left != kNoPage && moved.contains(r.left)) {
